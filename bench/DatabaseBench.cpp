@@ -1,0 +1,106 @@
+// The data-access layer against the floor of the raw client API, in one run.
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <memory>
+
+#include "bench/BenchReport.h"
+#include "database/Connection.h"
+#include "database/FbClient.h"
+#include "database/ResultSet.h"
+#include "database/Statement.h"
+#include "tests/support/TempEventFolder.h"
+
+namespace {
+
+using namespace zlt;
+
+// One event folder per table size, made once and shared by the runs.
+struct Event {
+    test::TempEventFolder folder;
+    db::Connection connection;
+    db::ResultSet query{"IBOQuery1", connection, db::preliminaryFields(), "SELECT *  FROM DATAZLT"};
+
+    explicit Event(int rows) {
+        connection.setPath(folder.database().string());
+        if (rows > 30) {
+            db::Statement("fill", connection,
+                          "EXECUTE BLOCK AS DECLARE i INTEGER = 30; BEGIN WHILE (i < " +
+                              std::to_string(rows) +
+                              ") DO BEGIN i = i + 1; INSERT INTO DATAZLT (CISLO, DRUZSTVO, "
+                              "DISCIPLINA1, BOD1, BOD2, CELKEM) VALUES (:i, 'Družstvo ' || :i, "
+                              "'12,5 s', MOD(:i, 30), MOD(:i, 7), :i); END END")
+                .execute();
+        }
+        query.open();
+    }
+};
+
+Event& event(int rows) {
+    static std::map<int, std::unique_ptr<Event>> events;
+    auto& slot = events[rows];
+    if (!slot) {
+        slot = std::make_unique<Event>(rows);
+    }
+    return *slot;
+}
+
+// The floor: one UPDATE of one row and its commit, straight through the ISC API.
+void RawUpdateCommit(benchmark::State& state) {
+    Event& e = event(30);
+    const db::FbClient& api = e.connection.client();
+    isc_db_handle* database = e.connection.handle();
+    const char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed,
+                        isc_tpb_rec_version, isc_tpb_nowait};
+    struct {
+        isc_db_handle* database;
+        long length;
+        const char* tpb;
+    } block{database, sizeof tpb, tpb};
+    int value = 0;
+    for (auto _ : state) {
+        ISC_STATUS_ARRAY status{};
+        isc_tr_handle transaction = 0;
+        api.start_multiple(status, &transaction, 1, &block);
+        const std::string sql =
+            "UPDATE DATAZLT SET BOD1 = " + std::to_string(++value % 30) + " WHERE CISLO = 5";
+        api.dsql_execute_immediate(status, database, &transaction, 0, sql.c_str(), 3, nullptr);
+        api.commit_transaction(status, &transaction);
+        api.check(status);
+    }
+}
+BENCHMARK(RawUpdateCommit)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+// Editing one value of the current row and posting it.
+void ResultSetPost(benchmark::State& state) {
+    Event& e = event(30);
+    e.query.moveTo(4);
+    int value = 0;
+    for (auto _ : state) {
+        e.query.edit();
+        e.query.setField("BOD1", ++value % 30);
+        e.query.post();
+    }
+}
+BENCHMARK(ResultSetPost)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+void Refresh(benchmark::State& state) {
+    Event& e = event(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        e.query.refresh();
+    }
+    state.counters["rows"] = e.query.recordCount();
+}
+BENCHMARK(Refresh)->Arg(30)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return zlt::bench::runAndReport(
+        argc, argv,
+        {{"post of one edited row / raw UPDATE + commit", "ResultSetPost/min_time:1.000",
+          "RawUpdateCommit/min_time:1.000", 1.5},
+         {"refresh of 30 rows", "Refresh/30", "", 2.0},
+         {"refresh of 10,000 rows / refresh of 1,000 rows", "Refresh/10000", "Refresh/1000",
+          15.0}});
+}

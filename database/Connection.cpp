@@ -1,0 +1,143 @@
+#include "database/Connection.h"
+
+#include <algorithm>
+
+#include "database/DatabaseError.h"
+#include "database/FbClient.h"
+
+namespace zlt::db {
+namespace {
+
+// Obfuscation only, as a stored connection setting: it keeps the password out of plain
+// sight, nothing more (the embedded engine does not check it anyway).
+constexpr std::string_view kScrambleKey = "Zeltoria";
+constexpr std::string_view kDefaultPassword = "masterkey";
+
+void appendItem(std::string& dpb, char item, std::string_view value) {
+    dpb += item;
+    dpb += static_cast<char>(value.size());
+    dpb.append(value);
+}
+
+std::string keyOf(std::string_view line) {
+    return std::string(line.substr(0, line.find('=')));
+}
+
+}  // namespace
+
+std::string scramblePassword(std::string_view plain) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (std::size_t i = 0; i < plain.size(); ++i) {
+        const auto byte =
+            static_cast<unsigned char>(plain[i] ^ kScrambleKey[i % kScrambleKey.size()]);
+        out += hex[byte >> 4];
+        out += hex[byte & 0x0F];
+    }
+    return out;
+}
+
+std::string unscramblePassword(std::string_view scrambled) {
+    auto nibble = [](char c) { return c <= '9' ? c - '0' : c - 'A' + 10; };
+    std::string out;
+    for (std::size_t i = 0; i + 1 < scrambled.size(); i += 2) {
+        const char byte = static_cast<char>(nibble(scrambled[i]) << 4 | nibble(scrambled[i + 1]));
+        out += static_cast<char>(byte ^ kScrambleKey[(i / 2) % kScrambleKey.size()]);
+    }
+    return out;
+}
+
+Connection::Connection(std::string name)
+    : name_(std::move(name)),
+      params_{"CHARACTER SET=WIN1250", "PATH=C:\\Data\\ZLT04.GDB", "USER NAME=SYSDBA"},
+      scrambledPassword_(scramblePassword(kDefaultPassword)) {}
+
+Connection::~Connection() {
+    try {
+        disconnect();
+    } catch (const DatabaseError&) {
+        // The attachment ends with the program anyway; there is nobody left to tell.
+    }
+}
+
+std::string Connection::param(std::string_view key) const {
+    for (const std::string& line : params_) {
+        if (keyOf(line) == key) {
+            return line.substr(key.size() + 1);
+        }
+    }
+    return {};
+}
+
+void Connection::setParam(std::string_view key, const std::string& value) {
+    if (connected()) {
+        throw DatabaseError("Cannot change while connected");
+    }
+    const std::string line = std::string(key) + "=" + value;
+    const auto found = std::find_if(params_.begin(), params_.end(),
+                                    [&](const std::string& p) { return keyOf(p) == key; });
+    if (found == params_.end()) {
+        params_.push_back(line);
+    } else {
+        *found = line;
+    }
+}
+
+void Connection::setPassword(std::string_view plain) {
+    if (connected()) {
+        throw DatabaseError("Cannot change while connected");
+    }
+    scrambledPassword_ = scramblePassword(plain);
+}
+
+const FbClient& Connection::client() {
+    if (client_ == nullptr) {
+        client_ = &FbClient::instance();
+    }
+    return *client_;
+}
+
+std::string Connection::parameterBlock() const {
+    std::string dpb(1, static_cast<char>(isc_dpb_version1));
+    appendItem(dpb, isc_dpb_user_name, param(kUserName));
+    appendItem(dpb, isc_dpb_password, unscramblePassword(scrambledPassword_));
+    appendItem(dpb, isc_dpb_lc_ctype, param(kCharacterSet));
+    // Paths are UTF-8 on this platform; naming the embedded engine as the only provider
+    // makes a missing engine fail at once instead of falling through to a network attempt.
+    appendItem(dpb, isc_dpb_utf8_filename, "");
+    appendItem(dpb, isc_dpb_config, "Providers=Engine12");
+    return dpb;
+}
+
+void Connection::connect() {
+    if (connected()) {
+        return;
+    }
+    const FbClient& api = client();
+    const std::string dpb = parameterBlock();
+    const std::string file = path();
+    ISC_STATUS_ARRAY status{};
+    api.attach_database(status, 0, file.c_str(), &handle_, static_cast<short>(dpb.size()),
+                        dpb.data());
+    if (status[0] == 1 && status[1] != 0) {
+        handle_ = 0;
+        api.check(status);
+    }
+}
+
+void Connection::disconnect() {
+    if (!connected()) {
+        return;
+    }
+    ISC_STATUS_ARRAY status{};
+    client_->detach_database(status, &handle_);
+    handle_ = 0;
+    client_->check(status);
+}
+
+isc_db_handle* Connection::handle() {
+    connect();
+    return &handle_;
+}
+
+}  // namespace zlt::db

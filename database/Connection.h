@@ -1,0 +1,62 @@
+#pragma once
+
+#include <ibase.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zlt::db {
+
+struct FbClient;
+
+// The one connection to the competition database: a parameter list of "NAME=value"
+// lines and a saved password. It attaches on demand, without a prompt, in one attempt.
+class Connection {
+public:
+    static constexpr std::string_view kCharacterSet = "CHARACTER SET";
+    static constexpr std::string_view kPath = "PATH";
+    static constexpr std::string_view kUserName = "USER NAME";
+
+    explicit Connection(std::string name = "IB_Connection1");
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    const std::string& name() const { return name_; }
+
+    const std::vector<std::string>& params() const { return params_; }
+    std::string param(std::string_view key) const;
+    // Refused with "Cannot change while connected" while attached.
+    void setParam(std::string_view key, const std::string& value);
+    std::string path() const { return param(kPath); }
+    void setPath(const std::string& path) { setParam(kPath, path); }
+
+    // The password is kept only in its scrambled form.
+    void setPassword(std::string_view plain);
+    const std::string& savedPassword() const { return scrambledPassword_; }
+
+    // The attach parameters as the client library takes them (user, password, character
+    // set, embedded engine), also used to create a database for a new event.
+    std::string parameterBlock() const;
+
+    void connect();
+    void disconnect();
+    bool connected() const { return handle_ != 0; }
+
+    // For the layer's statements and result sets: attaches first when needed.
+    isc_db_handle* handle();
+    const FbClient& client();
+
+private:
+    std::string name_;
+    std::vector<std::string> params_;
+    std::string scrambledPassword_;
+    isc_db_handle handle_ = 0;
+    const FbClient* client_ = nullptr;
+};
+
+std::string scramblePassword(std::string_view plain);
+std::string unscramblePassword(std::string_view scrambled);
+
+}  // namespace zlt::db

@@ -1,0 +1,504 @@
+#include "database/ResultSet.h"
+
+#include <algorithm>
+#include <charconv>
+#include <limits>
+#include <regex>
+
+#include "database/Connection.h"
+#include "database/DatabaseError.h"
+#include "database/PreparedStatement.h"
+#include "database/Transaction.h"
+#include "platform/Win1250.h"
+
+namespace zlt::db {
+namespace {
+
+std::string quoted(const std::string& identifier) {
+    return "\"" + identifier + "\"";
+}
+
+// The field list as a select list, the row key first.
+std::string columnList(const FieldList& fields, const std::string& qualifier) {
+    std::string list = qualifier + "RDB$DB_KEY";
+    for (const FieldDef& field : fields) {
+        list += ", " + qualifier + quoted(field.name);
+    }
+    return list;
+}
+
+std::vector<FieldValue> nullRow(const FieldList& fields) {
+    return std::vector<FieldValue>(fields.size());
+}
+
+std::string fieldName(const FieldDef& field) {
+    return "\"" + field.displayLabel + "\" (" + field.name + ")";
+}
+
+std::string_view trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// A field value checked and converted into what its column takes, or an error naming
+// the field. Nothing reaches the database until every changed field has passed.
+struct ColumnValue {
+    bool null = true;
+    std::int32_t number = 0;
+    std::string bytes;  // Windows-1250
+};
+
+ColumnValue integerColumn(const FieldDef& field, const FieldValue& value) {
+    ColumnValue column;
+    if (const auto* number = std::get_if<std::int32_t>(&value)) {
+        column.null = false;
+        column.number = *number;
+    } else if (const auto* text = std::get_if<std::string>(&value)) {
+        std::string_view digits = trimmed(*text);
+        if (digits.empty()) {
+            return column;
+        }
+        if (digits.front() == '+') {
+            digits.remove_prefix(1);
+        }
+        std::int32_t parsed = 0;
+        const auto [end, error] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), parsed);
+        if (digits.empty() || error != std::errc() || end != digits.data() + digits.size()) {
+            throw DatabaseError("Field " + fieldName(field) + ": \"" + *text +
+                                "\" is not a whole number from " +
+                                std::to_string(std::numeric_limits<std::int32_t>::min()) + " to " +
+                                std::to_string(std::numeric_limits<std::int32_t>::max()));
+        }
+        column.null = false;
+        column.number = parsed;
+    }
+    return column;
+}
+
+ColumnValue textColumn(const FieldDef& field, const FieldValue& value) {
+    ColumnValue column;
+    if (isNull(value)) {
+        return column;
+    }
+    const std::string text = displayText(value);
+    try {
+        column.bytes = platform::toWin1250(text);
+    } catch (const platform::EncodingError& error) {
+        throw DatabaseError("Field " + fieldName(field) + ": " + error.what());
+    }
+    if (static_cast<int>(column.bytes.size()) > field.length) {
+        throw DatabaseError("Field " + fieldName(field) + ": the text has " +
+                            std::to_string(column.bytes.size()) + " characters, at most " +
+                            std::to_string(field.length) + " fit");
+    }
+    column.null = false;
+    return column;
+}
+
+ColumnValue toColumn(const FieldDef& field, const FieldValue& value) {
+    return field.type == FieldType::Integer ? integerColumn(field, value)
+                                            : textColumn(field, value);
+}
+
+void bindColumn(SqlValues& params, int index, const ColumnValue& value, FieldType type) {
+    if (value.null) {
+        params.setNull(index);
+    } else if (type == FieldType::Integer) {
+        params.setInteger(index, value.number);
+    } else {
+        params.setBytes(index, value.bytes);
+    }
+}
+
+const char* typeName(int sqlType) {
+    switch (sqlType) {
+        case SQL_SHORT:
+        case SQL_LONG:
+            return "Integer";
+        case SQL_TEXT:
+        case SQL_VARYING:
+            return "Text";
+        default:
+            return "another type";
+    }
+}
+
+}  // namespace
+
+ResultSet::ResultSet(std::string name, Connection& connection, const FieldList& fields,
+                     std::string sql)
+    : name_(std::move(name)), connection_(connection), fields_(fields), sql_(std::move(sql)) {}
+
+ResultSet::~ResultSet() {
+    for (DataSource* source : sources_) {
+        source->forget();
+    }
+}
+
+void ResultSet::bind(DataSource* source) {
+    sources_.push_back(source);
+}
+
+void ResultSet::unbind(DataSource* source) {
+    std::erase(sources_, source);
+}
+
+void ResultSet::notify(DataEvent event) {
+    for (DataSource* source : sources_) {
+        source->notify(event);
+    }
+}
+
+void ResultSet::requireActive() const {
+    if (!active()) {
+        throw DatabaseError(name_ + ": Cannot perform this operation on a closed dataset");
+    }
+}
+
+void ResultSet::requireEditing() const {
+    requireActive();
+    if (state_ != DataSetState::Edit && state_ != DataSetState::Insert) {
+        throw DatabaseError(name_ + ": Dataset not in edit or insert mode");
+    }
+}
+
+void ResultSet::setSql(std::string sql) {
+    close();
+    sql_ = std::move(sql);
+}
+
+std::vector<ResultSet::Row> ResultSet::readAll() {
+    static const std::regex selectAll(R"(^\s*select\s+\*(\s|$))", std::regex::icase);
+    std::smatch match;
+    if (!std::regex_search(sql_, match, selectAll)) {
+        throw DatabaseError(name_ + ": only a text of the form SELECT * FROM " + fields_.table() +
+                            " can be opened");
+    }
+    const std::string text =
+        "SELECT " + columnList(fields_, quoted(fields_.table()) + ".") + " " + match.suffix().str();
+
+    Transaction transaction(connection_, Transaction::Access::ReadOnly);
+    std::vector<Row> rows;
+    {
+        PreparedStatement select(connection_, transaction, platform::toWin1250(text));
+        SqlValues& columns = select.columns();
+        for (int position = 0; position < fields_.size(); ++position) {
+            const int type = columns.describedType(position + 1);
+            const bool integer = type == SQL_SHORT || type == SQL_LONG;
+            const bool text = type == SQL_TEXT || type == SQL_VARYING;
+            const FieldDef& field = fields_[position];
+            if ((field.type == FieldType::Integer &&
+                 !(integer && columns.var(position + 1).sqlscale == 0)) ||
+                (field.type == FieldType::Text && !text)) {
+                throw DatabaseError(
+                    name_ + ": Type mismatch for field '" + field.name +
+                    "', expecting: " + (field.type == FieldType::Integer ? "Integer" : "Text") +
+                    " actual: " + typeName(type));
+            }
+        }
+        select.execute();
+        while (select.fetch()) {
+            rows.push_back(readRow(columns));
+        }
+    }
+    transaction.commit();
+    return rows;
+}
+
+ResultSet::Row ResultSet::readRow(const SqlValues& columns) const {
+    Row row{std::string(columns.bytes(0)), nullRow(fields_)};
+    for (int position = 0; position < fields_.size(); ++position) {
+        const int index = position + 1;
+        if (columns.isNull(index)) {
+            continue;
+        }
+        if (fields_[position].type == FieldType::Integer) {
+            row.values[position] = columns.integer(index);
+            continue;
+        }
+        std::string_view bytes = columns.bytes(index);
+        if (columns.describedType(index) == SQL_TEXT) {
+            // CHAR columns come back padded to their length; the padding is not the value.
+            bytes = bytes.substr(0, bytes.find_last_not_of(' ') + 1);
+        }
+        row.values[position] = platform::fromWin1250(bytes);
+    }
+    return row;
+}
+
+ResultSet::Row ResultSet::writeRow() {
+    std::vector<int> changed;
+    std::vector<ColumnValue> values;
+    for (int position = 0; position < fields_.size(); ++position) {
+        if (changed_[position]) {
+            changed.push_back(position);
+            values.push_back(toColumn(fields_[position], buffer_[position]));
+        }
+    }
+
+    const bool inserting = state_ == DataSetState::Insert;
+    std::string text;
+    if (inserting && changed.empty()) {
+        text = "INSERT INTO " + quoted(fields_.table()) + " DEFAULT VALUES";
+    } else if (inserting) {
+        std::string names;
+        std::string marks;
+        for (int position : changed) {
+            names += (names.empty() ? "" : ", ") + quoted(fields_[position].name);
+            marks += marks.empty() ? "?" : ", ?";
+        }
+        text = "INSERT INTO " + quoted(fields_.table()) + " (" + names + ") VALUES (" + marks + ")";
+    } else {
+        std::string assignments;
+        for (int position : changed) {
+            assignments +=
+                (assignments.empty() ? "" : ", ") + quoted(fields_[position].name) + " = ?";
+        }
+        text =
+            "UPDATE " + quoted(fields_.table()) + " SET " + assignments + " WHERE RDB$DB_KEY = ?";
+    }
+    text += " RETURNING " + columnList(fields_, "");
+
+    Transaction transaction(connection_, Transaction::Access::ReadWrite);
+    Row written;
+    {
+        PreparedStatement write(connection_, transaction, text);
+        SqlValues& params = write.params();
+        for (std::size_t i = 0; i < changed.size(); ++i) {
+            bindColumn(params, static_cast<int>(i), values[i], fields_[changed[i]].type);
+        }
+        if (!inserting) {
+            params.setBytes(static_cast<int>(changed.size()), rows_[current_].key);
+        }
+        write.executeSingleton();
+        if (!inserting && write.affectedRows() == 0) {
+            throw DatabaseError(name_ + ": the row being written no longer exists in the table");
+        }
+        written = readRow(write.columns());
+    }
+    transaction.commit();
+    return written;
+}
+
+void ResultSet::open() {
+    if (active()) {
+        return;
+    }
+    rows_ = readAll();
+    current_ = rows_.empty() ? -1 : 0;
+    state_ = DataSetState::Browse;
+    notify(DataEvent::DataSetChanged);
+}
+
+void ResultSet::close() {
+    if (!active()) {
+        return;
+    }
+    rows_.clear();
+    buffer_.clear();
+    current_ = -1;
+    modified_ = false;
+    state_ = DataSetState::Inactive;
+    notify(DataEvent::DataSetChanged);
+}
+
+void ResultSet::refresh() {
+    requireActive();
+    checkBrowseMode();
+    const std::string key = current_ >= 0 ? rows_[current_].key : std::string();
+    rows_ = readAll();
+    const auto same = std::find_if(rows_.begin(), rows_.end(),
+                                   [&](const Row& row) { return !key.empty() && row.key == key; });
+    if (same != rows_.end()) {
+        current_ = static_cast<int>(same - rows_.begin());
+    } else {
+        current_ = rows_.empty() ? -1 : std::clamp(current_, 0, recordCount() - 1);
+    }
+    notify(DataEvent::DataSetChanged);
+}
+
+int ResultSet::recordCount() const {
+    return static_cast<int>(rows_.size());
+}
+
+bool ResultSet::bof() const {
+    return current_ <= 0;
+}
+
+bool ResultSet::eof() const {
+    return current_ < 0 || current_ >= recordCount() - 1;
+}
+
+void ResultSet::setCurrent(int row) {
+    if (row != current_) {
+        current_ = row;
+        notify(DataEvent::Scrolled);
+    }
+}
+
+void ResultSet::first() {
+    moveTo(0);
+}
+
+void ResultSet::last() {
+    moveTo(recordCount() - 1);
+}
+
+void ResultSet::moveBy(int count) {
+    moveTo(current_ + count);
+}
+
+void ResultSet::moveTo(int row) {
+    requireActive();
+    if (row == current_ || rows_.empty()) {
+        return;
+    }
+    // An untouched new row is dropped on leaving it, and the rows below move up one.
+    if (state_ == DataSetState::Insert && !modified_ && row > current_) {
+        --row;
+    }
+    checkBrowseMode();
+    if (!rows_.empty()) {
+        setCurrent(std::clamp(row, 0, recordCount() - 1));
+    }
+}
+
+const FieldValue& ResultSet::field(int position) const {
+    requireActive();
+    static const FieldValue null;
+    if (position < 0 || position >= fields_.size()) {
+        throw DatabaseError(name_ + ": Field index out of range");
+    }
+    return current_ < 0 ? null : value(current_, position);
+}
+
+const FieldValue& ResultSet::value(int row, int position) const {
+    if (row == current_ && (state_ == DataSetState::Edit || state_ == DataSetState::Insert)) {
+        return buffer_.at(position);
+    }
+    return rows_.at(row).values.at(position);
+}
+
+int ResultSet::fieldPosition(std::string_view name) const {
+    const auto position = fields_.positionOf(name);
+    if (!position) {
+        throw DatabaseError(name_ + ": Field '" + std::string(name) + "' not found");
+    }
+    return *position;
+}
+
+void ResultSet::setField(std::string_view name, FieldValue value) {
+    setField(fieldPosition(name), std::move(value));
+}
+
+void ResultSet::setField(int position, FieldValue value) {
+    requireEditing();
+    buffer_.at(position) = std::move(value);
+    changed_[position] = true;
+    modified_ = true;
+    notify(DataEvent::RecordChanged);
+}
+
+void ResultSet::beginInsert(int row) {
+    rows_.insert(rows_.begin() + row, Row{{}, nullRow(fields_)});
+    current_ = row;
+    buffer_ = nullRow(fields_);
+    changed_.assign(fields_.size(), false);
+    modified_ = false;
+    state_ = DataSetState::Insert;
+    notify(DataEvent::DataSetChanged);
+}
+
+void ResultSet::insert() {
+    requireActive();
+    checkBrowseMode();
+    beginInsert(std::max(current_, 0));
+}
+
+void ResultSet::append() {
+    requireActive();
+    checkBrowseMode();
+    beginInsert(recordCount());
+}
+
+void ResultSet::edit() {
+    requireActive();
+    if (state_ != DataSetState::Browse) {
+        return;
+    }
+    if (rows_.empty()) {
+        beginInsert(0);
+        return;
+    }
+    buffer_ = rows_[current_].values;
+    changed_.assign(fields_.size(), false);
+    modified_ = false;
+    state_ = DataSetState::Edit;
+    notify(DataEvent::StateChanged);
+}
+
+void ResultSet::post() {
+    requireActive();
+    if (state_ == DataSetState::Browse) {
+        return;
+    }
+    if (state_ == DataSetState::Insert || modified_) {
+        rows_[current_] = writeRow();
+    }
+    buffer_.clear();
+    modified_ = false;
+    state_ = DataSetState::Browse;
+    notify(DataEvent::DataSetChanged);
+}
+
+void ResultSet::cancel() {
+    if (state_ != DataSetState::Edit && state_ != DataSetState::Insert) {
+        return;
+    }
+    if (state_ == DataSetState::Insert) {
+        rows_.erase(rows_.begin() + current_);
+        current_ = rows_.empty() ? -1 : std::min(current_, recordCount() - 1);
+    }
+    buffer_.clear();
+    modified_ = false;
+    state_ = DataSetState::Browse;
+    notify(DataEvent::DataSetChanged);
+}
+
+void ResultSet::checkBrowseMode() {
+    if (modified_) {
+        post();
+    } else {
+        cancel();
+    }
+}
+
+void ResultSet::deleteRow() {
+    requireActive();
+    if (state_ == DataSetState::Insert) {
+        cancel();
+        return;
+    }
+    cancel();
+    if (rows_.empty()) {
+        throw DatabaseError(name_ + ": Cannot perform this operation on an empty dataset");
+    }
+    Transaction transaction(connection_, Transaction::Access::ReadWrite);
+    {
+        PreparedStatement remove(
+            connection_, transaction,
+            "DELETE FROM " + quoted(fields_.table()) + " WHERE RDB$DB_KEY = ?");
+        remove.params().setBytes(0, rows_[current_].key);
+        remove.execute();
+    }
+    transaction.commit();
+    rows_.erase(rows_.begin() + current_);
+    current_ = rows_.empty() ? -1 : std::min(current_, recordCount() - 1);
+    notify(DataEvent::DataSetChanged);
+}
+
+}  // namespace zlt::db

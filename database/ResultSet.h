@@ -1,0 +1,114 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "database/DataSource.h"
+#include "database/FieldList.h"
+#include "database/FieldValue.h"
+
+namespace zlt::db {
+
+class Connection;
+class SqlValues;
+
+enum class DataSetState { Inactive, Browse, Edit, Insert };
+
+// A live, updatable result over one table (IBOQuery1, IBOQueryF). Opening reads all rows
+// into memory in one short transaction, so the count is exact and no transaction stays
+// open; each post, delete and refresh talks to the database at once and commits.
+//
+// It always presents exactly its fixed field list, in that order, whatever else the
+// table holds. A text is valid only as "SELECT * FROM <table> [...]"; the star is read as
+// that list.
+class ResultSet {
+public:
+    ResultSet(std::string name, Connection& connection, const FieldList& fields,
+              std::string sql = {});
+    ~ResultSet();
+    ResultSet(const ResultSet&) = delete;
+    ResultSet& operator=(const ResultSet&) = delete;
+
+    const std::string& name() const { return name_; }
+    const FieldList& fields() const { return fields_; }
+
+    const std::string& sql() const { return sql_; }
+    // Replacing the text closes an open result set; the next open runs the new text.
+    void setSql(std::string sql);
+
+    void open();
+    void close();
+    bool active() const { return state_ != DataSetState::Inactive; }
+    DataSetState state() const { return state_; }
+    // Finishes a pending row (posted if changed, else dropped), re-reads every row with the
+    // current text and keeps the same row current.
+    void refresh();
+
+    int recordCount() const;
+    int recNo() const { return current_; }  // index of the current row, -1 when none
+    bool isEmpty() const { return rows_.empty(); }
+    bool bof() const;  // the current row is the first one, or there are none
+    bool eof() const;  // the current row is the last one, or there are none
+
+    // Moving to another row first posts the pending row if it changed, else drops it.
+    void first();
+    void last();
+    void next() { moveBy(1); }
+    void prior() { moveBy(-1); }
+    void moveBy(int count);
+    void moveTo(int row);
+
+    // Values of the current row; while editing or inserting, the values being typed.
+    const FieldValue& field(int position) const;
+    const FieldValue& value(int row, int position) const;
+    int fieldPosition(std::string_view name) const;
+    // Only while editing or inserting. A text may be given for an integer field: it is
+    // checked when the row is posted.
+    void setField(std::string_view name, FieldValue value);
+    void setField(int position, FieldValue value);
+    bool modified() const { return modified_; }
+
+    void insert();  // a new empty row above the current one
+    void append();  // a new empty row after the last one
+    void edit();    // on a result set without rows this starts a new row instead
+    // Writes the pending row and commits. A value the column cannot hold refuses the post
+    // with a message naming the field; on any failure the row stays in its state.
+    void post();
+    void cancel();
+    void deleteRow();
+    // Posts the pending row when it changed, else drops it.
+    void checkBrowseMode();
+
+private:
+    friend class DataSource;
+    struct Row {
+        std::string key;  // RDB$DB_KEY; empty for a row not yet written
+        std::vector<FieldValue> values;
+    };
+
+    void bind(DataSource* source);
+    void unbind(DataSource* source);
+    void notify(DataEvent event);
+    void requireActive() const;
+    void requireEditing() const;
+    void beginInsert(int row);
+    void setCurrent(int row);
+    std::vector<Row> readAll();
+    Row readRow(const SqlValues& columns) const;
+    Row writeRow();
+
+    std::string name_;
+    Connection& connection_;
+    const FieldList& fields_;
+    std::string sql_;
+    DataSetState state_ = DataSetState::Inactive;
+    std::vector<Row> rows_;
+    int current_ = -1;
+    std::vector<FieldValue> buffer_;  // the row being edited or inserted
+    std::vector<bool> changed_;       // which of its fields were set
+    bool modified_ = false;
+    std::vector<DataSource*> sources_;
+};
+
+}  // namespace zlt::db

@@ -1,0 +1,49 @@
+#include "database/Transaction.h"
+
+#include "database/Connection.h"
+#include "database/FbClient.h"
+
+namespace zlt::db {
+namespace {
+
+// No wait on locks: a conflict is reported at once instead of freezing the window.
+const char kReadOnly[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed,
+                          isc_tpb_rec_version, isc_tpb_nowait};
+const char kReadWrite[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed,
+                           isc_tpb_rec_version, isc_tpb_nowait};
+
+// The transaction existence block of isc_start_multiple; the length is declared long so
+// that it reads right whether the library takes it as int or long.
+struct TransactionBlock {
+    isc_db_handle* database;
+    long tpbLength;
+    const char* tpb;
+};
+
+}  // namespace
+
+Transaction::Transaction(Connection& connection, Access access) : client_(connection.client()) {
+    const bool write = access == Access::ReadWrite;
+    TransactionBlock teb{
+        connection.handle(),
+        write ? static_cast<long>(sizeof kReadWrite) : static_cast<long>(sizeof kReadOnly),
+        write ? kReadWrite : kReadOnly};
+    ISC_STATUS_ARRAY status{};
+    client_.start_multiple(status, &handle_, 1, &teb);
+    client_.check(status);
+}
+
+Transaction::~Transaction() {
+    if (handle_ != 0) {
+        ISC_STATUS_ARRAY status{};
+        client_.rollback_transaction(status, &handle_);
+    }
+}
+
+void Transaction::commit() {
+    ISC_STATUS_ARRAY status{};
+    client_.commit_transaction(status, &handle_);
+    client_.check(status);
+}
+
+}  // namespace zlt::db

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package the project needs to build, run and test.
+# Safe to run again: it only calls apt-get when something is missing.
+set -euo pipefail
+
+packages=(
+    # toolchain and tests
+    build-essential cmake ninja-build pkg-config git
+    libgtest-dev libgmock-dev libbenchmark-dev clang clang-format libclang-rt-14-dev
+    # windows, printing and PDF output
+    qt6-base-dev
+    # the embedded database engine, its client library and headers, and isql for checks
+    firebird-dev firebird3.0-server-core firebird3.0-utils
+    # pictures and fonts (Liberation Sans has Arial's metrics)
+    libjpeg62-turbo-dev fonts-liberation2
+    # looking at the program and its sheets as a user would
+    xvfb xauth imagemagick poppler-utils
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$package")
+    fi
+done
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null; then
+        echo "install-deps: these packages are missing and sudo is not available: ${missing[*]}" >&2
+        exit 1
+    fi
+    as_root=(sudo)
+fi
+echo "install-deps: installing ${missing[*]}"
+"${as_root[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >/dev/null

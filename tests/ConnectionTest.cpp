@@ -1,0 +1,139 @@
+#include "database/Connection.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "database/DatabaseError.h"
+#include "database/FbClient.h"
+#include "tests/support/Database.h"
+
+namespace zlt::db {
+namespace {
+
+using ::testing::HasSubstr;
+
+std::string attachError(const std::filesystem::path& file) {
+    Connection connection;
+    connection.setPath(file.string());
+    try {
+        connection.connect();
+    } catch (const DatabaseError& error) {
+        EXPECT_FALSE(connection.connected());
+        return error.what();
+    }
+    return "attached";
+}
+
+TEST(Connection, StartsWithItsThreeParameterLinesAndAScrambledPassword) {
+    Connection connection;
+    EXPECT_EQ(connection.params(),
+              (std::vector<std::string>{"CHARACTER SET=WIN1250", "PATH=C:\\Data\\ZLT04.GDB",
+                                        "USER NAME=SYSDBA"}));
+    connection.setPath("/events/ZLT04.GDB");
+    EXPECT_EQ(connection.params()[1], "PATH=/events/ZLT04.GDB");
+    EXPECT_EQ(connection.params().size(), 3u);
+
+    connection.setPassword("tajné heslo");
+    EXPECT_EQ(connection.savedPassword().find("tajn"), std::string::npos);
+    EXPECT_EQ(unscramblePassword(connection.savedPassword()), "tajné heslo");
+}
+
+TEST(Connection, PathCannotChangeWhileAttached) {
+    test::TempEventFolder folder;
+    Connection connection;
+    connection.setPath(folder.database().string());
+    connection.connect();
+    try {
+        connection.setPath("/elsewhere/ZLT04.GDB");
+        FAIL();
+    } catch (const DatabaseError& error) {
+        EXPECT_STREQ(error.what(), "Cannot change while connected");
+    }
+    EXPECT_EQ(connection.path(), folder.database().string());
+    connection.disconnect();
+    connection.setPath("/elsewhere/ZLT04.GDB");
+    EXPECT_EQ(connection.path(), "/elsewhere/ZLT04.GDB");
+}
+
+TEST(Connection, AttachFailuresCarryTheDatabasesOwnMessage) {
+    test::TempFolder folder;
+    const auto missing = folder.path() / "ZLT04.GDB";
+    std::string message = attachError(missing);
+    EXPECT_THAT(message, HasSubstr(missing.string()));
+    EXPECT_THAT(message, HasSubstr("No such file or directory"));
+
+    const auto garbage = folder.path() / "garbage.GDB";
+    std::ofstream(garbage) << std::string(8192, 'x');
+    message = attachError(garbage);
+    EXPECT_THAT(message, HasSubstr("not a valid database"));
+}
+
+TEST(Connection, ASecondProcessGetsTheEnginesLockError) {
+    test::TempEventFolder folder;
+    // isql holds the file open from another process while this one tries to attach.
+    const std::string command = "isql-fb -q > /dev/null 2>&1";
+    FILE* other = popen(command.c_str(), "w");
+    ASSERT_NE(other, nullptr);
+    std::fprintf(other, "CONNECT '%s' USER 'SYSDBA';\nSELECT COUNT(*) FROM DATAZLT;\n",
+                 folder.database().c_str());
+    std::fflush(other);
+    std::string message;
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        message = attachError(folder.database());
+        if (message != "attached") {
+            break;
+        }
+        usleep(100 * 1000);  // the other process may not have attached yet
+    }
+    pclose(other);
+    EXPECT_THAT(message, HasSubstr("Database already opened with engine instance"));
+    EXPECT_EQ(attachError(folder.database()), "attached") << "free again once it has gone";
+}
+
+TEST(Connection, AReadOnlyFileRefusesTheAttachOrTheWrite) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "file permissions do not bind root";
+    }
+    test::TempEventFolder folder;
+    chmod(folder.database().c_str(), 0444);
+    Connection connection;
+    connection.setPath(folder.database().string());
+    try {
+        connection.connect();
+        Statement("IB_DSQL1", connection, "DELETE FROM DATAZLT").execute();
+        FAIL() << "the write went through";
+    } catch (const DatabaseError& error) {
+        EXPECT_NE(std::string(error.what()), "");
+    }
+    chmod(folder.database().c_str(), 0644);
+    EXPECT_EQ(test::storedRows(folder.database(), preliminaryFields(), "CISLO").size(), 30u);
+}
+
+TEST(Connection, AMissingClientLibraryIsNamedInTheError) {
+    try {
+        FbClient::load("libfbclient-missing.so.2");
+        FAIL();
+    } catch (const DatabaseError& error) {
+        EXPECT_STREQ(error.what(), "InterBase Client libfbclient-missing.so.2 is not installed");
+    }
+    EXPECT_STREQ(FbClient::kLibraryFile, "libfbclient.so.2");
+}
+
+TEST(Connection, TheEngineLocksLiveInAFolderOfThisUser) {
+    Connection connection;  // loading the client prepares the folder
+    test::TempEventFolder folder;
+    const char* lockFolder = std::getenv("FIREBIRD_LOCK");
+    ASSERT_NE(lockFolder, nullptr);
+    struct stat info {};
+    ASSERT_EQ(lstat(lockFolder, &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(info.st_uid, getuid());
+}
+
+}  // namespace
+}  // namespace zlt::db

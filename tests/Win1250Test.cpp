@@ -1,0 +1,47 @@
+#include "platform/Win1250.h"
+
+#include <gtest/gtest.h>
+
+namespace zlt::platform {
+namespace {
+
+TEST(Win1250, CzechTextRoundTripsThroughSingleBytes) {
+    for (const std::string text :
+         {"Žďár nad Sázavou", "Dolní Bousov", "ČÍSLO", "Pořadí", "€ – „x“"}) {
+        const std::string bytes = toWin1250(text);
+        EXPECT_EQ(bytes.size(), utf8Length(text)) << text;
+        EXPECT_EQ(fromWin1250(bytes), text);
+    }
+    EXPECT_EQ(toWin1250("Ž"), "\x8E");
+    EXPECT_EQ(toWin1250("ř"), "\xF8");
+}
+
+TEST(Win1250, EveryByteDecodesAndEncodesBack) {
+    for (int byte = 0; byte < 256; ++byte) {
+        const std::string one(1, static_cast<char>(byte));
+        EXPECT_EQ(toWin1250(fromWin1250(one)), one) << byte;
+    }
+}
+
+TEST(Win1250, RefusesWhatTheCodePageLacksInsteadOfReplacingIt) {
+    for (const std::string text : {"Жеља", "snow ❄", "日本", "ø"}) {
+        EXPECT_THROW(toWin1250(text), EncodingError) << text;
+    }
+    try {
+        toWin1250("Praha Ж");
+        FAIL();
+    } catch (const EncodingError& error) {
+        EXPECT_EQ(error.character(), U'Ж');
+        EXPECT_NE(std::string(error.what()).find("U+0416"), std::string::npos);
+    }
+}
+
+TEST(Win1250, RefusesMalformedUtf8) {
+    for (const std::string text : {"\xC3", "a\xE2\x82", "\xC0\xAF", "\xED\xA0\x80", "\xFF"}) {
+        EXPECT_THROW(toWin1250(text), EncodingError);
+        EXPECT_THROW(utf8Length(text), EncodingError);
+    }
+}
+
+}  // namespace
+}  // namespace zlt::platform
