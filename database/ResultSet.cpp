@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <limits>
-#include <regex>
+#include <optional>
+#include <cctype>
 
 #include "database/Connection.h"
 #include "database/DatabaseError.h"
@@ -127,6 +128,29 @@ const char* typeName(int sqlType) {
     }
 }
 
+// The rest of a text of the form "SELECT * <rest>" (any case and spacing), or nothing.
+std::optional<std::string> afterSelectAll(const std::string& sql) {
+    std::size_t at = sql.find_first_not_of(" \t\r\n");
+    constexpr std::string_view keyword = "SELECT";
+    if (at == std::string::npos || sql.size() < at + keyword.size()) {
+        return std::nullopt;
+    }
+    for (char expected : keyword) {
+        if (std::toupper(static_cast<unsigned char>(sql[at++])) != expected) {
+            return std::nullopt;
+        }
+    }
+    const std::size_t star = sql.find_first_not_of(" \t\r\n", at);
+    if (star == at || star == std::string::npos || sql[star] != '*') {
+        return std::nullopt;
+    }
+    const std::string rest = sql.substr(star + 1);
+    if (!rest.empty() && !std::isspace(static_cast<unsigned char>(rest.front()))) {
+        return std::nullopt;
+    }
+    return rest;
+}
+
 }  // namespace
 
 ResultSet::ResultSet(std::string name, Connection& connection, const FieldList& fields,
@@ -172,14 +196,13 @@ void ResultSet::setSql(std::string sql) {
 }
 
 std::vector<ResultSet::Row> ResultSet::readAll() {
-    static const std::regex selectAll(R"(^\s*select\s+\*(\s|$))", std::regex::icase);
-    std::smatch match;
-    if (!std::regex_search(sql_, match, selectAll)) {
+    const auto rest = afterSelectAll(sql_);
+    if (!rest) {
         throw DatabaseError(name_ + ": only a text of the form SELECT * FROM " + fields_.table() +
                             " can be opened");
     }
     const std::string text =
-        "SELECT " + columnList(fields_, quoted(fields_.table()) + ".") + " " + match.suffix().str();
+        "SELECT " + columnList(fields_, quoted(fields_.table()) + ".") + *rest;
 
     Transaction transaction(connection_, Transaction::Access::ReadOnly);
     std::vector<Row> rows;

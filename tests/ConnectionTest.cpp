@@ -75,8 +75,9 @@ TEST(Connection, AttachFailuresCarryTheDatabasesOwnMessage) {
 
 TEST(Connection, ASecondProcessGetsTheEnginesLockError) {
     test::TempEventFolder folder;
-    // isql holds the file open from another process while this one tries to attach.
-    const std::string command = "isql-fb -q > /dev/null 2>&1";
+    // isql holds the file open from another process while this one tries to attach; it
+    // needs a UTF-8 locale for the Czech letters in the folder's name.
+    const std::string command = "LC_ALL=C.UTF-8 isql-fb -q > /dev/null 2>&1";
     FILE* other = popen(command.c_str(), "w");
     ASSERT_NE(other, nullptr);
     std::fprintf(other, "CONNECT '%s' USER 'SYSDBA';\nSELECT COUNT(*) FROM DATAZLT;\n",
