@@ -1,10 +1,10 @@
 #include "database/ResultSet.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <limits>
 #include <optional>
-#include <cctype>
 
 #include "database/Connection.h"
 #include "database/DatabaseError.h"
@@ -201,8 +201,7 @@ std::vector<ResultSet::Row> ResultSet::readAll() {
         throw DatabaseError(name_ + ": only a text of the form SELECT * FROM " + fields_.table() +
                             " can be opened");
     }
-    const std::string text =
-        "SELECT " + columnList(fields_, quoted(fields_.table()) + ".") + *rest;
+    const std::string text = "SELECT " + columnList(fields_, quoted(fields_.table()) + ".") + *rest;
 
     Transaction transaction(connection_, Transaction::Access::ReadOnly);
     std::vector<Row> rows;
@@ -322,11 +321,8 @@ void ResultSet::close() {
         return;
     }
     rows_.clear();
-    buffer_.clear();
     current_ = -1;
-    modified_ = false;
-    state_ = DataSetState::Inactive;
-    notify(DataEvent::DataSetChanged);
+    finishEditing(DataSetState::Inactive);
 }
 
 void ResultSet::refresh() {
@@ -426,14 +422,30 @@ void ResultSet::setField(int position, FieldValue value) {
     notify(DataEvent::RecordChanged);
 }
 
+void ResultSet::startEditing(DataSetState state, DataEvent event) {
+    buffer_ = rows_[current_].values;
+    changed_.assign(fields_.size(), false);
+    modified_ = false;
+    state_ = state;
+    notify(event);
+}
+
+void ResultSet::finishEditing(DataSetState state) {
+    buffer_.clear();
+    modified_ = false;
+    state_ = state;
+    notify(DataEvent::DataSetChanged);
+}
+
+void ResultSet::removeCurrentRow() {
+    rows_.erase(rows_.begin() + current_);
+    current_ = rows_.empty() ? -1 : std::min(current_, recordCount() - 1);
+}
+
 void ResultSet::beginInsert(int row) {
     rows_.insert(rows_.begin() + row, Row{{}, nullRow(fields_)});
     current_ = row;
-    buffer_ = nullRow(fields_);
-    changed_.assign(fields_.size(), false);
-    modified_ = false;
-    state_ = DataSetState::Insert;
-    notify(DataEvent::DataSetChanged);
+    startEditing(DataSetState::Insert, DataEvent::DataSetChanged);
 }
 
 void ResultSet::insert() {
@@ -457,11 +469,7 @@ void ResultSet::edit() {
         beginInsert(0);
         return;
     }
-    buffer_ = rows_[current_].values;
-    changed_.assign(fields_.size(), false);
-    modified_ = false;
-    state_ = DataSetState::Edit;
-    notify(DataEvent::StateChanged);
+    startEditing(DataSetState::Edit, DataEvent::StateChanged);
 }
 
 void ResultSet::post() {
@@ -472,10 +480,7 @@ void ResultSet::post() {
     if (state_ == DataSetState::Insert || modified_) {
         rows_[current_] = writeRow();
     }
-    buffer_.clear();
-    modified_ = false;
-    state_ = DataSetState::Browse;
-    notify(DataEvent::DataSetChanged);
+    finishEditing(DataSetState::Browse);
 }
 
 void ResultSet::cancel() {
@@ -483,13 +488,9 @@ void ResultSet::cancel() {
         return;
     }
     if (state_ == DataSetState::Insert) {
-        rows_.erase(rows_.begin() + current_);
-        current_ = rows_.empty() ? -1 : std::min(current_, recordCount() - 1);
+        removeCurrentRow();
     }
-    buffer_.clear();
-    modified_ = false;
-    state_ = DataSetState::Browse;
-    notify(DataEvent::DataSetChanged);
+    finishEditing(DataSetState::Browse);
 }
 
 void ResultSet::checkBrowseMode() {
@@ -519,8 +520,7 @@ void ResultSet::deleteRow() {
         remove.execute();
     }
     transaction.commit();
-    rows_.erase(rows_.begin() + current_);
-    current_ = rows_.empty() ? -1 : std::min(current_, recordCount() - 1);
+    removeCurrentRow();
     notify(DataEvent::DataSetChanged);
 }
 

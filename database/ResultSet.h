@@ -93,6 +93,9 @@ private:
     void requireActive() const;
     void requireEditing() const;
     void beginInsert(int row);
+    void startEditing(DataSetState state, DataEvent event);
+    void finishEditing(DataSetState state);
+    void removeCurrentRow();
     void setCurrent(int row);
     std::vector<Row> readAll();
     Row readRow(const SqlValues& columns) const;

@@ -4,22 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 #include "database/DatabaseError.h"
 #include "tests/support/Database.h"
+#include "tests/support/Files.h"
 
 namespace zlt::tools {
 namespace {
 
 using ::testing::HasSubstr;
-
-std::string bytesOf(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
 
 TEST(EventFolder, HoldsASeededDatabaseSettingsAndFourStamps) {
     test::TempEventFolder folder;
@@ -37,7 +30,7 @@ TEST(EventFolder, HoldsASeededDatabaseSettingsAndFourStamps) {
         EXPECT_EQ(row[0], db::FieldValue(std::string(" ")));
     }
 
-    const std::string settings = bytesOf(folder.path() / kSettingsFile);
+    const std::string settings = test::fileBytes(folder.path() / kSettingsFile);
     std::size_t lines = 0;
     for (std::size_t at = 0; (at = settings.find("\r\n", at)) != std::string::npos; at += 2) {
         ++lines;
@@ -70,7 +63,7 @@ TEST(EventFolder, KeepsTheSettingsOfAnEarlierEvent) {
     test::TempFolder folder;
     std::ofstream(folder.path() / kSettingsFile) << "49\r\n";
     createEventFolder(folder.path());
-    EXPECT_EQ(bytesOf(folder.path() / kSettingsFile), "49\r\n");
+    EXPECT_EQ(test::fileBytes(folder.path() / kSettingsFile), "49\r\n");
     EXPECT_TRUE(std::filesystem::exists(folder.path() / kDatabaseFile));
 }
 

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "tests/support/Files.h"
 #include "tests/support/TempEventFolder.h"
 
 namespace zlt::tools {
@@ -54,8 +55,8 @@ bool decode(const std::vector<unsigned char>& bytes, Decoded& out) {
 }
 
 Decoded readPicture(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(in), {}};
+    const std::string stored = test::fileBytes(file);
+    const std::vector<unsigned char> bytes(stored.begin(), stored.end());
     Decoded picture;
     EXPECT_TRUE(decode(bytes, picture)) << file;
     return picture;

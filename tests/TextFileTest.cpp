@@ -3,26 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 #include "platform/Win1250.h"
+#include "tests/support/Files.h"
 #include "tests/support/TempEventFolder.h"
 
 namespace zlt::platform {
 namespace {
 
-std::string bytesOf(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
 TEST(TextFile, WritesWin1250LinesEachEndedByCrLf) {
     test::TempFolder folder;
     const auto file = folder.path() / "Nastaveni.txt";
     writeWin1250Lines(file, {"50", "", "Běh v pytli"});
-    EXPECT_EQ(bytesOf(file), "50\r\n\r\nB\xECh v pytli\r\n");
+    EXPECT_EQ(test::fileBytes(file), "50\r\n\r\nB\xECh v pytli\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
                             std::filesystem::directory_iterator()),
               1)
@@ -35,7 +28,7 @@ TEST(TextFile, AFailedWriteLeavesTheOldFileAsItWas) {
     writeWin1250Lines(file, {"old"});
 
     EXPECT_THROW(writeWin1250Lines(file, {"new", "Ж"}), EncodingError);
-    EXPECT_EQ(bytesOf(file), "old\r\n");
+    EXPECT_EQ(test::fileBytes(file), "old\r\n");
 
     try {
         writeWin1250Lines(folder.path() / "missing" / "Nastaveni.txt", {"x"});
