@@ -13,6 +13,7 @@ enum class DataEvent {
     StateChanged,    // browse, edit or insert
     RecordChanged,   // a value of the row being edited or inserted
     Scrolled,        // another row became current
+    UpdateRecord,    // about to write the pending row: put text still being typed into it
 };
 
 // Binds one result set to the views that show it (DataSource1: IBOQuery1 to DBGrid1 and

@@ -477,6 +477,11 @@ void ResultSet::post() {
     if (state_ == DataSetState::Browse) {
         return;
     }
+    notify(DataEvent::UpdateRecord);
+    writePending();
+}
+
+void ResultSet::writePending() {
     if (state_ == DataSetState::Insert || modified_) {
         rows_[current_] = writeRow();
     }
@@ -494,8 +499,12 @@ void ResultSet::cancel() {
 }
 
 void ResultSet::checkBrowseMode() {
+    if (state_ != DataSetState::Edit && state_ != DataSetState::Insert) {
+        return;
+    }
+    notify(DataEvent::UpdateRecord);
     if (modified_) {
-        post();
+        writePending();
     } else {
         cancel();
     }

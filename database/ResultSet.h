@@ -100,6 +100,7 @@ private:
     std::vector<Row> readAll();
     Row readRow(const SqlValues& columns) const;
     Row writeRow();
+    void writePending();
 
     std::string name_;
     Connection& connection_;

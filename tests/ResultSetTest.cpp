@@ -224,10 +224,10 @@ TEST_F(ResultSetTest, BoundViewsHearOfEveryChange) {
     query.post();
     query.close();
     query.open();
-    EXPECT_EQ(heard,
-              (std::vector<DataEvent>{DataEvent::Scrolled, DataEvent::StateChanged,
-                                      DataEvent::RecordChanged, DataEvent::DataSetChanged,
-                                      DataEvent::DataSetChanged, DataEvent::DataSetChanged}));
+    EXPECT_EQ(heard, (std::vector<DataEvent>{DataEvent::Scrolled, DataEvent::StateChanged,
+                                             DataEvent::RecordChanged, DataEvent::UpdateRecord,
+                                             DataEvent::DataSetChanged, DataEvent::DataSetChanged,
+                                             DataEvent::DataSetChanged}));
 }
 
 TEST_F(ResultSetTest, PresentsItsListWhateverElseTheTableHolds) {
