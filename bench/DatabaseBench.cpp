@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "bench/BenchReport.h"
+#include "bench/RawCommit.h"
 #include "database/Connection.h"
-#include "database/FbClient.h"
 #include "database/ResultSet.h"
 #include "database/Statement.h"
 #include "tests/support/TempEventFolder.h"
@@ -50,28 +50,11 @@ Event& event(int rows) {
     return *slot;
 }
 
-// The floor: one UPDATE of one row and its commit, straight through the ISC API.
 void RawUpdateCommit(benchmark::State& state) {
     Event& e = event(30);
-    const db::FbClient& api = e.connection.client();
-    isc_db_handle* database = e.connection.handle();
-    const char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed,
-                        isc_tpb_rec_version, isc_tpb_nowait};
-    struct {
-        isc_db_handle* database;
-        long length;
-        const char* tpb;
-    } block{database, sizeof tpb, tpb};
     int value = 0;
     for (auto _ : state) {
-        ISC_STATUS_ARRAY status{};
-        isc_tr_handle transaction = 0;
-        api.start_multiple(status, &transaction, 1, &block);
-        const std::string sql =
-            "UPDATE DATAZLT SET BOD1 = " + std::to_string(++value % 30) + " WHERE CISLO = 5";
-        api.dsql_execute_immediate(status, database, &transaction, 0, sql.c_str(), 3, nullptr);
-        api.commit_transaction(status, &transaction);
-        api.check(status);
+        bench::rawUpdateCommit(e.connection, ++value);
     }
 }
 BENCHMARK(RawUpdateCommit)->Unit(benchmark::kMillisecond)->MinTime(1.0);

@@ -1,0 +1,72 @@
+#include "app/Startup.h"
+
+#include <QApplication>
+
+#include "app/Hlavni.h"
+#include "finals/Finale.h"
+#include "platform/Dialogs.h"
+#include "platform/Guard.h"
+#include "reports/CelkovyTisk.h"
+#include "reports/FinaleTisk.h"
+#include "reports/TiskDisc.h"
+#include "reports/TiskFDisc.h"
+#include "reports/Volba.h"
+#include "reports/ZLTTisk.h"
+#include "settings/Nastaveni.h"
+
+namespace zlt::app {
+namespace {
+
+// Creates one window hidden and runs its creation handler, if it has one.
+template <typename Window>
+void create(Window*& instance, void (Window::*creationHandler)() = nullptr) {
+    instance = new Window();
+    if (creationHandler != nullptr) {
+        platform::runGuarded([&] { (instance->*creationHandler)(); });
+    }
+}
+
+template <typename Window>
+void destroy(Window*& instance) {
+    delete instance;
+    instance = nullptr;
+}
+
+}  // namespace
+
+void createWindows() {
+    create(frmHlavni, &TfrmHlavni::FormCreate);
+    create(frmZLTTisk);
+    create(frmFinale, &TfrmFinale::FormCreate);
+    create(frmZLTFinaleTisk);
+    create(frmVolbaTisku);
+    create(frmTiskDisc);
+    create(frmTiskFDisc);
+    create(frmNastaveni);
+    create(frmCelkovyTisk);
+}
+
+void destroyWindows() {
+    destroy(frmCelkovyTisk);
+    destroy(frmNastaveni);
+    destroy(frmTiskFDisc);
+    destroy(frmTiskDisc);
+    destroy(frmVolbaTisku);
+    destroy(frmZLTFinaleTisk);
+    destroy(frmFinale);
+    destroy(frmZLTTisk);
+    destroy(frmHlavni);
+}
+
+int ZLT(int argc, char** argv) {
+    QApplication application(argc, argv);
+    application.setQuitOnLastWindowClosed(false);
+    platform::Dialogs::setApplicationTitle(QStringLiteral("ZLT"));
+    createWindows();
+    frmHlavni->show();
+    const int result = application.exec();
+    destroyWindows();
+    return result;
+}
+
+}  // namespace zlt::app

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QTableView>
+#include <functional>
+#include <vector>
+
+#include "database/DataSource.h"
+#include "platform/ResultSetModel.h"
+
+class QKeyEvent;
+
+namespace zlt::platform {
+
+// A results grid bound to a result set through its data source, editing it the way the
+// judges' table is used to: typing or F2 opens the cell editor, Enter opens or closes it,
+// Esc drops the typed text and then the row's changes, moving to another row posts, Insert
+// starts a new row above, Down on the last row appends one, Ctrl+Delete deletes after a
+// confirmation, and an untouched new row is dropped when the grid loses the focus.
+class DBGrid : public QTableView {
+    Q_OBJECT
+public:
+    // The default column width: the field's display width in digits 0 of the grid's font.
+    static constexpr int kDefaultWidth = -1;
+
+    explicit DBGrid(db::DataSource& source, QWidget* parent = nullptr);
+
+    ResultSetModel* resultModel() const { return model_; }
+    db::ResultSet* resultSet() const { return model_->resultSet(); }
+
+    // One width per column in pixels, kDefaultWidth for the default rule.
+    void setColumnWidths(const std::vector<int>& widths);
+    int defaultColumnWidth(int column) const;
+    void setColumnVisible(int column, bool visible) { setColumnHidden(column, !visible); }
+    bool isColumnVisible(int column) const { return !isColumnHidden(column); }
+    void setColumnColor(int column, const QColor& color) { model_->setCellColor(column, color); }
+    QColor columnColor(int column) const { return model_->cellColor(column); }
+
+    bool isEditing() const { return state() == QAbstractItemView::EditingState; }
+
+    // The window's key-down handler: it sees every key first, also while the cell editor
+    // is open, and the grid's own action follows unless the handler failed.
+    std::function<void(int key)> onKeyDown;
+
+signals:
+    void titleClicked(int column);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+private:
+    friend class DBGridDelegate;
+    // Keys the cell editor does not keep for itself; returns true when handled.
+    bool editorKey(QKeyEvent* event);
+    bool handleEnter();
+    void commitEditorText();
+    void closeCurrentEditor(bool keepText);
+    void cancelOrDropRow();
+    void syncCurrentRow();
+    void onResultSetChanged(db::DataEvent event);
+    void onFocusChanged(QWidget* old, QWidget* now);
+    bool ownsWidget(const QWidget* widget) const;
+    int currentColumn() const;
+
+    ResultSetModel* model_;
+    std::vector<int> widths_;
+    bool syncing_ = false;
+};
+
+}  // namespace zlt::platform

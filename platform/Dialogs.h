@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <vector>
+
+namespace zlt::platform {
+
+enum class DialogIcon { Stop, Question, Information, Warning };
+// Numbered as the classic message box results, which is what callers compare against.
+enum class DialogButton { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
+
+struct DialogRequest {
+    QString caption;
+    QString text;
+    DialogIcon icon;
+    std::vector<DialogButton> buttons;
+    DialogButton defaultButton;
+};
+
+// Every modal message box of the program goes through here, so that a test can answer
+// them instead of a person, and none ever blocks a test.
+class Dialogs {
+public:
+    static void setApplicationTitle(const QString& title);
+    static QString applicationTitle();
+
+    // The general error message: the error's text with a full stop added when it does not
+    // end in one, OK, the stop icon, captioned with the application title.
+    static void showError(const QString& text);
+    // Yes, No and Cancel with the question icon and No as the default; Esc is Cancel.
+    static DialogButton askYesNoCancel(const QString& caption, const QString& text);
+    // "Delete record?" with OK and Cancel; true only for OK.
+    static bool confirmDelete();
+
+    static DialogButton show(const DialogRequest& request);
+
+    using Responder = std::function<DialogButton(const DialogRequest&)>;
+    // Answers every box instead of showing it; an empty responder shows real boxes again.
+    static void setResponder(Responder responder);
+};
+
+}  // namespace zlt::platform

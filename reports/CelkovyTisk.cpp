@@ -1,0 +1,7 @@
+#include "reports/CelkovyTisk.h"
+
+namespace zlt {
+
+TfrmCelkovyTisk* frmCelkovyTisk = nullptr;
+
+}  // namespace zlt

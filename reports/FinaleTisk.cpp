@@ -1,0 +1,7 @@
+#include "reports/FinaleTisk.h"
+
+namespace zlt {
+
+TfrmZLTFinaleTisk* frmZLTFinaleTisk = nullptr;
+
+}  // namespace zlt

@@ -1,0 +1,7 @@
+#include "reports/TiskDisc.h"
+
+namespace zlt {
+
+TfrmTiskDisc* frmTiskDisc = nullptr;
+
+}  // namespace zlt

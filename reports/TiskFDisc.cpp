@@ -1,0 +1,7 @@
+#include "reports/TiskFDisc.h"
+
+namespace zlt {
+
+TfrmTiskFDisc* frmTiskFDisc = nullptr;
+
+}  // namespace zlt

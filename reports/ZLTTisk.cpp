@@ -1,0 +1,7 @@
+#include "reports/ZLTTisk.h"
+
+namespace zlt {
+
+TfrmZLTTisk* frmZLTTisk = nullptr;
+
+}  // namespace zlt

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QHeaderView>
+#include <QTest>
+#include <filesystem>
+
+#include "app/Hlavni.h"
+#include "app/SharedState.h"
+#include "app/Startup.h"
+#include "tests/support/Database.h"
+#include "tests/support/DialogRecorder.h"
+#include "tests/support/TempEventFolder.h"
+
+namespace zlt::test {
+
+// The QApplication of a test process, on the offscreen platform.
+void ensureApplication();
+
+// All nine windows made by the program's own start-up in a new event folder, which is the
+// working directory while the test runs; the main window shown.
+class MainWindowFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Makes the windows in the current working directory and shows the main window.
+    void startProgram();
+
+    db::ResultSet& rows() { return frmHlavni->IBOQuery1; }
+    platform::DBGrid& grid() { return *frmHlavni->DBGrid1; }
+    std::vector<std::vector<db::FieldValue>> stored(const std::string& orderBy = "CISLO") {
+        return storedRows(folder.database(), db::preliminaryFields(), orderBy);
+    }
+    // Selects a cell of the grid, as a click on it would.
+    void selectCell(int row, int column);
+    void clickTitle(int column);
+    void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    // Types text key by key into the grid, or into its cell editor once that is open.
+    void type(const QString& text);
+
+    TempEventFolder folder;
+    DialogRecorder dialogs;
+
+private:
+    std::filesystem::path previousDirectory_;
+};
+
+}  // namespace zlt::test
