@@ -197,6 +197,12 @@ void TfrmHlavni::buildCommands() {
     }
 }
 
+// The grid and navigator listen to the data source, a member that dies before the base
+// class would delete them.
+TfrmHlavni::~TfrmHlavni() {
+    qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
+}
+
 void TfrmHlavni::FormCreate() {
     IB_Connection1.setPath((std::filesystem::current_path() / "ZLT04.GDB").string());
     IBOQuery1.open();

@@ -23,6 +23,7 @@ class TfrmHlavni : public QWidget {
     Q_OBJECT
 public:
     TfrmHlavni();
+    ~TfrmHlavni() override;
 
     // Creation handler: attach the event folder's database and open the results.
     void FormCreate();

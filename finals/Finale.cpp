@@ -63,6 +63,12 @@ TfrmFinale::TfrmFinale()
             [this] { platform::runGuarded([this] { btnZpetClick(); }); });
 }
 
+// The grid and navigator listen to the data source, a member that dies before the base
+// class would delete them.
+TfrmFinale::~TfrmFinale() {
+    qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
+}
+
 void TfrmFinale::FormCreate() {
     IBOQueryF.open();
 }

@@ -17,6 +17,7 @@ class TfrmFinale : public QWidget {
     Q_OBJECT
 public:
     TfrmFinale();
+    ~TfrmFinale() override;
 
     // Creation handler: open the finals results.
     void FormCreate();

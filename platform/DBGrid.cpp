@@ -77,6 +77,11 @@ DBGrid::DBGrid(db::DataSource& source, QWidget* parent)
     syncCurrentRow();
 }
 
+// Destroying the cell editor moves the focus; a half-destroyed grid must not hear of it.
+DBGrid::~DBGrid() {
+    disconnect(qApp, nullptr, this, nullptr);
+}
+
 void DBGrid::setColumnWidths(const std::vector<int>& widths) {
     widths_ = widths;
     for (int column = 0; column < static_cast<int>(widths.size()); ++column) {

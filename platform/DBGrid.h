@@ -23,6 +23,7 @@ public:
     static constexpr int kDefaultWidth = -1;
 
     explicit DBGrid(db::DataSource& source, QWidget* parent = nullptr);
+    ~DBGrid() override;
 
     ResultSetModel* resultModel() const { return model_; }
     db::ResultSet* resultSet() const { return model_->resultSet(); }
