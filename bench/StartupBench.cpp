@@ -15,7 +15,8 @@ namespace {
 
 using namespace zlt;
 
-// From nothing to the main window on the screen with its 30 rows.
+// From nothing to the main window on the screen with its 30 rows. The first run in the
+// process also loads the database engine, as a real start of the program does.
 void StartUp(benchmark::State& state) {
     for (auto _ : state) {
         app::createWindows();
@@ -27,6 +28,7 @@ void StartUp(benchmark::State& state) {
         state.ResumeTiming();
     }
 }
+BENCHMARK(StartUp)->Name("ColdStartUp")->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(StartUp)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 // The floor of an Enter: two raw commits (the row, then its total).
@@ -73,7 +75,8 @@ int main(int argc, char** argv) {
         [](const zlt::platform::DialogRequest&) { return zlt::platform::DialogButton::Ok; });
     return zlt::bench::runAndReport(
         argc, argv,
-        {{"start-up until the main window is shown", "StartUp/min_time:2.000", "", 300.0},
+        {{"first start-up, engine loaded on the way", "ColdStartUp/iterations:1", "", 300.0},
+         {"start-up until the main window is shown", "StartUp/min_time:2.000", "", 300.0},
          {"Enter recomputation / two raw commits", "EnterRecomputation/min_time:1.000",
           "TwoRawCommits/min_time:1.000", 3.0}});
 }

@@ -7,8 +7,9 @@
 namespace zlt::platform {
 namespace {
 
-const char* const kGlyphs[DBNavigator::Count] = {"\u23EE", "\u25C0", "\u25B6", "\u23ED", "+",
-                                                 "\u2212", "\u25B2", "\u2713", "\u2715", "\u21BB"};
+const char* const kGlyphs[DBNavigator::Count] = {"|\u25C0", "\u25C0", "\u25B6", "\u25B6|",
+                                                 "+",       "\u2212", "\u25B2", "\u2713",
+                                                 "\u2715",  "\u21BB"};
 
 }  // namespace
 
