@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 #include <QPushButton>
+#include <algorithm>
 #include <map>
 
 namespace zlt::platform {
@@ -88,6 +89,8 @@ DialogButton Dialogs::show(const DialogRequest& request) {
         return responder()(request);
     }
     QMessageBox box(toIcon(request.icon), request.caption, request.text);
+    // Error texts quote names and database messages; a '<' in them must not turn into markup.
+    box.setTextFormat(Qt::PlainText);
     std::map<QAbstractButton*, DialogButton> answers;
     for (DialogButton button : request.buttons) {
         answers[box.addButton(toStandard(button))] = button;

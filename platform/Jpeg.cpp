@@ -1,10 +1,13 @@
 #include "platform/Jpeg.h"
 
+// jpeglib.h uses FILE and size_t without declaring them.
+#include <cstddef>
+#include <cstdio>
+
 #include <jpeglib.h>
 
 #include <QFile>
 #include <csetjmp>
-#include <cstdio>
 #include <stdexcept>
 
 namespace zlt::platform {
@@ -63,6 +66,11 @@ bool decode(Decoder& decoder, const unsigned char* data, unsigned long size, QIm
     jpeg_start_decompress(&decoder.info);
     *image = QImage(static_cast<int>(decoder.info.output_width),
                     static_cast<int>(decoder.info.output_height), QImage::Format_RGB888);
+    if (image->isNull()) {
+        std::snprintf(decoder.message, sizeof decoder.message, "not enough memory");
+        jpeg_destroy_decompress(&decoder.info);
+        return false;
+    }
     while (decoder.info.output_scanline < decoder.info.output_height) {
         JSAMPROW row = image->scanLine(static_cast<int>(decoder.info.output_scanline));
         jpeg_read_scanlines(&decoder.info, &row, 1);
