@@ -2,14 +2,14 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFile>
 #include <filesystem>
 
 #include "app/RowTotal.h"
+#include "app/TeamNavigator.h"
 #include "app/TitleSort.h"
 #include "finals/Finale.h"
 #include "platform/Guard.h"
-#include "platform/Jpeg.h"
+#include "platform/Picture.h"
 #include "platform/SystemColors.h"
 #include "platform/WindowGeometry.h"
 #include "reports/Volba.h"
@@ -49,16 +49,6 @@ const std::vector<int> kColumnWidths = {35,
 constexpr int kHiddenTotalColumn = 17;
 constexpr int kColouredColumns = 17;
 
-QLabel* picture(QWidget* parent, const char* resource, const QRect& geometry) {
-    auto* label = new QLabel(parent);
-    label->setGeometry(geometry);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    QFile file(QString::fromUtf8(resource));
-    file.open(QIODevice::ReadOnly);
-    label->setPixmap(QPixmap::fromImage(platform::decodeJpeg(file.readAll(), file.fileName())));
-    return label;
-}
-
 QPushButton* button(QWidget* parent, const char* caption, const char* hint, int left, int top) {
     auto* button = new QPushButton(QString::fromUtf8(caption), parent);
     button->setGeometry(left, top, 75, 25);
@@ -72,10 +62,7 @@ TfrmHlavni::TfrmHlavni() {
     registerPictures();
     setWindowTitle(QStringLiteral("Zeltoria "));
     platform::placeWindow(*this, 996, 751);
-    QPalette background = palette();
-    background.setColor(QPalette::Window, platform::silver());
-    setPalette(background);
-    setAutoFillBackground(true);
+    platform::setBackground(*this, platform::silver());
     buildTitle();
     buildGrid();
     buildColumnChoice();
@@ -99,8 +86,10 @@ void TfrmHlavni::buildTitle() {
     platform::useDesignFont(*lblObec, 14);
     lblObec->setGeometry(408, 88, 70, 24);
     lblObec->hide();
-    Image1 = picture(this, ":/zlt/design-stamp.jpg", {32, 0, 185, 105});
-    Image2 = picture(this, ":/zlt/emblem.jpg", {816, 0, 161, 153});
+    Image1 = platform::makePicture(this, {32, 0, 185, 105});
+    platform::showPicture(*Image1, platform::builtInPicture(":/zlt/design-stamp.jpg"));
+    Image2 = platform::makePicture(this, {816, 0, 161, 153});
+    platform::showPicture(*Image2, platform::builtInPicture(":/zlt/emblem.jpg"));
     Timer1 = new QTimer(this);
     Timer1->setInterval(50);
     connect(Timer1, &QTimer::timeout, this,
@@ -122,24 +111,14 @@ void TfrmHlavni::buildGrid() {
 
     DBNavigator1 = new platform::DBNavigator(DataSource1, this);
     DBNavigator1->setGeometry(800, 468, 175, 25);
-    using Nav = platform::DBNavigator;
-    DBNavigator1->setVisibleButtons(
-        {Nav::First, Nav::Prior, Nav::Next, Nav::Last, Nav::Insert, Nav::Delete, Nav::Cancel});
-    DBNavigator1->setHints({QStringLiteral("První družstvo"), QStringLiteral("Předchozí družstvo"),
-                            QStringLiteral("Další družstvo"), QStringLiteral("Poslední družstvo"),
-                            QStringLiteral("Přidat družstvo"), QStringLiteral("Smazat družstvo"),
-                            QStringLiteral("Edit record"), QStringLiteral("Post edit"),
-                            QStringLiteral("Zrušit změnu"), QStringLiteral("Refresh data")});
+    app::setUpTeamNavigator(*DBNavigator1);
 }
 
 void TfrmHlavni::buildColumnChoice() {
     Panel1 = new QFrame(this);
     Panel1->setGeometry(800, 184, 177, 265);
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    QPalette border = Panel1->palette();
-    border.setColor(QPalette::Window, platform::activeBorder());
-    Panel1->setPalette(border);
-    Panel1->setAutoFillBackground(true);
+    platform::setBackground(*Panel1, platform::activeBorder());
     Label2 = new QLabel(QStringLiteral("Vyber, co chceš zobrazit"), Panel1);
     QFont underlined = Label2->font();
     underlined.setUnderline(true);

@@ -42,7 +42,7 @@ void createWindows() {
     create(frmVolbaTisku);
     create(frmTiskDisc);
     create(frmTiskFDisc);
-    create(frmNastaveni);
+    create(frmNastaveni, &TfrmNastaveni::FormCreate);
     create(frmCelkovyTisk);
 }
 

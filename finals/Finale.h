@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QWidget>
 
 #include "database/DataSource.h"
@@ -12,7 +14,8 @@
 
 namespace zlt {
 
-// The finals window: the finalists' results on the main window's connection.
+// The finals window: the finalists' results on the main window's connection, the finals
+// mode and the finals print commands.
 class TfrmFinale : public QWidget {
     Q_OBJECT
 public:
@@ -24,6 +27,8 @@ public:
     void btnZpetClick();
     void DBGridFKeyDown(int key);
     void DBGridFTitleClick(int column);
+    void rbVynulovaniClick();
+    void rbPokracovaniClick();
 
     db::ResultSet IBOQueryF;
     db::Statement IB_DSQLF;
@@ -31,12 +36,29 @@ public:
 
     QLabel* Label1;
     QLabel* lblFobec;
+    QLabel* Image1;
     platform::DBGrid* DBGridF;
+    QFrame* Panel1;
+    QPushButton* btnTisk1;
+    QPushButton* btnTisk2;
+    QPushButton* btnTisk3;
+    QPushButton* btnTiskCelkem;
+    QFrame* Panel2;
+    QRadioButton* rbVynulovani;
+    QRadioButton* rbPokracovani;
     platform::DBNavigator* DBNavigator1;
     QPushButton* btnZpet;
+    QPushButton* btn;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildHeading();
+    void buildGrid();
+    void buildPrintPanel();
+    void buildModePanel();
+    void buildCommands();
 };
 
 extern TfrmFinale* frmFinale;

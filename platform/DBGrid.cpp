@@ -72,6 +72,9 @@ DBGrid::DBGrid(db::DataSource& source, QWidget* parent)
     verticalHeader()->setMinimumSectionSize(10);
     verticalHeader()->setDefaultSectionSize(18);
     verticalHeader()->setFixedWidth(14);
+    // While the rows are re-read the view puts its current cell on the first row; that
+    // must not move the result set, which keeps its own current row.
+    connect(model_, &QAbstractItemModel::modelAboutToBeReset, this, [this] { resetting_ = true; });
     connect(model_, &ResultSetModel::resultSetChanged, this, &DBGrid::onResultSetChanged);
     connect(qApp, &QApplication::focusChanged, this, &DBGrid::onFocusChanged);
     syncCurrentRow();
@@ -133,6 +136,7 @@ void DBGrid::onResultSetChanged(db::DataEvent event) {
         return;
     }
     if (event == db::DataEvent::DataSetChanged || event == db::DataEvent::Scrolled) {
+        resetting_ = false;
         syncCurrentRow();
     }
 }
@@ -140,7 +144,7 @@ void DBGrid::onResultSetChanged(db::DataEvent event) {
 void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     QTableView::currentChanged(current, previous);
     db::ResultSet* set = resultSet();
-    if (syncing_ || !current.isValid() || set == nullptr || !set->active() ||
+    if (syncing_ || resetting_ || !current.isValid() || set == nullptr || !set->active() ||
         current.row() == set->recNo()) {
         return;
     }

@@ -35,6 +35,8 @@ public:
     bool isColumnVisible(int column) const { return !isColumnHidden(column); }
     void setColumnColor(int column, const QColor& color) { model_->setCellColor(column, color); }
     QColor columnColor(int column) const { return model_->cellColor(column); }
+    void setTitleColor(int column, const QColor& color) { model_->setTitleColor(column, color); }
+    QColor titleColor(int column) const { return model_->titleColor(column); }
 
     bool isEditing() const { return state() == QAbstractItemView::EditingState; }
 
@@ -66,6 +68,7 @@ private:
     ResultSetModel* model_;
     std::vector<int> widths_;
     bool syncing_ = false;
+    bool resetting_ = false;
 };
 
 }  // namespace zlt::platform

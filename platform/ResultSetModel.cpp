@@ -67,6 +67,10 @@ QVariant ResultSetModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant ResultSetModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role == Qt::BackgroundRole && orientation == Qt::Horizontal) {
+        const QColor color = titleColor(section);
+        return color.isValid() ? QVariant(color) : QVariant();
+    }
     if (role != Qt::DisplayRole || resultSet() == nullptr) {
         return {};
     }
@@ -104,18 +108,39 @@ bool ResultSetModel::setData(const QModelIndex& index, const QVariant& value, in
     });
 }
 
-void ResultSetModel::setCellColor(int column, const QColor& color) {
-    if (column >= static_cast<int>(cellColors_.size())) {
-        cellColors_.resize(column + 1);
+namespace {
+
+void setColor(std::vector<QColor>& colors, int column, const QColor& color) {
+    if (column >= static_cast<int>(colors.size())) {
+        colors.resize(column + 1);
     }
-    cellColors_[column] = color;
+    colors[column] = color;
+}
+
+QColor colorOf(const std::vector<QColor>& colors, int column) {
+    return column < static_cast<int>(colors.size()) ? colors[column] : QColor();
+}
+
+}  // namespace
+
+void ResultSetModel::setCellColor(int column, const QColor& color) {
+    setColor(cellColors_, column, color);
     if (rowCount() > 0) {
         emit dataChanged(index(0, column), index(rowCount() - 1, column), {Qt::BackgroundRole});
     }
 }
 
 QColor ResultSetModel::cellColor(int column) const {
-    return column < static_cast<int>(cellColors_.size()) ? cellColors_[column] : QColor();
+    return colorOf(cellColors_, column);
+}
+
+void ResultSetModel::setTitleColor(int column, const QColor& color) {
+    setColor(titleColors_, column, color);
+    emit headerDataChanged(Qt::Horizontal, column, column);
+}
+
+QColor ResultSetModel::titleColor(int column) const {
+    return colorOf(titleColors_, column);
 }
 
 }  // namespace zlt::platform

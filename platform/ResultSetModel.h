@@ -29,6 +29,8 @@ public:
 
     void setCellColor(int column, const QColor& color);
     QColor cellColor(int column) const;
+    void setTitleColor(int column, const QColor& color);
+    QColor titleColor(int column) const;
 
 signals:
     // The result set changed in a way that may move the current row.
@@ -40,6 +42,7 @@ private:
     db::DataSource& source_;
     int listener_;
     std::vector<QColor> cellColors_;
+    std::vector<QColor> titleColors_;
 };
 
 }  // namespace zlt::platform

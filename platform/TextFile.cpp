@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
@@ -28,6 +29,10 @@ bool writeAll(int fd, const std::string& bytes) {
 void writeWin1250Lines(const std::filesystem::path& file, const std::vector<std::string>& lines) {
     std::string bytes;
     for (const std::string& line : lines) {
+        if (line.find_first_of("\r\n") != std::string::npos) {
+            throw std::invalid_argument("A line of " + file.filename().string() +
+                                        " cannot hold a line break");
+        }
         bytes += toWin1250(line);
         bytes += "\r\n";
     }
@@ -48,6 +53,41 @@ void writeWin1250Lines(const std::filesystem::path& file, const std::vector<std:
         std::remove(pattern.c_str());
         throw failure;
     }
+}
+
+std::vector<std::string> splitWin1250Lines(std::string_view bytes) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        const std::size_t end = std::min(bytes.find_first_of("\r\n", start), bytes.size());
+        lines.push_back(fromWin1250(bytes.substr(start, end - start)));
+        start = end + 1;
+        if (end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n') {
+            ++start;
+        }
+    }
+    return lines;
+}
+
+std::vector<std::string> readWin1250Lines(const std::filesystem::path& file) {
+    const std::runtime_error failure("Cannot open file " + file.string());
+    std::FILE* in = std::fopen(file.c_str(), "rb");
+    if (in == nullptr) {
+        throw failure;
+    }
+    std::string bytes;
+    char chunk[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, in)) > 0) {
+        bytes.append(chunk, got);
+    }
+    // A folder opens but cannot be read; that counts as unreadable, not as empty.
+    const bool failed = std::ferror(in) != 0;
+    std::fclose(in);
+    if (failed) {
+        throw failure;
+    }
+    return splitWin1250Lines(bytes);
 }
 
 }  // namespace zlt::platform

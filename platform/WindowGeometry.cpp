@@ -25,4 +25,11 @@ void placeWindow(QWidget& window, int outerWidth, int outerHeight) {
     }
 }
 
+void setBackground(QWidget& widget, const QColor& color) {
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::Window, color);
+    widget.setPalette(palette);
+    widget.setAutoFillBackground(true);
+}
+
 }  // namespace zlt::platform

@@ -1,5 +1,6 @@
 #pragma once
 
+class QColor;
 class QWidget;
 
 namespace zlt::platform {
@@ -15,5 +16,9 @@ void placeWindow(QWidget& window, int outerWidth, int outerHeight);
 
 // The font all windows are designed in (8 pt MS Sans Serif, drawn with Liberation Sans).
 void useDesignFont(QWidget& widget, int points = 8);
+
+// Fills the widget's background with a colour of its own, as the classic windows and
+// panels are.
+void setBackground(QWidget& widget, const QColor& color);
 
 }  // namespace zlt::platform

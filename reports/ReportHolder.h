@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QWidget>
 
 namespace zlt::reports {
@@ -9,6 +10,14 @@ class ReportHolder : public QWidget {
     Q_OBJECT
 public:
     using QWidget::QWidget;
+
+    // The season stamp printed in the sheet's summary; empty until the settings are
+    // confirmed.
+    void setStamp(const QImage& picture) { stamp_ = picture; }
+    const QImage& stamp() const { return stamp_; }
+
+private:
+    QImage stamp_;
 };
 
 }  // namespace zlt::reports

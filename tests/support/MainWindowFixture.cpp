@@ -24,6 +24,7 @@ void MainWindowFixture::SetUp() {
 }
 
 void MainWindowFixture::TearDown() {
+    grid_ = nullptr;
     app::destroyWindows();
     std::filesystem::current_path(previousDirectory_);
 }

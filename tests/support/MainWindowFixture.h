@@ -29,7 +29,10 @@ protected:
     void startProgram();
 
     db::ResultSet& rows() { return frmHlavni->IBOQuery1; }
-    platform::DBGrid& grid() { return *frmHlavni->DBGrid1; }
+    // The grid that selectCell, clickTitle, press and type work on: the main grid unless a
+    // test chooses another.
+    platform::DBGrid& grid() { return grid_ != nullptr ? *grid_ : *frmHlavni->DBGrid1; }
+    void useGrid(platform::DBGrid& grid) { grid_ = &grid; }
     std::vector<std::vector<db::FieldValue>> stored(const std::string& orderBy = "CISLO") {
         return storedRows(folder.database(), db::preliminaryFields(), orderBy);
     }
@@ -45,6 +48,7 @@ protected:
 
 private:
     std::filesystem::path previousDirectory_;
+    platform::DBGrid* grid_ = nullptr;
 };
 
 }  // namespace zlt::test

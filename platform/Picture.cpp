@@ -1,0 +1,30 @@
+#include "platform/Picture.h"
+
+#include <QFile>
+#include <QPixmap>
+#include <stdexcept>
+
+#include "platform/Jpeg.h"
+
+namespace zlt::platform {
+
+QLabel* makePicture(QWidget* parent, const QRect& geometry) {
+    auto* control = new QLabel(parent);
+    control->setGeometry(geometry);
+    control->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return control;
+}
+
+void showPicture(QLabel& control, const QImage& picture) {
+    control.setPixmap(QPixmap::fromImage(picture));
+}
+
+QImage builtInPicture(const QString& resource) {
+    QFile file(resource);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw std::runtime_error("Cannot open file " + resource.toStdString());
+    }
+    return decodeJpeg(file.readAll(), resource);
+}
+
+}  // namespace zlt::platform
