@@ -9,6 +9,7 @@
 #include "database/Connection.h"
 #include "database/ResultSet.h"
 #include "database/Statement.h"
+#include "settings/DatabaseReset.h"
 #include "tests/support/TempEventFolder.h"
 
 namespace {
@@ -20,6 +21,7 @@ struct Event {
     test::TempEventFolder folder;
     db::Connection connection;
     db::ResultSet query{"IBOQuery1", connection, db::preliminaryFields(), "SELECT *  FROM DATAZLT"};
+    db::ResultSet finals{"IBOQueryF", connection, db::finalsFields(), "SELECT * FROM DATAZLTF"};
 
     explicit Event(int rows) {
         connection.setPath(folder.database().string());
@@ -33,6 +35,7 @@ struct Event {
                 .execute();
         }
         query.open();
+        finals.open();
     }
 };
 
@@ -81,6 +84,29 @@ void Refresh(benchmark::State& state) {
 }
 BENCHMARK(Refresh)->Arg(30)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
+// The database reset: two deletes and 42 rows, each committed on its own.
+void DatabaseReset(benchmark::State& state) {
+    Event& e = event(30);
+    db::Statement deletePreliminary("IB_DSQL1", e.connection, "DELETE FROM DATAZLT");
+    db::Statement deleteFinals("IB_DSQLF", e.connection, "DELETE FROM DATAZLTF");
+    for (auto _ : state) {
+        settings::resetDatabase({deletePreliminary, e.query}, {deleteFinals, e.finals});
+    }
+}
+BENCHMARK(DatabaseReset)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// Its floor: as many commits as the reset makes, straight through the client API.
+void Raw44Commits(benchmark::State& state) {
+    Event& e = event(30);
+    int value = 0;
+    for (auto _ : state) {
+        for (int commit = 0; commit < 44; ++commit) {
+            bench::rawUpdateCommit(e.connection, ++value);
+        }
+    }
+}
+BENCHMARK(Raw44Commits)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -89,8 +115,9 @@ int main(int argc, char** argv) {
         {{"post of one edited row / raw UPDATE + commit", "ResultSetPost/min_time:1.000",
           "RawUpdateCommit/min_time:1.000", 1.5},
          {"refresh of 30 rows", "Refresh/30", "", 2.0},
-         {"refresh of 10,000 rows / refresh of 1,000 rows", "Refresh/10000", "Refresh/1000",
-          15.0}});
+         {"refresh of 10,000 rows / refresh of 1,000 rows", "Refresh/10000", "Refresh/1000", 15.0},
+         {"database reset / 44 raw commits", "DatabaseReset/min_time:2.000",
+          "Raw44Commits/min_time:2.000", 1.5}});
     events().clear();
     return result;
 }

@@ -1,0 +1,350 @@
+#include <gmock/gmock.h>
+#include <unistd.h>
+
+#include <QApplication>
+
+#include "finals/Finale.h"
+#include "platform/Jpeg.h"
+#include "reports/CelkovyTisk.h"
+#include "reports/FinaleTisk.h"
+#include "reports/TiskDisc.h"
+#include "reports/TiskFDisc.h"
+#include "reports/ZLTTisk.h"
+#include "settings/EventSettings.h"
+#include "settings/Nastaveni.h"
+#include "tests/support/Files.h"
+#include "tests/support/MainWindowFixture.h"
+#include "tools/EventFolder.h"
+
+namespace zlt::test {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::DialogButton;
+using ::testing::HasSubstr;
+
+const std::string kConfirmedFile =
+    "50\r\nLhota 1.5.\r\nB\xECh\r\nd2\r\nd3\r\nd4\r\nd5\r\nd6\r\nf1\r\nf2\r\nf3\r\n"
+    "Penalizace ANO\r\nLetni hry\r\n";
+
+QImage shown(const QLabel& picture) {
+    return picture.pixmap().toImage().convertToFormat(QImage::Format_RGB888);
+}
+
+QImage pictureFile(const fs::path& file) {
+    return platform::loadJpegFile(file).convertToFormat(QImage::Format_RGB888);
+}
+
+std::vector<reports::ReportHolder*> sheets() {
+    return {frmTiskDisc, frmTiskFDisc, frmZLTFinaleTisk, frmZLTTisk, frmCelkovyTisk};
+}
+
+class SettingsWindow : public MainWindowFixture {
+protected:
+    void writeSettings(const std::string& bytes) {
+        std::ofstream(folder.path() / "Nastaveni.txt", std::ios::binary) << bytes;
+    }
+    std::string settingsBytes() { return fileBytes(folder.path() / "Nastaveni.txt"); }
+    void open() {
+        frmNastaveni->show();
+        QApplication::processEvents();
+    }
+    void fillIn(bool summer, bool penalties) {
+        const char* const texts[11] = {"50", "Lhota 1.5.", "Běh", "d2", "d3", "d4",
+                                       "d5", "d6",         "f1",  "f2", "f3"};
+        const auto boxes = frmNastaveni->boxes();
+        for (int i = 0; i < 11; ++i) {
+            boxes[i]->setText(QString::fromUtf8(texts[i]));
+        }
+        frmNastaveni->CheckBox1->setChecked(penalties);
+        (summer ? frmNastaveni->rbLetni : frmNastaveni->rbZimni)->setChecked(true);
+    }
+    std::vector<QString> messages() {
+        std::vector<QString> texts;
+        for (const auto& request : dialogs.requests)
+            texts.push_back(request.text);
+        return texts;
+    }
+};
+
+TEST_F(SettingsWindow, LoadsCrLfLfOnlyAndShortFilesAlike) {
+    for (const std::string& bytes : {kConfirmedFile, std::string("50\nLhota 1.5.\nB\xECh\nd2\nd3\n"
+                                                                 "d4\nd5\nd6\nf1\nf2\nf3\n"
+                                                                 "Penalizace ANO\nLetni hry")}) {
+        writeSettings(bytes);
+        startProgram();
+        EXPECT_EQ(frmNastaveni->EditCislo->text(), QStringLiteral("50"));
+        EXPECT_EQ(frmNastaveni->Edit6D->text(), QStringLiteral("d6"));
+        EXPECT_EQ(frmNastaveni->EditND[0]->text(), QStringLiteral("Běh"));
+        EXPECT_EQ(frmNastaveni->EditNFD[2]->text(), QStringLiteral("f3"));
+        EXPECT_TRUE(frmNastaveni->CheckBox1->isChecked());
+        EXPECT_TRUE(frmNastaveni->rbLetni->isChecked());
+        EXPECT_EQ(shown(*frmHlavni->Image1), pictureFile(settings::mainWindowPicture(true)));
+        // Loading applies nothing else.
+        EXPECT_FALSE(Potvrzeno);
+        EXPECT_FALSE(frmHlavni->lblObec->isVisibleTo(frmHlavni));
+        EXPECT_TRUE(frmZLTTisk->stamp().isNull());
+        app::destroyWindows();
+    }
+
+    writeSettings("50\r\nLhota\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n");
+    startProgram();
+    EXPECT_EQ(frmNastaveni->EditNFD[2]->text(), QStringLiteral("10"));
+    EXPECT_FALSE(frmNastaveni->CheckBox1->isChecked());
+    EXPECT_TRUE(frmNastaveni->rbZimni->isChecked());
+    EXPECT_FALSE(frmNastaveni->rbLetni->isChecked());
+    EXPECT_EQ(shown(*frmHlavni->Image1), pictureFile(settings::mainWindowPicture(false)));
+    EXPECT_TRUE(dialogs.requests.empty());
+}
+
+TEST_F(SettingsWindow, MissingFilesAtStartUpAreReportedAndStartUpGoesOn) {
+    fs::remove(folder.path() / "Nastaveni.txt");
+    startProgram();
+    ASSERT_EQ(messages(), std::vector<QString>{QStringLiteral("Cannot open file Nastaveni.txt.")});
+    EXPECT_TRUE(frmNastaveni->EditCislo->text().isEmpty());
+    EXPECT_FALSE(frmNastaveni->rbLetni->isChecked());
+    EXPECT_FALSE(frmNastaveni->rbZimni->isChecked());
+    EXPECT_TRUE(frmHlavni->isVisible());
+    const QImage design = shown(*frmHlavni->Image1);
+    app::destroyWindows();
+
+    // A winter file with its picture missing: the boxes are filled all the same.
+    writeSettings(kConfirmedFile.substr(0, kConfirmedFile.find("Letni")) + "Zimni hry\r\n");
+    fs::remove(folder.path() / settings::mainWindowPicture(false));
+    dialogs.requests.clear();
+    startProgram();
+    EXPECT_EQ(messages(),
+              std::vector<QString>{QStringLiteral("Cannot open file razítko - zimaB.jpg.")});
+    EXPECT_EQ(frmNastaveni->EditObec->text(), QStringLiteral("Lhota 1.5."));
+    EXPECT_EQ(shown(*frmHlavni->Image1), design);
+}
+
+TEST_F(SettingsWindow, ConfirmingAppliesEverythingAndWritesThirteenCrLfLines) {
+    startProgram();
+    open();
+    fillIn(/*summer=*/true, /*penalties=*/true);
+    frmNastaveni->btnPotvrdit->click();
+
+    EXPECT_TRUE(dialogs.requests.empty());
+    EXPECT_EQ(settingsBytes(), kConfirmedFile);
+    EXPECT_FALSE(frmNastaveni->isVisible());
+    EXPECT_TRUE(Potvrzeno);
+    EXPECT_EQ(frmHlavni->windowTitle(), QStringLiteral("50. Zeltoria"));
+    EXPECT_EQ(frmHlavni->Label1->text(), QStringLiteral("50. ZELTORIA"));
+    EXPECT_TRUE(frmHlavni->lblObec->isVisible());
+    EXPECT_EQ(frmHlavni->lblObec->text(), QStringLiteral("Lhota 1.5."));
+    EXPECT_EQ(frmFinale->lblFobec->text(), QStringLiteral("Lhota 1.5."));
+    EXPECT_EQ(frmTiskDisc->penaltyHeader(), QStringLiteral("Penalizace"));
+    EXPECT_EQ(frmTiskDisc->penaltyField(), "PENALIZACE");
+    EXPECT_EQ(shown(*frmHlavni->Image1), pictureFile(settings::mainWindowPicture(true)));
+    for (const auto* sheet : sheets()) {
+        EXPECT_EQ(sheet->stamp().convertToFormat(QImage::Format_RGB888),
+                  pictureFile(settings::reportStamp(true)));
+    }
+
+    // Again in winter without penalties, with an empty box and neither season chosen.
+    open();
+    frmNastaveni->Edit6D->clear();
+    frmNastaveni->CheckBox1->setChecked(false);
+    frmNastaveni->rbLetni->setAutoExclusive(false);
+    frmNastaveni->rbLetni->setChecked(false);
+    frmNastaveni->btnPotvrdit->click();
+    std::string expected = kConfirmedFile;
+    expected.replace(expected.find("d6\r\n"), 4, "\r\n");
+    expected.replace(expected.find("Penalizace ANO"), 14, "Penalizace NE");
+    expected.replace(expected.find("Letni hry"), 9, "Zimni hry");
+    EXPECT_EQ(settingsBytes(), expected);
+    EXPECT_EQ(frmTiskDisc->penaltyHeader(), QString(11, QLatin1Char(' ')));
+    EXPECT_EQ(frmTiskDisc->penaltyField(), " ");
+    EXPECT_EQ(frmCelkovyTisk->stamp().convertToFormat(QImage::Format_RGB888),
+              pictureFile(settings::reportStamp(false)));
+}
+
+TEST_F(SettingsWindow, AMissingOrBrokenStampStopsConfirmingBeforeTheFileIsWritten) {
+    startProgram();
+    const std::string before = settingsBytes();
+    // Summer first, so that the winter attempt has stamps to keep.
+    open();
+    fillIn(true, false);
+    frmNastaveni->btnPotvrdit->click();
+    const std::string summer = settingsBytes();
+
+    fs::remove(folder.path() / settings::reportStamp(false));
+    open();
+    frmNastaveni->rbZimni->setChecked(true);
+    frmNastaveni->btnPotvrdit->click();
+    EXPECT_EQ(messages(),
+              std::vector<QString>{QStringLiteral("Cannot open file razítko - zima.jpg.")});
+    EXPECT_TRUE(frmNastaveni->isVisible());
+    EXPECT_EQ(settingsBytes(), summer);
+    EXPECT_EQ(shown(*frmHlavni->Image1), pictureFile(settings::mainWindowPicture(false)));
+    for (const auto* sheet : sheets()) {
+        EXPECT_EQ(sheet->stamp().convertToFormat(QImage::Format_RGB888),
+                  pictureFile(settings::reportStamp(true)));
+    }
+
+    // A truncated picture is refused whole, never half drawn.
+    const std::string stamp = fileBytes(folder.path() / settings::reportStamp(true));
+    std::ofstream(folder.path() / settings::reportStamp(false), std::ios::binary)
+        << stamp.substr(0, stamp.size() / 2);
+    dialogs.requests.clear();
+    frmNastaveni->btnPotvrdit->click();
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_THAT(dialogs.requests[0].text.toStdString(),
+                HasSubstr("Cannot read the picture razítko - zima.jpg"));
+    EXPECT_EQ(dialogs.requests[0].icon, platform::DialogIcon::Stop);
+    EXPECT_EQ(settingsBytes(), summer);
+    EXPECT_NE(summer, before);
+}
+
+TEST_F(SettingsWindow, TextTheFileCannotHoldIsRefusedBeforeAnythingChanges) {
+    startProgram();
+    const std::string before = settingsBytes();
+    open();
+    frmNastaveni->EditND[1]->setText(QStringLiteral("Бег"));
+    frmNastaveni->btnPotvrdit->click();
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_THAT(dialogs.requests[0].text.toStdString(), HasSubstr("Název 2.disciplíny"));
+    EXPECT_THAT(dialogs.requests[0].text.toStdString(), HasSubstr("Windows-1250"));
+    EXPECT_FALSE(Potvrzeno);
+    EXPECT_EQ(frmHlavni->Label1->text(), QStringLiteral(" ZELTORIA"));
+    EXPECT_EQ(settingsBytes(), before);
+    EXPECT_TRUE(frmNastaveni->isVisible());
+}
+
+TEST_F(SettingsWindow, AnUnwritableFolderKeepsTheOldFileAndTheWindowOpen) {
+    startProgram();
+    const std::string before = settingsBytes();
+    fs::permissions(folder.path(), fs::perms::owner_read | fs::perms::owner_exec);
+    const bool writable = access(folder.path().c_str(), W_OK) == 0;
+    if (!writable) {
+        open();
+        fillIn(true, true);
+        frmNastaveni->btnPotvrdit->click();
+    }
+    fs::permissions(folder.path(), fs::perms::owner_all);
+    if (writable) {
+        GTEST_SKIP()
+            << "this user writes into read-only folders (root); CI runs it as another user";
+    }
+    EXPECT_EQ(messages(),
+              std::vector<QString>{QStringLiteral("Cannot create file Nastaveni.txt.")});
+    EXPECT_EQ(settingsBytes(), before);
+    EXPECT_TRUE(frmNastaveni->isVisible());
+    EXPECT_TRUE(Potvrzeno) << "every other effect stays done";
+    EXPECT_EQ(frmZLTTisk->stamp().convertToFormat(QImage::Format_RGB888),
+              pictureFile(settings::reportStamp(true)));
+}
+
+TEST_F(SettingsWindow, NezobrazitClearsAndUnconfirmsStornoOnlyCloses) {
+    startProgram();
+    open();
+    fillIn(true, true);
+    frmNastaveni->btnPotvrdit->click();
+    const std::string confirmed = settingsBytes();
+
+    open();
+    frmNastaveni->EditND[0]->setText(QStringLiteral("Skok"));
+    frmNastaveni->Button2->click();
+    EXPECT_FALSE(frmNastaveni->isVisible());
+    EXPECT_EQ(frmNastaveni->EditND[0]->text(), QStringLiteral("Skok")) << "kept for printing";
+    EXPECT_EQ(settingsBytes(), confirmed);
+    EXPECT_EQ(frmHlavni->Label1->text(), QStringLiteral("50. ZELTORIA"));
+
+    open();
+    frmNastaveni->btnNeuvadet->click();
+    EXPECT_FALSE(frmNastaveni->isVisible());
+    for (const QLineEdit* box : frmNastaveni->boxes())
+        EXPECT_TRUE(box->text().isEmpty());
+    EXPECT_FALSE(Potvrzeno);
+    EXPECT_FALSE(frmHlavni->lblObec->isVisible());
+    EXPECT_EQ(frmHlavni->Label1->text(), QStringLiteral("ZELTORIA"));
+    EXPECT_EQ(frmHlavni->windowTitle(), QStringLiteral("Zeltoria"));
+    EXPECT_EQ(frmFinale->lblFobec->text(), QStringLiteral("Lhota 1.5."));
+    EXPECT_FALSE(frmZLTTisk->stamp().isNull());
+    EXPECT_EQ(frmTiskDisc->penaltyField(), "PENALIZACE");
+    EXPECT_EQ(settingsBytes(), confirmed);
+
+    app::destroyWindows();
+    startProgram();
+    EXPECT_EQ(frmNastaveni->EditND[0]->text(), QStringLiteral("Běh"));
+}
+
+TEST_F(SettingsWindow, ActivatingFocusesTheEditionNumberAndEscClosesNothing) {
+    startProgram();
+    open();
+    QApplication::setActiveWindow(frmNastaveni);
+    frmNastaveni->EditObec->setFocus();
+    frmNastaveni->FormActivate();
+    EXPECT_TRUE(frmNastaveni->EditCislo->hasFocus());
+    QTest::keyClick(frmNastaveni->EditCislo, Qt::Key_Escape);
+    QTest::keyClick(frmNastaveni->EditCislo, Qt::Key_Return);
+    EXPECT_TRUE(frmNastaveni->isVisible());
+    EXPECT_FALSE(Potvrzeno);
+}
+
+class DatabaseReset : public SettingsWindow {
+protected:
+    void SetUp() override {
+        SettingsWindow::SetUp();
+        startProgram();
+        execute(folder.database(), "DELETE FROM DATAZLT WHERE CISLO > 20");
+        execute(folder.database(), "UPDATE DATAZLT SET CISLO = CISLO + 100, DRUZSTVO = 'Lhota'");
+        execute(folder.database(), "INSERT INTO DATAZLTF (DRUZSTVO, FBOD1) VALUES ('Ves', 3)");
+        rows().refresh();
+        frmFinale->IBOQueryF.refresh();
+        open();
+    }
+    std::vector<std::vector<db::FieldValue>> storedFinals() {
+        return storedRows(folder.database(), db::finalsFields(), "RDB$DB_KEY");
+    }
+};
+
+TEST_F(DatabaseReset, NoCancelAndEscChangeNothing) {
+    const auto preliminary = stored();
+    const auto finals = storedFinals();
+    for (DialogButton answer : {DialogButton::No, DialogButton::Cancel}) {
+        dialogs.answer(answer);
+        frmNastaveni->btnDelete->click();
+    }
+    ASSERT_EQ(dialogs.requests.size(), 2u);
+    const auto& question = dialogs.requests[0];
+    EXPECT_EQ(question.caption, QStringLiteral("Vymazání databáze"));
+    EXPECT_EQ(question.text,
+              QStringLiteral("Opravdu chcete smazat data ze základní a finálové části?"));
+    EXPECT_EQ(question.icon, platform::DialogIcon::Question);
+    EXPECT_EQ(question.defaultButton, DialogButton::No);
+    EXPECT_EQ(stored(), preliminary);
+    EXPECT_EQ(storedFinals(), finals);
+}
+
+TEST_F(DatabaseReset, YesLeaves30NumberedAnd12BlankRowsShownAtOnce) {
+    frmFinale->rbPokracovani->click();
+    for (int run = 0; run < 2; ++run) {
+        dialogs.answer(DialogButton::Yes);
+        frmNastaveni->btnDelete->click();
+        const auto preliminary = stored();
+        ASSERT_EQ(preliminary.size(), 30u);
+        for (int i = 0; i < 30; ++i) {
+            EXPECT_EQ(preliminary[i][0], db::FieldValue(i + 1));
+            for (std::size_t column = 1; column < preliminary[i].size(); ++column) {
+                EXPECT_TRUE(db::isNull(preliminary[i][column])) << i << " " << column;
+            }
+        }
+        const auto finals = storedFinals();
+        ASSERT_EQ(finals.size(), 12u);
+        for (const auto& row : finals) {
+            EXPECT_EQ(row[0], db::FieldValue(std::string(" ")));
+            EXPECT_TRUE(db::isNull(row[3]));
+        }
+        EXPECT_EQ(grid().model()->rowCount(), 30);
+        EXPECT_EQ(frmFinale->DBGridF->model()->rowCount(), 12);
+    }
+    EXPECT_EQ(dialogs.requests.size(), 2u) << "two questions and no error";
+    EXPECT_TRUE(frmNastaveni->isVisible());
+    EXPECT_TRUE(frmFinale->rbPokracovani->isChecked());
+    EXPECT_EQ(settingsBytes(), fileBytes(folder.path() / "Nastaveni.txt"));
+}
+
+}  // namespace
+}  // namespace zlt::test
