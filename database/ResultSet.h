@@ -40,6 +40,8 @@ public:
     void open();
     void close();
     bool active() const { return state_ != DataSetState::Inactive; }
+    // Throws the closed-dataset error unless the result set is open.
+    void requireActive() const;
     DataSetState state() const { return state_; }
     // Finishes a pending row (posted if changed, else dropped), re-reads every row with the
     // current text and keeps the same row current.
@@ -90,7 +92,6 @@ private:
     void bind(DataSource* source);
     void unbind(DataSource* source);
     void notify(DataEvent event);
-    void requireActive() const;
     void requireEditing() const;
     void beginInsert(int row);
     void startEditing(DataSetState state, DataEvent event);

@@ -1,0 +1,97 @@
+#include "reports/model/PageTarget.h"
+
+#include <QFile>
+#include <QFontMetricsF>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <stdexcept>
+
+#include "reports/model/Fonts.h"
+#include "reports/model/Generator.h"
+
+namespace zlt::reports {
+namespace {
+
+QRectF toDevice(const QRectF& mm, double scale) {
+    return {mm.x() * scale, mm.y() * scale, mm.width() * scale, mm.height() * scale};
+}
+
+}  // namespace
+
+void paintPage(QPainter& painter, const Page& page) {
+    const double scale = painter.device()->logicalDpiX() / 25.4;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    for (const DrawOp& op : page.ops) {
+        const QRectF box = toDevice(op.box, scale);
+        switch (op.kind) {
+            case DrawOp::Kind::Fill:
+                painter.fillRect(box, Qt::white);
+                break;
+            case DrawOp::Kind::Rectangle:
+                painter.setPen(QPen(Qt::black, 0));  // one thin line on every device
+                painter.setBrush(Qt::white);
+                painter.drawRect(box);
+                break;
+            case DrawOp::Kind::Text: {
+                const QFont font = printFont(op.font);
+                painter.setFont(font);
+                painter.setPen(op.font.color);
+                const QFontMetricsF metrics(font, painter.device());
+                painter.drawText(QPointF(box.left(), box.top() + metrics.ascent()), op.text);
+                break;
+            }
+            case DrawOp::Kind::Picture: {
+                const double pixel = kMmPerPicturePixel * scale;
+                painter.save();
+                painter.setClipRect(box);
+                painter.drawImage(QRectF(box.left(), box.top(), op.picture.width() * pixel,
+                                         op.picture.height() * pixel),
+                                  op.picture);
+                painter.restore();
+                break;
+            }
+        }
+    }
+    painter.restore();
+}
+
+QImage renderPage(const Page& page, double dotsPerInch) {
+    const double scale = dotsPerInch / 25.4;
+    QImage image(qRound(page.width * scale), qRound(page.height * scale), QImage::Format_RGB32);
+    const int dotsPerMeter = qRound(dotsPerInch / 0.0254);
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    paintPage(painter, page);
+    return image;
+}
+
+void exportPdf(const std::vector<Page>& pages, const QString& file) {
+    {
+        QPdfWriter writer(file);
+        writer.setResolution(1200);
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        writer.setCreator(QStringLiteral("ZLT"));
+        QPainter painter;
+        if (!painter.begin(&writer)) {
+            throw std::runtime_error("Cannot create file " + file.toStdString());
+        }
+        for (std::size_t i = 0; i < pages.size(); ++i) {
+            if (i > 0)
+                writer.newPage();
+            paintPage(painter, pages[i]);
+        }
+        if (!painter.end()) {
+            throw std::runtime_error("Cannot create file " + file.toStdString());
+        }
+    }
+    if (!QFile::exists(file)) {
+        throw std::runtime_error("Cannot create file " + file.toStdString());
+    }
+}
+
+}  // namespace zlt::reports

@@ -1,0 +1,50 @@
+#include "reports/model/Report.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <stdexcept>
+
+#include "reports/model/Fonts.h"
+
+namespace zlt::reports {
+
+void Element::setCaption(const QString& text, const FontSpec& baseFont) {
+    caption = text;
+    if (!autoSize) {
+        return;
+    }
+    const double newWidth = textWidth(text, font.value_or(baseFont));
+    if (alignment == Alignment::Center) {
+        left += (width - newWidth) / 2;
+    } else if (alignment == Alignment::Right) {
+        left += width - newWidth;
+    }
+    width = newWidth;
+}
+
+Element& ReportDefinition::element(const std::string& elementName) {
+    for (Band& each : bands) {
+        for (Element& candidate : each.elements) {
+            if (candidate.name == elementName) {
+                return candidate;
+            }
+        }
+    }
+    throw std::out_of_range(name + ": no element " + elementName);
+}
+
+const Band* ReportDefinition::band(BandKind kind) const {
+    for (const Band& each : bands) {
+        if (each.kind == kind) {
+            return &each;
+        }
+    }
+    return nullptr;
+}
+
+double textWidth(const QString& text, const FontSpec& font) {
+    const QFontMetricsF metrics(printFont(font), &measuringDevice());
+    return metrics.horizontalAdvance(text) * 25.4 / measuringDevice().logicalDpiX();
+}
+
+}  // namespace zlt::reports

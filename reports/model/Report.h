@@ -1,0 +1,104 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QString>
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zlt::db {
+class ResultSet;
+}
+
+namespace zlt::reports {
+
+// Lengths of a report are millimetres; the stored page setup keeps tenths of a millimetre,
+// and drivers give left edges in pixels of the 96 dpi design surface.
+inline constexpr double kMmPerDesignPixel = 25.4 / 96.0;
+
+struct FontSpec {
+    QString family = QStringLiteral("Arial");
+    double points = 10;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    QColor color = Qt::black;
+
+    bool operator==(const FontSpec&) const = default;
+};
+
+enum class ElementKind { Label, DataText, Expression, SystemData, Image, Shape };
+enum class Alignment { Left, Center, Right };
+
+// One positioned element of a band; its box is relative to the band's top-left corner.
+struct Element {
+    std::string name;
+    ElementKind kind = ElementKind::Label;
+    double left = 0, top = 0, width = 0, height = 0;
+    Alignment alignment = Alignment::Left;
+    bool autoSize = true;
+    bool transparent = false;      // data texts are; labels fill their box white first
+    std::optional<FontSpec> font;  // none: the report's base font
+    QString caption;               // label
+    std::string dataField;         // data text
+    std::string expression;        // expression: "COUNT"
+    QImage picture;                // image; empty draws nothing
+
+    // Run-time changes of the drivers.
+    // A new caption; with auto-size the width follows the text and the anchor of the
+    // alignment (left edge, centre or right edge) stays where it was.
+    void setCaption(const QString& text, const FontSpec& baseFont);
+    void setLeftPixels(int designPixels) { left = designPixels * kMmPerDesignPixel; }
+};
+
+enum class BandKind { Title, Detail, Summary };
+
+struct Band {
+    std::string name;
+    BandKind kind = BandKind::Detail;
+    double height = 0;
+    double width = 189.97;
+    std::vector<Element> elements;  // in drawing order
+};
+
+// The paper as stored: bottom margin, paper length, top margin, paper width, left
+// margin, right margin, column space, in tenths of a millimetre.
+struct PageSetup {
+    std::array<double, 7> values{100, 2970, 100, 2100, 100, 100, 0};
+    bool landscape = false;
+
+    double bottomMargin() const { return values[0] / 10; }
+    double paperLength() const { return values[1] / 10; }
+    double topMargin() const { return values[2] / 10; }
+    double paperWidth() const { return values[3] / 10; }
+    double leftMargin() const { return values[4] / 10; }
+};
+
+// What "Printer setup" chose for this report; first and last page 0 mean all pages.
+struct PrinterSettings {
+    QString printerName;  // empty: the system's default printer
+    int copies = 1;
+    int firstPage = 0;
+    int lastPage = 0;
+};
+
+struct ReportDefinition {
+    std::string name;
+    db::ResultSet* dataSet = nullptr;
+    PageSetup page;
+    PrinterSettings printer;
+    FontSpec baseFont;
+    QString title;  // the preview's caption when not empty
+    std::vector<Band> bands;
+
+    // The element of that name in any band; throws std::out_of_range naming it.
+    Element& element(const std::string& elementName);
+    const Band* band(BandKind kind) const;
+};
+
+// Width in millimetres of one line of text in the font, as it prints.
+double textWidth(const QString& text, const FontSpec& font);
+
+}  // namespace zlt::reports
