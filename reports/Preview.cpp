@@ -10,6 +10,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProgressDialog>
+#include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QToolBar>
@@ -34,6 +35,11 @@ void previewReport(ReportDefinition& report) {
     QEventLoop waiting;
     QObject::connect(&window, &PreviewWindow::closed, &waiting, &QEventLoop::quit);
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, &waiting, &QEventLoop::quit);
+    // Without a window manager there is nobody to maximise the window, so it is also given
+    // the whole screen by hand.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        window.setGeometry(screen->availableGeometry());
+    }
     window.showMaximized();
     window.generatePages();
     if (window.isVisible()) {

@@ -74,8 +74,11 @@ public:
     }
     QString text() {
         const std::uint32_t size = u32();
-        const char* data = take(size);
-        return QString::fromUtf8(data, static_cast<qsizetype>(size));
+        const QByteArray utf8(take(size), static_cast<qsizetype>(size));
+        QString text = QString::fromUtf8(utf8);
+        if (text.toUtf8() != utf8)
+            damaged("a text is not UTF-8");
+        return text;
     }
     // A count of items that each take at least minimumSize bytes.
     std::uint32_t count(std::size_t minimumSize) {
