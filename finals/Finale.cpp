@@ -4,12 +4,20 @@
 
 #include "app/Hlavni.h"
 #include "app/RowTotal.h"
+#include "app/SharedState.h"
 #include "app/TeamNavigator.h"
 #include "app/TitleSort.h"
+#include "finals/StandingsMerge.h"
+#include "platform/Dialogs.h"
 #include "platform/Guard.h"
 #include "platform/Picture.h"
 #include "platform/SystemColors.h"
 #include "platform/WindowGeometry.h"
+#include "reports/CelkovyTisk.h"
+#include "reports/FinaleTisk.h"
+#include "reports/Preview.h"
+#include "reports/TiskFDisc.h"
+#include "settings/Nastaveni.h"
 
 namespace zlt {
 
@@ -135,6 +143,7 @@ void TfrmFinale::buildCommands() {
     btnZpet = button(this, "Zpět", "Přepnout do základní části", {576, 520, 75, 25});
     onSignal(btnZpet, &QPushButton::clicked, this, &TfrmFinale::btnZpetClick);
     btn = button(this, "Celkový tisk ZLT", nullptr, {56, 520, 97, 25});
+    onSignal(btn, &QPushButton::clicked, this, &TfrmFinale::btnClick);
 }
 
 // The grid and navigator listen to the data source, a member that dies before the base
@@ -170,11 +179,39 @@ void TfrmFinale::DBGridFTitleClick(int column) {
 
 void TfrmFinale::rbVynulovaniClick() {
     DBGridF->setColumnVisible(kStartingValueColumn, false);
+    frmZLTFinaleTisk->showStartingValues(false);
 }
 
 void TfrmFinale::rbPokracovaniClick() {
     DBGridF->setColumnVisible(kStartingValueColumn, true);
     DBGridF->setColumnWidth(kStartingValueColumn, kStartingValueWidth);
+    frmZLTFinaleTisk->showStartingValues(true);
+}
+
+void TfrmFinale::btnTiskNClick(int discipline) {
+    frmTiskFDisc->chooseDiscipline(discipline, frmNastaveni->EditNFD[discipline - 1]->text(),
+                                   frmNastaveni->EditCislo->text());
+    reports::previewReport(frmTiskFDisc->QuickRep1);
+}
+
+void TfrmFinale::btnTiskCelkemClick() {
+    frmZLTFinaleTisk->setHeadings(Potvrzeno, frmNastaveni->EditCislo->text(),
+                                  frmNastaveni->EditObec->text());
+    reports::previewReport(frmZLTFinaleTisk->QuickRep1);
+}
+
+void TfrmFinale::btnClick() {
+    const auto answer = platform::Dialogs::askYesNoCancel(
+        QStringLiteral("Celkový tisk ZLT"),
+        QStringLiteral("Opravdu chcete zobrazit celkové pořadí?  (zvol pouze po skončení všech "
+                       "disciplín)"));
+    if (answer != platform::DialogButton::Yes) {
+        return;
+    }
+    finals::mergeFinalsIntoStandings(frmHlavni->IBOQuery1, IBOQueryF);
+    frmCelkovyTisk->setHeadings(Potvrzeno, frmNastaveni->EditCislo->text(),
+                                frmNastaveni->EditObec->text());
+    reports::previewReport(frmCelkovyTisk->QuickRep1);
 }
 
 }  // namespace zlt

@@ -29,6 +29,11 @@ public:
     void DBGridFTitleClick(int column);
     void rbVynulovaniClick();
     void rbPokracovaniClick();
+    // btnTisk1 to btnTisk3: the results sheet of final discipline 1 to 3.
+    void btnTiskNClick(int discipline);
+    void btnTiskCelkemClick();
+    // "Celkový tisk ZLT": the overall standings merge, then its sheet.
+    void btnClick();
 
     db::ResultSet IBOQueryF;
     db::Statement IB_DSQLF;

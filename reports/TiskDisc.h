@@ -7,20 +7,21 @@
 
 namespace zlt {
 
-// Holds the sheet of one discipline's results.
+// Holds the sheet of one preliminary discipline's results, over the main window's rows.
 class TfrmTiskDisc : public reports::ReportHolder {
     Q_OBJECT
 public:
+    TfrmTiskDisc();
+
+    // Fills the sheet for discipline 1 to 6 with its name and the edition number.
+    void chooseDiscipline(int discipline, const QString& name, const QString& edition);
+
     // The penalty column: blank (a header of spaces over a field that names nothing), or
     // the penalties with their header.
     void resetPenaltyColumn();
     void showPenaltyColumn();
-    const QString& penaltyHeader() const { return penaltyHeader_; }
-    const std::string& penaltyField() const { return penaltyField_; }
-
-private:
-    QString penaltyHeader_ = QString(11, QLatin1Char(' '));
-    std::string penaltyField_ = " ";
+    const QString& penaltyHeader() { return caption("QRLabel5"); }
+    const std::string& penaltyField() { return QuickRep1.element("QRDBText4").dataField; }
 };
 
 extern TfrmTiskDisc* frmTiskDisc;

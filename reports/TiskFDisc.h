@@ -4,9 +4,13 @@
 
 namespace zlt {
 
-// Holds the sheet of one final discipline's results.
+// Holds the sheet of one final discipline's results, over the finals window's rows.
 class TfrmTiskFDisc : public reports::ReportHolder {
     Q_OBJECT
+public:
+    TfrmTiskFDisc();
+    // Fills the sheet for final discipline 1 to 3 with its name and the edition number.
+    void chooseDiscipline(int discipline, const QString& name, const QString& edition);
 };
 
 extern TfrmTiskFDisc* frmTiskFDisc;

@@ -1,6 +1,6 @@
 #include "settings/Nastaveni.h"
 
-#include <QKeyEvent>
+#include <QEvent>
 #include <stdexcept>
 
 #include "app/Hlavni.h"
@@ -35,15 +35,6 @@ QLineEdit* box(QWidget* parent, int top) {
     auto* edit = new QLineEdit(parent);
     edit->setGeometry(168, top, 209, 21);
     return edit;
-}
-
-// The dialog has no default button: Enter in a box must not confirm or close anything.
-QPushButton* button(QWidget* parent, const char* text, const QRect& geometry) {
-    auto* button = new QPushButton(QString::fromUtf8(text), parent);
-    button->setGeometry(geometry);
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    return button;
 }
 
 }  // namespace
@@ -91,7 +82,7 @@ void TfrmNastaveni::buildBoxes() {
 void TfrmNastaveni::buildChoices() {
     CheckBox1 = new QCheckBox(QStringLiteral("Zobrazit penalizaci při tisku"), this);
     CheckBox1->setGeometry(16, 432, 153, 17);
-    btnDelete = button(this, "Vymazat databáze", {224, 424, 131, 25});
+    btnDelete = addButton(QStringLiteral("Vymazat databáze"), {224, 424, 131, 25});
     connect(btnDelete, &QPushButton::clicked, this,
             [this] { platform::runGuarded([this] { btnDeleteClick(); }); });
     rbLetni = new QRadioButton(QStringLiteral("Letní hry"), this);
@@ -101,11 +92,11 @@ void TfrmNastaveni::buildChoices() {
 }
 
 void TfrmNastaveni::buildButtons() {
-    btnPotvrdit = button(this, "Potvrdit", {32, 488, 89, 25});
+    btnPotvrdit = addButton(QStringLiteral("Potvrdit"), {32, 488, 89, 25});
     btnPotvrdit->setToolTip(QStringLiteral("Zobrazí názvy disciplín do tisku  "));
-    btnNeuvadet = button(this, "Nezobrazit", {154, 488, 75, 25});
+    btnNeuvadet = addButton(QStringLiteral("Nezobrazit"), {154, 488, 75, 25});
     btnNeuvadet->setToolTip(QStringLiteral("Nezobrazí názvy disciplín a všechny smaže"));
-    Button2 = button(this, "Storno", {264, 488, 89, 25});
+    Button2 = addButton(QStringLiteral("Storno"), {264, 488, 89, 25});
     const std::pair<QPushButton*, void (TfrmNastaveni::*)()> commands[] = {
         {btnPotvrdit, &TfrmNastaveni::btnPotvrditClick},
         {btnNeuvadet, &TfrmNastaveni::btnNeuvadetClick},
@@ -126,15 +117,6 @@ bool TfrmNastaveni::event(QEvent* event) {
         FormActivate();
     }
     return QDialog::event(event);
-}
-
-// Like the other windows, this one has no cancel button: Esc closes nothing.
-void TfrmNastaveni::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 void TfrmNastaveni::FormCreate() {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QCheckBox>
-#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -10,12 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/ClassicDialog.h"
+
 namespace zlt {
 
 // The event settings window, shown modally from the main window. Its boxes are the live
 // texts the sheets print; confirming applies them to the windows and the sheets and saves
 // them in the settings file.
-class TfrmNastaveni : public QDialog {
+class TfrmNastaveni : public platform::ClassicDialog {
     Q_OBJECT
 public:
     TfrmNastaveni();
@@ -55,7 +56,6 @@ public:
 
 protected:
     bool event(QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildBoxes();

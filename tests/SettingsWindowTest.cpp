@@ -137,7 +137,7 @@ TEST_F(SettingsWindow, ConfirmingAppliesEverythingAndWritesThirteenCrLfLines) {
     EXPECT_EQ(frmTiskDisc->penaltyHeader(), QStringLiteral("Penalizace"));
     EXPECT_EQ(frmTiskDisc->penaltyField(), "PENALIZACE");
     EXPECT_EQ(shown(*frmHlavni->Image1), pictureFile(settings::mainWindowPicture(true)));
-    for (const auto* sheet : sheets()) {
+    for (auto* sheet : sheets()) {
         EXPECT_EQ(sheet->stamp().convertToFormat(QImage::Format_RGB888),
                   pictureFile(settings::reportStamp(true)));
     }
@@ -178,7 +178,7 @@ TEST_F(SettingsWindow, AMissingOrBrokenStampStopsConfirmingBeforeTheFileIsWritte
     EXPECT_TRUE(frmNastaveni->isVisible());
     EXPECT_EQ(settingsBytes(), summer);
     EXPECT_EQ(shown(*frmHlavni->Image1), pictureFile(settings::mainWindowPicture(false)));
-    for (const auto* sheet : sheets()) {
+    for (auto* sheet : sheets()) {
         EXPECT_EQ(sheet->stamp().convertToFormat(QImage::Format_RGB888),
                   pictureFile(settings::reportStamp(true)));
     }

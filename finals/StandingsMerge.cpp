@@ -1,0 +1,32 @@
+#include "finals/StandingsMerge.h"
+
+#include <algorithm>
+
+namespace zlt::finals {
+namespace {
+
+constexpr int kFinalists = 12;
+// Finals fields by position: team name, total, rank.
+constexpr int kTeam = 0, kTotal = 8, kRank = 9;
+
+}  // namespace
+
+void mergeFinalsIntoStandings(db::ResultSet& preliminary, db::ResultSet& finals) {
+    preliminary.setSql("SELECT * FROM DATAZLT ORDER BY PORADI");
+    preliminary.open();
+    finals.setSql("SELECT * FROM DATAZLTF ORDER BY FPORADI");
+    finals.open();
+    const int pairs = std::min({kFinalists, preliminary.recordCount(), finals.recordCount()});
+    for (int copied = 0; copied < pairs; ++copied) {
+        preliminary.edit();
+        preliminary.setField("PORADI", finals.field(kRank));
+        preliminary.setField("DRUZSTVO", finals.field(kTeam));
+        preliminary.setField("CELKEMF", finals.field(kTotal));
+        preliminary.post();
+        preliminary.next();
+        finals.next();
+    }
+    preliminary.first();
+}
+
+}  // namespace zlt::finals
