@@ -112,6 +112,12 @@ void TfrmFinale::buildPrintPanel() {
     btnTisk3 =
         button(Panel1, "Tisk 3.disciplíny", "Vytisknout 3.finálovou disciplínu", {56, 72, 99, 25});
     btnTiskCelkem = button(Panel1, "Tisk Finále", "Vytisknout finálové pořadí", {56, 102, 99, 25});
+    const QPushButton* const disciplines[] = {btnTisk1, btnTisk2, btnTisk3};
+    for (int i = 0; i < 3; ++i) {
+        connect(disciplines[i], &QPushButton::clicked, this,
+                [this, i] { platform::runGuarded([&] { btnTiskNClick(i + 1); }); });
+    }
+    onSignal(btnTiskCelkem, &QPushButton::clicked, this, &TfrmFinale::btnTiskCelkemClick);
 }
 
 void TfrmFinale::buildModePanel() {

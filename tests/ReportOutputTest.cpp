@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QProcess>
-#include <QTimer>
 #include <QToolBar>
 
 #include "reports/Preview.h"
@@ -12,6 +11,7 @@
 #include "reports/model/SavedReport.h"
 #include "tests/support/DialogRecorder.h"
 #include "tests/support/MainWindowFixture.h"
+#include "tests/support/PreviewCapture.h"
 #include "tests/support/SampleReport.h"
 
 namespace zlt::reports {
@@ -95,18 +95,8 @@ TEST_F(ReportOutput, ThePdfHoldsTheSamePagesAsTheScreen) {
     EXPECT_FALSE(QFile::exists(file("page-3.png")));
 }
 
-// Runs the preview request and, once its window is up, the given steps on it.
 void withPreview(ReportDefinition& report, const std::function<void(PreviewWindow&)>& steps) {
-    QTimer::singleShot(0, [&] {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (auto* preview = qobject_cast<PreviewWindow*>(widget);
-                preview && preview->isVisible()) {
-                steps(*preview);
-                preview->close();
-            }
-        }
-    });
-    previewReport(report);
+    test::whilePreviewOpen([&] { previewReport(report); }, steps);
 }
 
 TEST_F(ReportOutput, ThePreviewPagesByButtonsAndKeysAndReturnsWhenClosed) {
