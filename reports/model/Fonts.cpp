@@ -5,7 +5,12 @@
 namespace zlt::reports {
 
 QFont printFont(const FontSpec& spec) {
-    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+    // Text is measured and drawn often; the substitution needs registering only once.
+    static const bool substituted = [] {
+        QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+        return true;
+    }();
+    (void)substituted;
     QFont font(spec.family);
     font.setPointSizeF(spec.points);
     font.setBold(spec.bold);

@@ -15,7 +15,7 @@ constexpr double kTolerance = 1e-6;
 
 class PageBuilder {
 public:
-    PageBuilder(const ReportDefinition& report) : report_(report), setup_(report.page) {
+    explicit PageBuilder(const ReportDefinition& report) : report_(report), setup_(report.page) {
         newPage();
     }
 
