@@ -1,0 +1,177 @@
+# Helpers for the end-to-end scenarios: the program, its windows, the pointer and keys,
+# and the event's database. Sourced by scenarios.sh; expects DISPLAY, ZLT_BIN, NEW_EVENT
+# and CASE_DIR from run.sh.
+# shellcheck shell=bash
+# shellcheck disable=SC2034 # the constants and the results of helpers are for scenarios.sh
+
+# Layout of the main window, in its client coordinates.
+readonly MAIN_TITLE='^Zeltoria $'
+readonly GRID_X=8 GRID_Y=120
+readonly BTN_FINALE=(889 540) BTN_TISK=(889 577) BTN_KONEC=(889 652)
+# The print choice dialog: a discipline button i (0..5) is at 40,40+32*i, 129×25.
+readonly CHOICE_TITLE='^Volba Tisku$'
+# The finals window: its print panel at 792,296 holds "Tisk 1.disciplíny" at 56,12;
+# "Zpět" is at 576,520 (buttons centred here).
+readonly FINALS_TITLE='^Finále$'
+readonly BTN_FINALS_PRINT1=(897 320) BTN_ZPET=(613 532)
+readonly PREVIEW_TITLE='^Print Preview$'
+
+zlt_pid=""
+
+# Ends the scenario as failed; run.sh takes the screenshot while the windows are still up.
+fail() {
+    printf '%s\n' "$*" >"$CASE_DIR/reason"
+    exit 1
+}
+
+# Keeps a picture of the screen at a step; a failing scenario's pictures are kept, since
+# a check of the database comes when the windows are gone.
+snapshot() {
+    import -window root "$CASE_DIR/$1.png"
+}
+
+# Makes a fresh event folder and starts the program in it, as a user would.
+start_zlt() {
+    EVENT="$CASE_DIR/Závody ZLT"
+    "$NEW_EVENT" "$EVENT" >"$CASE_DIR/new-event.log" 2>&1 || fail "zlt-new-event failed"
+    (cd "$EVENT" && exec "$ZLT_BIN") >"$CASE_DIR/zlt.log" 2>&1 &
+    zlt_pid=$!
+    echo "$zlt_pid" >"$CASE_DIR/zlt.pid"
+    MAIN=$(wait_window "$MAIN_TITLE" 15) || fail "the main window did not appear"
+}
+
+# Prints the id of the visible window whose title matches, waiting up to SECONDS.
+wait_window() {
+    local title=$1 seconds=${2:-5} id
+    local deadline=$((SECONDS + seconds))
+    while ((SECONDS <= deadline)); do
+        id=$(xdotool search --onlyvisible --name "$title" 2>/dev/null | tail -n 1) || true
+        if [ -n "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+# Waits up to SECONDS for no visible window to match the title.
+wait_no_window() {
+    local title=$1 seconds=${2:-5}
+    local deadline=$((SECONDS + seconds))
+    while ((SECONDS <= deadline)); do
+        xdotool search --onlyvisible --name "$title" >/dev/null 2>&1 || return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# Sets WX WY WW WH to a window's position and size (no window manager: no frame).
+window_geometry() {
+    local X Y WIDTH HEIGHT SCREEN WINDOW
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    WX=$X WY=$Y WW=$WIDTH WH=$HEIGHT
+    : "$SCREEN" "$WINDOW"
+}
+
+# Clicks at client coordinates X,Y of a window.
+click() {
+    local window=$1 x=$2 y=$3
+    window_geometry "$window"
+    xdotool mousemove --sync $((WX + x)) $((WY + y)) click 1
+}
+
+# Without a window manager nobody hands the keyboard to a newly mapped window; give it
+# the input focus as a window manager would, then type into whatever Qt focuses there.
+focus() {
+    timeout 5 xdotool windowfocus --sync "$1" || fail "window $1 would not take the input focus"
+}
+
+keys() {
+    xdotool key --delay 60 "$@"
+}
+
+type_text() {
+    xdotool type --delay 60 "$1"
+}
+
+# Waits up to SECONDS for the program to end and checks its exit code.
+expect_exit() {
+    local seconds=$1 rc=0
+    local deadline=$((SECONDS + seconds))
+    while kill -0 "$zlt_pid" 2>/dev/null; do
+        ((SECONDS <= deadline)) || fail "the program was still running ${seconds} s after Konec"
+        sleep 0.1
+    done
+    wait "$zlt_pid" || rc=$?
+    rm -f "$CASE_DIR/zlt.pid"
+    [ "$rc" -eq 0 ] || fail "the program exited with code $rc"
+}
+
+# Runs one query on the event's database (only once the program has let go of it) and
+# prints each row's single column, trimmed.
+sql() {
+    local lock=${FIREBIRD_LOCK:-}
+    if [ -z "$lock" ]; then
+        lock=${XDG_RUNTIME_DIR:+$XDG_RUNTIME_DIR/zlt-firebird}
+        lock=${lock:-/tmp/zlt-firebird-$(id -u)}
+    fi
+    printf 'SET HEADING OFF;\n%s;\n' "$1" |
+        FIREBIRD_LOCK=$lock isql-fb -q -bail -ch UTF8 -user SYSDBA "$EVENT/ZLT04.GDB" \
+            2>"$CASE_DIR/isql.err" >"$CASE_DIR/isql.out" ||
+        fail "isql failed: $(head -c 300 "$CASE_DIR/isql.err")"
+    sed -e 's/^[[:space:]]*//' -e 's/[[:space:]]*$//' -e '/^$/d' "$CASE_DIR/isql.out"
+}
+
+# Compares a query's rows with the expected ones.
+expect_rows() {
+    local what=$1 query=$2 expected=$3 actual
+    actual=$(sql "$query")
+    [ "$actual" = "$expected" ] ||
+        fail "$what: expected [$(echo "$expected" | paste -sd ' ')]," \
+            "found [$(echo "$actual" | paste -sd ' ')]"
+}
+
+# Sets CELL_X CELL_Y to the client coordinates (in the main window) of the centre of a
+# cell of the preliminary grid, COLUMN counted from 0 = CISLO, ROW from 1. The columns'
+# widths depend on the font, so they are read off the screen: the white runs between grid
+# lines along a blank row, and the rows' runs down a column.
+grid_cell() {
+    local column=$1 row=$2 shot="$CASE_DIR/grid.png" runs
+    window_geometry "$MAIN"
+    import -window "$MAIN" "$shot"
+    local width=780 height=585
+    local rows=() offset
+    # A probe that happens to run down a grid line finds no rows; step aside and retry.
+    for offset in 0 5 11; do
+        runs=$(white_runs "$shot" 1x$height+$((GRID_X + width / 2 + offset))+$GRID_Y y)
+        mapfile -t rows <<<"$runs"
+        [ "${#rows[@]}" -lt $((row + 1)) ] || break
+    done
+    [ "${#rows[@]}" -ge $((row + 1)) ] || fail "cannot find the grid's rows on the screen"
+    # Along a blank row near its top edge, clear of the row numbers' digits.
+    local probe_y=$((GRID_Y + ${rows[1]%% *} + 1))
+    runs=$(white_runs "$shot" ${width}x1+$GRID_X+"$probe_y" x)
+    local columns=()
+    mapfile -t columns <<<"$runs"
+    [ "${#columns[@]}" -gt "$column" ] || fail "cannot find the grid's columns on the screen"
+    local x_run=${columns[$column]} y_run=${rows[$row - 1]}
+    CELL_X=$((GRID_X + (${x_run% *} + ${x_run#* }) / 2))
+    CELL_Y=$((GRID_Y + (${y_run% *} + ${y_run#* }) / 2))
+}
+
+# Prints "first last" for each run of white pixels along a one-pixel strip of a picture.
+white_runs() {
+    local picture=$1 strip=$2 axis=$3
+    convert "$picture" -crop "$strip" +repage txt:- | awk -v axis="$axis" '
+        NR == 1 { next }
+        {
+            split($1, at, "[,:]")
+            position = (axis == "x") ? at[1] : at[2]
+            white = ($3 == "#FFFFFF" || $3 == "#FFFFFFFF")
+            if (white && start < 0) start = position
+            if (!white && start >= 0) { print start, position - 1; start = -1 }
+        }
+        BEGIN { start = -1 }
+        END { if (start >= 0) print start, position }'
+}

@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# End-to-end scenarios: the built zlt in fresh event folders on a private X server,
+# driven by pointer and keys, with the database checked afterwards.
+#   tests/e2e/run.sh [BUILD_DIR]
+# Ends with "N passed, M failed"; screenshots and logs of failures go to
+# $ZLT_E2E_ARTIFACTS (default BUILD_DIR/e2e-artifacts). Run as root, it runs the
+# scenarios as the system user zltci, as the program is never run by root for real.
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+build="$(cd "${1:-$here/../../build}" && pwd)"
+timeout_seconds=${ZLT_E2E_TIMEOUT:-45}
+cases=(typing print_choice finals_print pending_edit)
+
+for binary in "$build/app/zlt" "$build/tools/zlt-new-event"; do
+    if [ ! -x "$binary" ]; then
+        echo "e2e: $binary is missing; build first (scripts/build.sh)" >&2
+        exit 1
+    fi
+done
+for tool in Xvfb xdotool import convert isql-fb timeout; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "e2e: $tool is missing; run scripts/install-deps.sh" >&2
+        exit 1
+    fi
+done
+
+artifacts=${ZLT_E2E_ARTIFACTS:-$build/e2e-artifacts}
+if ! mkdir -p "$artifacts" 2>/dev/null || [ ! -w "$artifacts" ]; then
+    artifacts=$(mktemp -d "${TMPDIR:-/tmp}/zlt-e2e-artifacts-XXXXXX")
+fi
+rm -f "$artifacts"/*.png "$artifacts"/*.log
+
+if [ "$(id -u)" -eq 0 ]; then
+    # The build tree may be closed to other users: hand zltci copies it can read.
+    id zltci >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin zltci
+    place="$(mktemp -d /tmp/zlt-e2e-XXXXXX)"
+    trap 'rm -rf "$place"' EXIT
+    mkdir -p "$place/build/app" "$place/build/tools" "$place/e2e" "$place/artifacts"
+    cp "$build/app/zlt" "$place/build/app/"
+    cp "$build/tools/zlt-new-event" "$place/build/tools/"
+    cp "$here"/*.sh "$place/e2e/"
+    chmod -R a+rX "$place"
+    chown zltci "$place" "$place/artifacts"
+    rc=0
+    runuser -u zltci -- env -i PATH=/usr/bin:/bin HOME="$place" TMPDIR="$place" \
+        ZLT_E2E_ARTIFACTS="$place/artifacts" ZLT_E2E_SHOWN_ARTIFACTS="$artifacts" \
+        ZLT_E2E_TIMEOUT="$timeout_seconds" "$place/e2e/run.sh" "$place/build" || rc=$?
+    cp -r "$place/artifacts/." "$artifacts/"
+    exit "$rc"
+fi
+
+shown_artifacts=${ZLT_E2E_SHOWN_ARTIFACTS:-$artifacts}
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+# The program must come up on the private X server, whatever session started the run.
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY XDG_SESSION_TYPE
+export ZLT_BIN="$build/app/zlt" NEW_EVENT="$build/tools/zlt-new-event"
+work="$(mktemp -d "${TMPDIR:-/tmp}/zlt-e2e-run-XXXXXX")"
+xvfb=""
+cleanup() {
+    [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# -displayfd lets the server take the first free display, so parallel runs never meet.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb=$!
+for _ in $(seq 100); do
+    [ ! -s "$work/display" ] || break
+    sleep 0.1
+done
+if [ ! -s "$work/display" ]; then
+    echo "e2e: Xvfb did not start:" >&2
+    cat "$work/xvfb.log" >&2
+    exit 1
+fi
+DISPLAY=":$(head -n 1 "$work/display")"
+export DISPLAY
+
+# The program of a failed or timed-out scenario may still be up; it is not our child.
+stop_program() {
+    local pid
+    pid=$(cat "$1/zlt.pid" 2>/dev/null) || return 0
+    kill "$pid" 2>/dev/null || return 0
+    for _ in $(seq 30); do
+        kill -0 "$pid" 2>/dev/null || return 0
+        sleep 0.1
+    done
+    kill -KILL "$pid" 2>/dev/null || true
+}
+
+passed=0
+failed=0
+started=$SECONDS
+for name in "${cases[@]}"; do
+    case_dir="$work/$name"
+    mkdir "$case_dir"
+    case_started=$SECONDS
+    rc=0
+    CASE_DIR="$case_dir" timeout -k 5 "$timeout_seconds" "$here/scenarios.sh" "$name" \
+        >"$case_dir/output.log" 2>&1 || rc=$?
+    if [ "$rc" -eq 0 ]; then
+        passed=$((passed + 1))
+        echo "PASS $name ($((SECONDS - case_started)) s)"
+    else
+        failed=$((failed + 1))
+        if [ -s "$case_dir/reason" ]; then
+            reason=$(cat "$case_dir/reason")
+        elif [ "$rc" -eq 124 ] || [ "$rc" -eq 137 ]; then
+            reason="timed out after $timeout_seconds s"
+        else
+            reason="exit code $rc: $(tail -n 3 "$case_dir/output.log" | paste -sd ' ')"
+        fi
+        import -window root "$artifacts/$name.png" 2>/dev/null || true
+        for shot in "$case_dir"/*.png; do
+            [ ! -f "$shot" ] || cp "$shot" "$artifacts/$name-$(basename "$shot")"
+        done
+        for log in output zlt; do
+            [ ! -f "$case_dir/$log.log" ] || cp "$case_dir/$log.log" "$artifacts/$name-$log.log"
+        done
+        echo "FAIL $name: $reason (screenshots $shown_artifacts/$name*.png)"
+    fi
+    stop_program "$case_dir"
+done
+echo "e2e: $((SECONDS - started)) s"
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# One end-to-end scenario against the real program: scenarios.sh NAME. run.sh sets the
+# display, the binaries and the scenario's folder, and judges the exit code.
+set -euo pipefail
+# shellcheck source=tests/e2e/lib.sh
+source "$(dirname "$0")/lib.sh"
+
+# Placings typed down a column with the keyboard alone: Enter stores a value and keeps
+# the current cell, Down moves to the next team, Enter opens the editor again.
+typing() {
+    start_zlt
+    grid_cell 4 1 # BOD1 ("1.Pořadí") of the first team
+    click "$MAIN" "$CELL_X" "$CELL_Y"
+    focus "$MAIN"
+    type_text 3
+    keys Return Down Return
+    type_text 5
+    keys Return Down Return
+    type_text 7
+    keys Return
+    snapshot before-konec
+    click "$MAIN" "${BTN_KONEC[@]}"
+    expect_exit 10
+    expect_rows "teams 1-4 as CISLO|BOD1|CELKEM" \
+        "SELECT CISLO || '|' || COALESCE(BOD1 || '', '') || '|' || COALESCE(CELKEM || '', '')
+           FROM DATAZLT WHERE CISLO <= 4 OR BOD1 IS NOT NULL ORDER BY CISLO" \
+        $'1|3|3\n2|5|5\n3|7|7\n4||'
+    expect_rows "team numbers" \
+        "SELECT CAST(LIST(CISLO, ',') AS VARCHAR(200)) FROM (SELECT CISLO FROM DATAZLT ORDER BY CISLO)" \
+        "$(seq -s, 1 30)"
+    expect_rows "rows with a value outside BOD1" \
+        "SELECT COUNT(*) FROM DATAZLT WHERE COALESCE(DRUZSTVO, DISCIPLINA1, DISCIPLINA2,
+           DISCIPLINA3, DISCIPLINA4, DISCIPLINA5, DISCIPLINA6) IS NOT NULL
+           OR COALESCE(PENALIZACE, BOD2, BOD3, BOD4, BOD5, BOD6) IS NOT NULL" 0
+}
+
+# A discipline sheet from the print choice dialog: the preview fills the screen, Esc
+# closes it and the dialog with it, and the program still ends cleanly.
+print_choice() {
+    start_zlt
+    click "$MAIN" "${BTN_TISK[@]}"
+    local choice preview
+    choice=$(wait_window "$CHOICE_TITLE") || fail "Tisk did not open the print choice dialog"
+    click "$choice" $((40 + 129 / 2)) $((40 + 32 * 2 + 12)) # "3. Disciplínu"
+    preview=$(wait_window "$PREVIEW_TITLE" 10) || fail "no preview after 3. Disciplínu"
+    expect_fills_screen "$preview"
+    focus "$preview"
+    keys Escape
+    wait_no_window "$PREVIEW_TITLE" || fail "the preview was still open after Esc"
+    wait_no_window "$CHOICE_TITLE" || fail "the print choice dialog stayed after the preview"
+    click "$MAIN" "${BTN_KONEC[@]}"
+    expect_exit 5
+}
+
+# A finals sheet from the finals window, then back to the main window and out.
+finals_print() {
+    start_zlt
+    click "$MAIN" "${BTN_FINALE[@]}"
+    local finals preview
+    finals=$(wait_window "$FINALS_TITLE") || fail "Finále did not open the finals window"
+    wait_no_window "$MAIN_TITLE" || fail "the main window stayed beside the finals window"
+    click "$finals" "${BTN_FINALS_PRINT1[@]}"
+    preview=$(wait_window "$PREVIEW_TITLE" 10) || fail "no preview after Tisk 1.disciplíny"
+    expect_fills_screen "$preview"
+    focus "$preview"
+    keys Escape
+    wait_no_window "$PREVIEW_TITLE" || fail "the preview was still open after Esc"
+    click "$finals" "${BTN_ZPET[@]}"
+    MAIN=$(wait_window "$MAIN_TITLE") || fail "Zpět did not bring back the main window"
+    wait_no_window "$FINALS_TITLE" || fail "the finals window stayed after Zpět"
+    click "$MAIN" "${BTN_KONEC[@]}"
+    expect_exit 5
+}
+
+# Konec while a team's name is still in the cell editor: the name is kept.
+pending_edit() {
+    start_zlt
+    grid_cell 1 1 # DRUZSTVO of the first team
+    click "$MAIN" "$CELL_X" "$CELL_Y"
+    focus "$MAIN"
+    type_text "Horní Lhota"
+    snapshot before-konec
+    click "$MAIN" "${BTN_KONEC[@]}"
+    expect_exit 10
+    expect_rows "team names" \
+        "SELECT CISLO || '|' || DRUZSTVO FROM DATAZLT WHERE DRUZSTVO IS NOT NULL ORDER BY CISLO" \
+        "1|Horní Lhota"
+}
+
+expect_fills_screen() {
+    local screen_w screen_h
+    read -r screen_w screen_h < <(xdotool getdisplaygeometry)
+    window_geometry "$1"
+    [ "$WX,$WY,$WW,$WH" = "0,0,$screen_w,$screen_h" ] ||
+        fail "the preview is at $WX,$WY, ${WW}×$WH, not filling the ${screen_w}×$screen_h screen"
+}
+
+case ${1:-} in
+    typing | print_choice | finals_print | pending_edit) "$1" ;;
+    *)
+        echo "usage: $0 typing|print_choice|finals_print|pending_edit" >&2
+        exit 2
+        ;;
+esac
