@@ -15,6 +15,8 @@ packages=(
     libjpeg62-turbo-dev fonts-liberation2
     # looking at the program and its sheets as a user would
     xvfb xauth imagemagick poppler-utils
+    # driving the program with pointer and keys in the end-to-end tests
+    xdotool
 )
 
 missing=()
