@@ -21,10 +21,13 @@ public:
                           const QModelIndex& index) const override {
         auto* editor = new QLineEdit(parent);
         editor->setFrame(false);
+        const db::FieldDef& field = grid_->resultSet()->fields()[index.column()];
+        if (field.type == db::FieldType::Text) {
+            editor->setMaxLength(field.length);
+        }
         QObject::connect(editor, &QLineEdit::textEdited, grid_,
                          [grid = grid_] { runGuarded([grid] { grid->resultSet()->edit(); }); });
         Q_UNUSED(option);
-        Q_UNUSED(index);
         return editor;
     }
 
@@ -72,9 +75,7 @@ DBGrid::DBGrid(db::DataSource& source, QWidget* parent)
     verticalHeader()->setMinimumSectionSize(10);
     verticalHeader()->setDefaultSectionSize(18);
     verticalHeader()->setFixedWidth(14);
-    // While the rows are re-read the view puts its current cell on the first row; that
-    // must not move the result set, which keeps its own current row.
-    connect(model_, &QAbstractItemModel::modelAboutToBeReset, this, [this] { resetting_ = true; });
+    connect(model_, &QAbstractItemModel::modelAboutToBeReset, this, &DBGrid::beforeReset);
     connect(model_, &ResultSetModel::resultSetChanged, this, &DBGrid::onResultSetChanged);
     connect(qApp, &QApplication::focusChanged, this, &DBGrid::onFocusChanged);
     syncCurrentRow();
@@ -103,9 +104,21 @@ int DBGrid::defaultColumnWidth(int column) const {
                     titles.horizontalAdvance(QString::fromStdString(field.displayLabel)) + 4);
 }
 
+// While the rows are re-read the view loses its current cell and puts a new one on the
+// first row; that must not move the result set, which keeps its own current row. The cell
+// editor is closed first: destroyed by the reset it would pass the focus on along the tab
+// chain, leaving the grid without the keyboard.
+void DBGrid::beforeReset() {
+    resetting_ = true;
+    closeCurrentEditor(false);
+}
+
 int DBGrid::currentColumn() const {
     if (currentIndex().isValid()) {
         return currentIndex().column();
+    }
+    if (lastColumn_ < model_->columnCount() && !isColumnHidden(lastColumn_)) {
+        return lastColumn_;
     }
     for (int column = 0; column < model_->columnCount(); ++column) {
         if (!isColumnHidden(column)) {
@@ -143,6 +156,9 @@ void DBGrid::onResultSetChanged(db::DataEvent event) {
 
 void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     QTableView::currentChanged(current, previous);
+    if (current.isValid() && !resetting_) {
+        lastColumn_ = current.column();
+    }
     db::ResultSet* set = resultSet();
     if (syncing_ || resetting_ || !current.isValid() || set == nullptr || !set->active() ||
         current.row() == set->recNo()) {

@@ -59,6 +59,7 @@ private:
     void commitEditorText();
     void closeCurrentEditor(bool keepText);
     void cancelOrDropRow();
+    void beforeReset();
     void syncCurrentRow();
     void onResultSetChanged(db::DataEvent event);
     void onFocusChanged(QWidget* old, QWidget* now);
@@ -69,6 +70,7 @@ private:
     std::vector<int> widths_;
     bool syncing_ = false;
     bool resetting_ = false;
+    int lastColumn_ = 0;  // the column to keep when the view has no current cell
 };
 
 }  // namespace zlt::platform

@@ -10,6 +10,7 @@ ResultSetModel::ResultSetModel(db::DataSource& source, QObject* parent)
     if (resultSet() != nullptr) {
         cellColors_.resize(resultSet()->fields().size());
     }
+    shownRows_ = rowCount();
 }
 
 ResultSetModel::~ResultSetModel() {
@@ -19,8 +20,7 @@ ResultSetModel::~ResultSetModel() {
 void ResultSetModel::onEvent(db::DataEvent event) {
     switch (event) {
         case db::DataEvent::DataSetChanged:
-            beginResetModel();
-            endResetModel();
+            rereadRows();
             break;
         case db::DataEvent::RecordChanged:
             if (resultSet()->recNo() >= 0) {
@@ -38,6 +38,23 @@ void ResultSetModel::onEvent(db::DataEvent event) {
             break;
     }
     emit resultSetChanged(event);
+}
+
+// Rows re-read in the same number are redrawn where they stand, so that the view keeps its
+// current cell, its open editor and the keyboard focus; only a change in the number of rows
+// rebuilds the view.
+void ResultSetModel::rereadRows() {
+    const int rows = rowCount();
+    if (rows != shownRows_) {
+        beginResetModel();
+        shownRows_ = rows;
+        endResetModel();
+        return;
+    }
+    if (rows > 0) {
+        emit dataChanged(index(0, 0), index(rows - 1, columnCount() - 1));
+        emit headerDataChanged(Qt::Vertical, 0, rows - 1);
+    }
 }
 
 int ResultSetModel::rowCount(const QModelIndex& parent) const {

@@ -38,11 +38,13 @@ signals:
 
 private:
     void onEvent(db::DataEvent event);
+    void rereadRows();
 
     db::DataSource& source_;
     int listener_;
     std::vector<QColor> cellColors_;
     std::vector<QColor> titleColors_;
+    int shownRows_ = 0;  // the number of rows the views know of
 };
 
 }  // namespace zlt::platform
