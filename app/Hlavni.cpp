@@ -199,12 +199,16 @@ void TfrmHlavni::btnFinaleClick() {
     frmFinale->show();
 }
 
+// After a modal window the keyboard comes back here, also where no window manager
+// hands it on.
 void TfrmHlavni::btnTiskClick() {
     frmVolbaTisku->exec();
+    activateWindow();
 }
 
 void TfrmHlavni::btnNastaveniClick() {
     frmNastaveni->exec();
+    activateWindow();
 }
 
 void TfrmHlavni::btnKonecClick() {

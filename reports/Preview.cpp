@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QPainter>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -31,7 +32,11 @@ constexpr int kViewMargin = 24;  // pixels around the page in the view
 }  // namespace
 
 void previewReport(ReportDefinition& report) {
-    PreviewWindow window(report);
+    // A parentless window would be blocked by a modal dialog that asked for the preview
+    // (the print choice dialog); as that dialog's child it takes keys and clicks, and stays
+    // in front of it.
+    PreviewWindow window(report, QApplication::activeModalWidget());
+    const QPointer<QWidget> returnTo = QApplication::activeWindow();
     QEventLoop waiting;
     QObject::connect(&window, &PreviewWindow::closed, &waiting, &QEventLoop::quit);
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, &waiting, &QEventLoop::quit);
@@ -41,13 +46,19 @@ void previewReport(ReportDefinition& report) {
         window.setGeometry(screen->availableGeometry());
     }
     window.showMaximized();
+    window.activateWindow();
     window.generatePages();
     if (window.isVisible()) {
         waiting.exec();
     }
+    // The keyboard goes back to the window the preview was asked from.
+    if (returnTo != nullptr && returnTo->isVisible()) {
+        returnTo->activateWindow();
+    }
 }
 
-PreviewWindow::PreviewWindow(ReportDefinition& report) : report_(&report) {
+PreviewWindow::PreviewWindow(ReportDefinition& report, QWidget* parent)
+    : QMainWindow(parent), report_(&report) {
     setWindowTitle(report.title.isEmpty() ? QStringLiteral("Print Preview") : report.title);
     view_ = new QScrollArea(this);
     view_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);

@@ -20,7 +20,8 @@ void previewReport(ReportDefinition& report);
 class PreviewWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit PreviewWindow(ReportDefinition& report);
+    // A parent keeps the preview usable above a modal parent; it is a window of its own.
+    explicit PreviewWindow(ReportDefinition& report, QWidget* parent = nullptr);
 
     // Generates the pages, showing the progress in the status bar.
     void generatePages();

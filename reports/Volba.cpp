@@ -1,5 +1,7 @@
 #include "reports/Volba.h"
 
+#include <QScopeGuard>
+
 #include "app/SharedState.h"
 #include "platform/Guard.h"
 #include "platform/WindowGeometry.h"
@@ -39,22 +41,22 @@ TfrmVolbaTisku::TfrmVolbaTisku() {
     }
 }
 
-// The dialog stays on the screen behind the preview and leaves only once it is closed;
-// the user then lands in the main window.
+// The dialog stays on the screen behind the preview and leaves only once it is closed,
+// also when the sheet could not be made; the user then lands in the main window.
 void TfrmVolbaTisku::btnNDClick(int discipline) {
+    const auto leave = qScopeGuard([this] { reject(); });
     const auto edits = frmNastaveni->boxes();
     frmTiskDisc->chooseDiscipline(discipline, edits[1 + discipline]->text(),
                                   frmNastaveni->EditCislo->text());
     reports::previewReport(frmTiskDisc->QuickRep1);
-    reject();
 }
 
 void TfrmVolbaTisku::btnVDClick() {
+    const auto leave = qScopeGuard([this] { reject(); });
     if (Potvrzeno) {
         frmZLTTisk->headWithEdition(frmNastaveni->EditCislo->text());
     }
     reports::previewReport(frmZLTTisk->QuickRep1);
-    reject();
 }
 
 void TfrmVolbaTisku::btnZpetClick() {
