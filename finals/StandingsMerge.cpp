@@ -12,6 +12,10 @@ constexpr int kTeam = 0, kTotal = 8, kRank = 9;
 }  // namespace
 
 void mergeFinalsIntoStandings(db::ResultSet& preliminary, db::ResultSet& finals) {
+    // New statement texts close both result sets, which would drop a row still being typed;
+    // it is written first, and a refusal stops the merge before anything changed.
+    finals.checkBrowseMode();
+    preliminary.checkBrowseMode();
     preliminary.setSql("SELECT * FROM DATAZLT ORDER BY PORADI");
     preliminary.open();
     finals.setSql("SELECT * FROM DATAZLTF ORDER BY FPORADI");
