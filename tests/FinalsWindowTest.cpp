@@ -17,11 +17,9 @@ protected:
     void SetUp() override {
         MainWindowFixture::SetUp();
         startProgram();
-        frmHlavni->btnFinale->click();
+        op::click(*frmHlavni->btnFinale);
         useGrid(*frmFinale->DBGridF);
-        QApplication::setActiveWindow(frmFinale);
-        grid().setFocus();
-        QApplication::processEvents();
+        selectCell(0, DRUZSTVO);
     }
     db::ResultSet& finals() { return frmFinale->IBOQueryF; }
     std::vector<std::vector<db::FieldValue>> storedFinals() {
@@ -54,7 +52,7 @@ TEST_F(FinalsWindow, EnterAddsThePositivePlacingsAndTheStartingValueInEitherMode
         EXPECT_TRUE(db::isNull(storedFinals()[1][FCELKEM])) << "only the current row";
         press(Qt::Key_Escape);
     }
-    frmFinale->rbPokracovani->click();
+    op::click(*frmFinale->rbPokracovani);
     selectCell(0, FBOD1);
     press(Qt::Key_Return);
     EXPECT_EQ(storedFinals()[0][FCELKEM], db::FieldValue(7));
@@ -111,20 +109,20 @@ TEST_F(FinalsWindow, TheModesHideOrShowTheStartingValueAt36Pixels) {
     EXPECT_EQ(grid().titleColor(FPOCATEK), platform::buttonShadow());
     const int designWidth = grid().columnWidth(FPOCATEK);
 
-    frmFinale->rbPokracovani->click();
+    op::click(*frmFinale->rbPokracovani);
     EXPECT_TRUE(grid().isColumnVisible(FPOCATEK));
     EXPECT_EQ(grid().columnWidth(FPOCATEK), 36);
     EXPECT_NE(designWidth, 36);
-    frmFinale->rbVynulovani->click();
+    op::click(*frmFinale->rbVynulovani);
     EXPECT_FALSE(grid().isColumnVisible(FPOCATEK));
-    frmFinale->rbPokracovani->click();
+    op::click(*frmFinale->rbPokracovani);
     EXPECT_TRUE(grid().isColumnVisible(FPOCATEK));
     EXPECT_EQ(grid().columnWidth(FPOCATEK), 36);
 }
 
 TEST_F(FinalsWindow, LeavingAndComingBackKeepsOrderRowHighlightAndMode) {
     clickTitle(FBOD1);
-    frmFinale->rbPokracovani->click();
+    op::click(*frmFinale->rbPokracovani);
     selectCell(5, FBOD3);
     const auto keep = [&] {
         EXPECT_EQ(finals().sql(), "SELECT * FROM DATAZLTF ORDER BY FBOD1 ASC");
@@ -133,16 +131,16 @@ TEST_F(FinalsWindow, LeavingAndComingBackKeepsOrderRowHighlightAndMode) {
         EXPECT_TRUE(frmFinale->rbPokracovani->isChecked());
         EXPECT_TRUE(grid().isColumnVisible(FPOCATEK));
     };
-    frmFinale->btnZpet->click();
+    op::click(*frmFinale->btnZpet);
     EXPECT_TRUE(frmHlavni->isVisible());
     EXPECT_FALSE(frmFinale->isVisible());
-    frmHlavni->btnFinale->click();
+    op::click(*frmHlavni->btnFinale);
     keep();
 
     frmFinale->close();
     EXPECT_TRUE(frmHlavni->isVisible());
     EXPECT_FALSE(frmFinale->isVisible());
-    frmHlavni->btnFinale->click();
+    op::click(*frmHlavni->btnFinale);
     keep();
 }
 

@@ -123,20 +123,20 @@ TEST_F(MainWindow, ATitleClickWritesARowBeingTyped) {
 }
 
 TEST_F(MainWindow, TheColumnChoiceCascades) {
-    frmHlavni->cbNDisc[2]->click();
+    op::click(*frmHlavni->cbNDisc[2]);
     EXPECT_FALSE(grid().isColumnVisible(7));
     EXPECT_FALSE(grid().isColumnVisible(8));
     EXPECT_TRUE(grid().isColumnVisible(9));
     EXPECT_TRUE(frmHlavni->cbDisc->isChecked()) << "one box leaves the master box alone";
 
-    frmHlavni->cbDisc->click();
+    op::click(*frmHlavni->cbDisc);
     for (int column = 3; column <= 14; ++column) {
         EXPECT_FALSE(grid().isColumnVisible(column)) << column;
     }
     for (QCheckBox* box : frmHlavni->cbNDisc) {
         EXPECT_FALSE(box->isChecked());
     }
-    frmHlavni->cbDisc->click();
+    op::click(*frmHlavni->cbDisc);
     for (int column = 0; column <= 16; ++column) {
         EXPECT_TRUE(grid().isColumnVisible(column)) << column;
     }
@@ -155,22 +155,22 @@ TEST_F(MainWindow, TheNavigatorFollowsTheResultSet) {
     EXPECT_FALSE(enabled(Nav::Prior));
     EXPECT_TRUE(enabled(Nav::Next));
     EXPECT_FALSE(enabled(Nav::Cancel));
-    frmHlavni->DBNavigator1->button(Nav::Last)->click();
+    op::click(*frmHlavni->DBNavigator1->button(Nav::Last));
     EXPECT_EQ(rows().recNo(), 29);
     EXPECT_EQ(grid().currentIndex().row(), 29) << "the grid follows";
     EXPECT_TRUE(enabled(Nav::First));
     EXPECT_FALSE(enabled(Nav::Next));
     EXPECT_FALSE(enabled(Nav::Last));
-    frmHlavni->DBNavigator1->button(Nav::Insert)->click();
+    op::click(*frmHlavni->DBNavigator1->button(Nav::Insert));
     EXPECT_TRUE(enabled(Nav::Cancel));
-    frmHlavni->DBNavigator1->button(Nav::Cancel)->click();
+    op::click(*frmHlavni->DBNavigator1->button(Nav::Cancel));
     EXPECT_EQ(rows().recordCount(), 30);
 
     dialogs.answer(DialogButton::Cancel);
-    frmHlavni->DBNavigator1->button(Nav::Delete)->click();
+    op::click(*frmHlavni->DBNavigator1->button(Nav::Delete));
     EXPECT_EQ(rows().recordCount(), 30);
     dialogs.answer(DialogButton::Ok);
-    frmHlavni->DBNavigator1->button(Nav::Delete)->click();
+    op::click(*frmHlavni->DBNavigator1->button(Nav::Delete));
     EXPECT_EQ(stored().size(), 29u);
     EXPECT_EQ(dialogs.requests.back().text, QStringLiteral("Delete record?"));
 
@@ -233,7 +233,7 @@ TEST_F(MainWindow, TheTitleSlidesDownAndStopsAt41) {
 TEST_F(MainWindow, EndingTheProgramWritesARowBeingTyped) {
     selectCell(0, DRUZSTVO);
     type(QStringLiteral("Žďár nad Sázavou"));
-    frmHlavni->btnKonec->click();
+    op::click(*frmHlavni->btnKonec);
     EXPECT_FALSE(frmHlavni->isVisible());
     EXPECT_EQ(stored()[0][DRUZSTVO], db::FieldValue(std::string("Žďár nad Sázavou")));
 }
@@ -252,11 +252,11 @@ TEST_F(MainWindow, AWriteRefusedOnTheWayOutKeepsTheProgramOpen) {
 TEST_F(MainWindow, FinaleAndBackKeepTheMainWindowAsItWas) {
     clickTitle(CISLO);
     selectCell(7, BOD3);
-    frmHlavni->cbNDisc[0]->click();
-    frmHlavni->btnFinale->click();
+    op::click(*frmHlavni->cbNDisc[0]);
+    op::click(*frmHlavni->btnFinale);
     EXPECT_FALSE(frmHlavni->isVisible());
     EXPECT_TRUE(frmFinale->isVisible());
-    frmFinale->btnZpet->click();
+    op::click(*frmFinale->btnZpet);
     EXPECT_TRUE(frmHlavni->isVisible());
     EXPECT_FALSE(frmFinale->isVisible());
     EXPECT_EQ(rows().recNo(), 7);

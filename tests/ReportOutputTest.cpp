@@ -11,7 +11,6 @@
 #include "reports/model/SavedReport.h"
 #include "tests/support/DialogRecorder.h"
 #include "tests/support/MainWindowFixture.h"
-#include "tests/support/PreviewCapture.h"
 #include "tests/support/SampleReport.h"
 
 namespace zlt::reports {
@@ -96,7 +95,7 @@ TEST_F(ReportOutput, ThePdfHoldsTheSamePagesAsTheScreen) {
 }
 
 void withPreview(ReportDefinition& report, const std::function<void(PreviewWindow&)>& steps) {
-    test::whilePreviewOpen([&] { previewReport(report); }, steps);
+    test::op::inPreview([&] { previewReport(report); }, steps);
 }
 
 TEST_F(ReportOutput, ThePreviewPagesByButtonsAndKeysAndReturnsWhenClosed) {
@@ -111,21 +110,20 @@ TEST_F(ReportOutput, ThePreviewPagesByButtonsAndKeysAndReturnsWhenClosed) {
         EXPECT_TRUE(preview.ZoomToWidth->isChecked());
         EXPECT_TRUE(preview.Print->isEnabled());
         EXPECT_EQ(preview.ExitButton->text(), QStringLiteral("&Close"));
-        preview.ToolButton2->trigger();
+        test::op::clickCommand(preview, QStringLiteral("Next page"));
         EXPECT_EQ(preview.pagePanel->text(), QStringLiteral("Page 2 of 2"));
-        preview.ToolButton2->trigger();
+        test::op::clickCommand(preview, QStringLiteral("Next page"));
         EXPECT_EQ(preview.currentPage(), 2) << "no page beyond the last";
-        QApplication::setActiveWindow(&preview);
-        QTest::keyClick(&preview, Qt::Key_Home);
+        test::op::press(Qt::Key_Home);
         EXPECT_EQ(preview.currentPage(), 1);
-        QTest::keyClick(&preview, Qt::Key_PageDown, Qt::ControlModifier);
+        test::op::press(Qt::Key_PageDown, Qt::ControlModifier);
         EXPECT_EQ(preview.currentPage(), 2);
-        QTest::keyClick(&preview, Qt::Key_PageUp);
+        test::op::press(Qt::Key_PageUp);
         EXPECT_EQ(preview.currentPage(), 1);
-        preview.ZoomFit->trigger();
+        test::op::clickCommand(preview, QStringLiteral("Zoom to fit"));
         EXPECT_TRUE(preview.ZoomFit->isChecked());
         EXPECT_FALSE(preview.ZoomToWidth->isChecked());
-        preview.Zoom100->trigger();
+        test::op::clickCommand(preview, QStringLiteral("100%"));
         EXPECT_NEAR(preview.pixelsPerMm(), preview.logicalDpiX() / 25.4, 1e-9);
     });
     EXPECT_TRUE(shown);

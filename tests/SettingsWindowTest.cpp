@@ -2,6 +2,8 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QLineEdit>
+#include <functional>
 
 #include "finals/Finale.h"
 #include "platform/Jpeg.h"
@@ -45,19 +47,40 @@ protected:
         std::ofstream(folder.path() / "Nastaveni.txt", std::ios::binary) << bytes;
     }
     std::string settingsBytes() { return fileBytes(folder.path() / "Nastaveni.txt"); }
-    void open() {
-        frmNastaveni->show();
-        QApplication::processEvents();
+    // Opens the window with "Nastavení" the way the program does, modally, runs the steps
+    // in it and leaves it with "Storno" when they left it open.
+    void inSettings(const std::function<void()>& steps) {
+        op::whenShown([&] {
+            if (!frmNastaveni->isVisible()) {
+                ADD_FAILURE() << "the settings window did not open";
+                return;
+            }
+            steps();
+            if (frmNastaveni->isVisible()) {
+                op::click(*frmNastaveni->Button2);
+            }
+        });
+        op::click(*frmHlavni->btnNastaveni);
+        EXPECT_FALSE(frmNastaveni->isVisible());
     }
-    void fillIn(bool summer, bool penalties) {
+    // Replaces the text of a box by typing.
+    static void retype(QLineEdit& box, const QString& text) {
+        op::click(box);
+        op::press(Qt::Key_A, Qt::ControlModifier);
+        op::press(Qt::Key_Delete);
+        op::type(text);
+    }
+    static void fillIn(bool summer, bool penalties) {
         const char* const texts[11] = {"50", "Lhota 1.5.", "Běh", "d2", "d3", "d4",
                                        "d5", "d6",         "f1",  "f2", "f3"};
         const auto boxes = frmNastaveni->boxes();
         for (int i = 0; i < 11; ++i) {
-            boxes[i]->setText(QString::fromUtf8(texts[i]));
+            retype(*boxes[i], QString::fromUtf8(texts[i]));
         }
-        frmNastaveni->CheckBox1->setChecked(penalties);
-        (summer ? frmNastaveni->rbLetni : frmNastaveni->rbZimni)->setChecked(true);
+        if (frmNastaveni->CheckBox1->isChecked() != penalties) {
+            op::click(*frmNastaveni->CheckBox1);
+        }
+        op::click(*(summer ? frmNastaveni->rbLetni : frmNastaveni->rbZimni));
     }
     std::vector<QString> messages() {
         std::vector<QString> texts;
@@ -121,9 +144,10 @@ TEST_F(SettingsWindow, MissingFilesAtStartUpAreReportedAndStartUpGoesOn) {
 
 TEST_F(SettingsWindow, ConfirmingAppliesEverythingAndWritesThirteenCrLfLines) {
     startProgram();
-    open();
-    fillIn(/*summer=*/true, /*penalties=*/true);
-    frmNastaveni->btnPotvrdit->click();
+    inSettings([] {
+        fillIn(/*summer=*/true, /*penalties=*/true);
+        op::click(*frmNastaveni->btnPotvrdit);
+    });
 
     EXPECT_TRUE(dialogs.requests.empty());
     EXPECT_EQ(settingsBytes(), kConfirmedFile);
@@ -143,12 +167,14 @@ TEST_F(SettingsWindow, ConfirmingAppliesEverythingAndWritesThirteenCrLfLines) {
     }
 
     // Again in winter without penalties, with an empty box and neither season chosen.
-    open();
-    frmNastaveni->Edit6D->clear();
-    frmNastaveni->CheckBox1->setChecked(false);
-    frmNastaveni->rbLetni->setAutoExclusive(false);
-    frmNastaveni->rbLetni->setChecked(false);
-    frmNastaveni->btnPotvrdit->click();
+    inSettings([] {
+        retype(*frmNastaveni->Edit6D, {});
+        op::click(*frmNastaveni->CheckBox1);
+        // Only a file can leave both seasons unchosen; the window offers no way to.
+        frmNastaveni->rbLetni->setAutoExclusive(false);
+        frmNastaveni->rbLetni->setChecked(false);
+        op::click(*frmNastaveni->btnPotvrdit);
+    });
     std::string expected = kConfirmedFile;
     expected.replace(expected.find("d6\r\n"), 4, "\r\n");
     expected.replace(expected.find("Penalizace ANO"), 14, "Penalizace NE");
@@ -164,18 +190,20 @@ TEST_F(SettingsWindow, AMissingOrBrokenStampStopsConfirmingBeforeTheFileIsWritte
     startProgram();
     const std::string before = settingsBytes();
     // Summer first, so that the winter attempt has stamps to keep.
-    open();
-    fillIn(true, false);
-    frmNastaveni->btnPotvrdit->click();
+    inSettings([] {
+        fillIn(true, false);
+        op::click(*frmNastaveni->btnPotvrdit);
+    });
     const std::string summer = settingsBytes();
 
     fs::remove(folder.path() / settings::reportStamp(false));
-    open();
-    frmNastaveni->rbZimni->setChecked(true);
-    frmNastaveni->btnPotvrdit->click();
+    inSettings([&] {
+        op::click(*frmNastaveni->rbZimni);
+        op::click(*frmNastaveni->btnPotvrdit);
+        EXPECT_TRUE(frmNastaveni->isVisible());
+    });
     EXPECT_EQ(messages(),
               std::vector<QString>{QStringLiteral("Cannot open file razítko - zima.jpg.")});
-    EXPECT_TRUE(frmNastaveni->isVisible());
     EXPECT_EQ(settingsBytes(), summer);
     EXPECT_EQ(shown(*frmHlavni->Image1), pictureFile(settings::mainWindowPicture(false)));
     for (auto* sheet : sheets()) {
@@ -188,7 +216,10 @@ TEST_F(SettingsWindow, AMissingOrBrokenStampStopsConfirmingBeforeTheFileIsWritte
     std::ofstream(folder.path() / settings::reportStamp(false), std::ios::binary)
         << stamp.substr(0, stamp.size() / 2);
     dialogs.requests.clear();
-    frmNastaveni->btnPotvrdit->click();
+    inSettings([] {
+        op::click(*frmNastaveni->rbZimni);
+        op::click(*frmNastaveni->btnPotvrdit);
+    });
     ASSERT_EQ(dialogs.requests.size(), 1u);
     EXPECT_THAT(dialogs.requests[0].text.toStdString(),
                 HasSubstr("Cannot read the picture razítko - zima.jpg"));
@@ -200,16 +231,17 @@ TEST_F(SettingsWindow, AMissingOrBrokenStampStopsConfirmingBeforeTheFileIsWritte
 TEST_F(SettingsWindow, TextTheFileCannotHoldIsRefusedBeforeAnythingChanges) {
     startProgram();
     const std::string before = settingsBytes();
-    open();
-    frmNastaveni->EditND[1]->setText(QStringLiteral("Бег"));
-    frmNastaveni->btnPotvrdit->click();
+    inSettings([] {
+        retype(*frmNastaveni->EditND[1], QStringLiteral("Бег"));
+        op::click(*frmNastaveni->btnPotvrdit);
+        EXPECT_TRUE(frmNastaveni->isVisible());
+    });
     ASSERT_EQ(dialogs.requests.size(), 1u);
     EXPECT_THAT(dialogs.requests[0].text.toStdString(), HasSubstr("Název 2.disciplíny"));
     EXPECT_THAT(dialogs.requests[0].text.toStdString(), HasSubstr("Windows-1250"));
     EXPECT_FALSE(Potvrzeno);
     EXPECT_EQ(frmHlavni->Label1->text(), QStringLiteral(" ZELTORIA"));
     EXPECT_EQ(settingsBytes(), before);
-    EXPECT_TRUE(frmNastaveni->isVisible());
 }
 
 TEST_F(SettingsWindow, AnUnwritableFolderKeepsTheOldFileAndTheWindowOpen) {
@@ -218,9 +250,11 @@ TEST_F(SettingsWindow, AnUnwritableFolderKeepsTheOldFileAndTheWindowOpen) {
     fs::permissions(folder.path(), fs::perms::owner_read | fs::perms::owner_exec);
     const bool writable = access(folder.path().c_str(), W_OK) == 0;
     if (!writable) {
-        open();
-        fillIn(true, true);
-        frmNastaveni->btnPotvrdit->click();
+        inSettings([] {
+            fillIn(true, true);
+            op::click(*frmNastaveni->btnPotvrdit);
+            EXPECT_TRUE(frmNastaveni->isVisible());
+        });
     }
     fs::permissions(folder.path(), fs::perms::owner_all);
     if (writable) {
@@ -230,7 +264,6 @@ TEST_F(SettingsWindow, AnUnwritableFolderKeepsTheOldFileAndTheWindowOpen) {
     EXPECT_EQ(messages(),
               std::vector<QString>{QStringLiteral("Cannot create file Nastaveni.txt.")});
     EXPECT_EQ(settingsBytes(), before);
-    EXPECT_TRUE(frmNastaveni->isVisible());
     EXPECT_TRUE(Potvrzeno) << "every other effect stays done";
     EXPECT_EQ(frmZLTTisk->stamp().convertToFormat(QImage::Format_RGB888),
               pictureFile(settings::reportStamp(true)));
@@ -238,22 +271,21 @@ TEST_F(SettingsWindow, AnUnwritableFolderKeepsTheOldFileAndTheWindowOpen) {
 
 TEST_F(SettingsWindow, NezobrazitClearsAndUnconfirmsStornoOnlyCloses) {
     startProgram();
-    open();
-    fillIn(true, true);
-    frmNastaveni->btnPotvrdit->click();
+    inSettings([] {
+        fillIn(true, true);
+        op::click(*frmNastaveni->btnPotvrdit);
+    });
     const std::string confirmed = settingsBytes();
 
-    open();
-    frmNastaveni->EditND[0]->setText(QStringLiteral("Skok"));
-    frmNastaveni->Button2->click();
-    EXPECT_FALSE(frmNastaveni->isVisible());
+    inSettings([] {
+        retype(*frmNastaveni->EditND[0], QStringLiteral("Skok"));
+        op::click(*frmNastaveni->Button2);
+    });
     EXPECT_EQ(frmNastaveni->EditND[0]->text(), QStringLiteral("Skok")) << "kept for printing";
     EXPECT_EQ(settingsBytes(), confirmed);
     EXPECT_EQ(frmHlavni->Label1->text(), QStringLiteral("50. ZELTORIA"));
 
-    open();
-    frmNastaveni->btnNeuvadet->click();
-    EXPECT_FALSE(frmNastaveni->isVisible());
+    inSettings([] { op::click(*frmNastaveni->btnNeuvadet); });
     for (const QLineEdit* box : frmNastaveni->boxes())
         EXPECT_TRUE(box->text().isEmpty());
     EXPECT_FALSE(Potvrzeno);
@@ -272,14 +304,15 @@ TEST_F(SettingsWindow, NezobrazitClearsAndUnconfirmsStornoOnlyCloses) {
 
 TEST_F(SettingsWindow, ActivatingFocusesTheEditionNumberAndEscClosesNothing) {
     startProgram();
-    open();
-    QApplication::setActiveWindow(frmNastaveni);
-    frmNastaveni->EditObec->setFocus();
-    frmNastaveni->FormActivate();
-    EXPECT_TRUE(frmNastaveni->EditCislo->hasFocus());
-    QTest::keyClick(frmNastaveni->EditCislo, Qt::Key_Escape);
-    QTest::keyClick(frmNastaveni->EditCislo, Qt::Key_Return);
-    EXPECT_TRUE(frmNastaveni->isVisible());
+    for (int opening = 0; opening < 2; ++opening) {
+        inSettings([] {
+            EXPECT_TRUE(frmNastaveni->EditCislo->hasFocus());
+            op::click(*frmNastaveni->EditObec);  // the next opening starts in the number again
+            op::press(Qt::Key_Escape);
+            op::press(Qt::Key_Return);
+            EXPECT_TRUE(frmNastaveni->isVisible());
+        });
+    }
     EXPECT_FALSE(Potvrzeno);
 }
 
@@ -293,20 +326,23 @@ protected:
         execute(folder.database(), "INSERT INTO DATAZLTF (DRUZSTVO, FBOD1) VALUES ('Ves', 3)");
         rows().refresh();
         frmFinale->IBOQueryF.refresh();
-        open();
     }
     std::vector<std::vector<db::FieldValue>> storedFinals() {
         return storedRows(folder.database(), db::finalsFields(), "RDB$DB_KEY");
     }
+    // Run inside the settings window: two resets, each checked in the database and grids.
+    void resetTwiceAndCheck();
 };
 
 TEST_F(DatabaseReset, NoCancelAndEscChangeNothing) {
     const auto preliminary = stored();
     const auto finals = storedFinals();
-    for (DialogButton answer : {DialogButton::No, DialogButton::Cancel}) {
-        dialogs.answer(answer);
-        frmNastaveni->btnDelete->click();
-    }
+    inSettings([&] {
+        for (DialogButton answer : {DialogButton::No, DialogButton::Cancel}) {
+            dialogs.answer(answer);
+            op::click(*frmNastaveni->btnDelete);
+        }
+    });
     ASSERT_EQ(dialogs.requests.size(), 2u);
     const auto& question = dialogs.requests[0];
     EXPECT_EQ(question.caption, QStringLiteral("Vymazání databáze"));
@@ -319,10 +355,19 @@ TEST_F(DatabaseReset, NoCancelAndEscChangeNothing) {
 }
 
 TEST_F(DatabaseReset, YesLeaves30NumberedAnd12BlankRowsShownAtOnce) {
-    frmFinale->rbPokracovani->click();
+    op::click(*frmHlavni->btnFinale);
+    op::click(*frmFinale->rbPokracovani);
+    op::click(*frmFinale->btnZpet);
+    inSettings([&] { resetTwiceAndCheck(); });
+    EXPECT_EQ(dialogs.requests.size(), 2u) << "two questions and no error";
+    EXPECT_TRUE(frmFinale->rbPokracovani->isChecked());
+    EXPECT_EQ(settingsBytes(), fileBytes(folder.path() / "Nastaveni.txt"));
+}
+
+void DatabaseReset::resetTwiceAndCheck() {
     for (int run = 0; run < 2; ++run) {
         dialogs.answer(DialogButton::Yes);
-        frmNastaveni->btnDelete->click();
+        op::click(*frmNastaveni->btnDelete);
         const auto preliminary = stored();
         ASSERT_EQ(preliminary.size(), 30u);
         for (int i = 0; i < 30; ++i) {
@@ -339,11 +384,8 @@ TEST_F(DatabaseReset, YesLeaves30NumberedAnd12BlankRowsShownAtOnce) {
         }
         EXPECT_EQ(grid().model()->rowCount(), 30);
         EXPECT_EQ(frmFinale->DBGridF->model()->rowCount(), 12);
+        EXPECT_TRUE(frmNastaveni->isVisible());
     }
-    EXPECT_EQ(dialogs.requests.size(), 2u) << "two questions and no error";
-    EXPECT_TRUE(frmNastaveni->isVisible());
-    EXPECT_TRUE(frmFinale->rbPokracovani->isChecked());
-    EXPECT_EQ(settingsBytes(), fileBytes(folder.path() / "Nastaveni.txt"));
 }
 
 }  // namespace

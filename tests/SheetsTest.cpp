@@ -1,17 +1,18 @@
 #include <gmock/gmock.h>
 
 #include <QApplication>
+#include <functional>
 
 #include "finals/Finale.h"
 #include "reports/CelkovyTisk.h"
 #include "reports/FinaleTisk.h"
+#include "reports/Preview.h"
 #include "reports/TiskDisc.h"
 #include "reports/TiskFDisc.h"
 #include "reports/Volba.h"
 #include "reports/ZLTTisk.h"
 #include "settings/Nastaveni.h"
 #include "tests/support/MainWindowFixture.h"
-#include "tests/support/PreviewCapture.h"
 
 namespace zlt::test {
 namespace {
@@ -60,22 +61,49 @@ protected:
                 "DISCIPLINA3 = CISLO || ',5 s', PENALIZACE = MOD(CISLO, 3), PORADI = CISLO");
         rows().refresh();
     }
-    std::vector<Page> discipline(int number) {
-        frmVolbaTisku->show();
+    // The pages of a sheet chosen in the print choice dialog, opened by "Tisk".
+    static std::vector<Page> printChoice(QPushButton* choice) {
         std::vector<Page> pages;
-        whilePreviewOpen([&] { frmVolbaTisku->btnND[number - 1]->click(); },
-                         [&](reports::PreviewWindow& preview) {
-                             EXPECT_TRUE(frmVolbaTisku->isVisible()) << "until the preview closes";
-                             pages = preview.pages();
-                         });
+        op::whenShown([&] {
+            op::inPreview([&] { op::click(*choice); },
+                          [&](reports::PreviewWindow& preview) {
+                              EXPECT_TRUE(frmVolbaTisku->isVisible()) << "until the preview closes";
+                              pages = preview.pages();
+                          });
+        });
+        op::click(*frmHlavni->btnTisk);
         EXPECT_FALSE(frmVolbaTisku->isVisible());
         return pages;
     }
+    static std::vector<Page> discipline(int number) {
+        return printChoice(frmVolbaTisku->btnND[number - 1]);
+    }
+    static std::vector<Page> standings() { return printChoice(frmVolbaTisku->btnVD); }
+    // The pages of a sheet printed from the finals window, which is on the screen.
+    static std::vector<Page> finalsSheet(QPushButton* command) {
+        std::vector<Page> pages;
+        op::inPreview([&] { op::click(*command); },
+                      [&](reports::PreviewWindow& preview) { pages = preview.pages(); });
+        return pages;
+    }
+    // Runs steps in the settings window opened with "Nastavení", then leaves it.
+    static void inSettings(const std::function<void()>& steps) {
+        op::whenShown([&] {
+            steps();
+            if (frmNastaveni->isVisible())
+                op::click(*frmNastaveni->Button2);
+        });
+        op::click(*frmHlavni->btnNastaveni);
+    }
     void confirm(bool penalties) {
-        frmNastaveni->EditCislo->setText(QStringLiteral("50"));
-        frmNastaveni->CheckBox1->setChecked(penalties);
-        frmNastaveni->show();
-        frmNastaveni->btnPotvrdit->click();
+        inSettings([&] {
+            op::click(*frmNastaveni->EditCislo);
+            op::press(Qt::Key_A, Qt::ControlModifier);
+            op::type(QStringLiteral("50"));
+            if (frmNastaveni->CheckBox1->isChecked() != penalties)
+                op::click(*frmNastaveni->CheckBox1);
+            op::click(*frmNastaveni->btnPotvrdit);
+        });
         ASSERT_TRUE(dialogs.requests.empty());
     }
     void fillFinals() {
@@ -164,10 +192,6 @@ TEST_F(Sheets, RowsComeInTheGridsOrderAndBreakPagesWhereTheyNoLongerFit) {
                 "INSERT INTO DATAZLT (CISLO) VALUES (" + std::to_string(number) + ")");
     }
     rows().refresh();
-    const auto standings = [&] {
-        frmVolbaTisku->show();
-        return previewedPages([&] { frmVolbaTisku->btnVD->click(); });
-    };
     EXPECT_EQ(standings().size(), 1u);
     execute(folder.database(), "INSERT INTO DATAZLT (CISLO) VALUES (37)");
     rows().refresh();
@@ -177,22 +201,20 @@ TEST_F(Sheets, RowsComeInTheGridsOrderAndBreakPagesWhereTheyNoLongerFit) {
 }
 
 TEST_F(Sheets, StandingsHeadingsNeedConfirmedDetails) {
-    const auto standings = [&] {
-        frmVolbaTisku->show();
-        return texts(previewedPages([&] { frmVolbaTisku->btnVD->click(); }));
-    };
-    EXPECT_THAT(standings(),
+    EXPECT_THAT(texts(standings()),
                 ::testing::Contains(QStringLiteral("Průběžné výsledky v základní části")));
     confirm(false);
-    EXPECT_THAT(standings(),
+    EXPECT_THAT(texts(standings()),
                 ::testing::Contains(QStringLiteral("Průběžné výsledky 50.ZLT v základní části")));
 
     const auto finals = [&] {
-        return texts(previewedPages([&] { frmFinale->btnTiskCelkem->click(); }));
+        op::click(*frmHlavni->btnFinale);
+        const auto shown = texts(finalsSheet(frmFinale->btnTiskCelkem));
+        op::click(*frmFinale->btnZpet);
+        return shown;
     };
     EXPECT_THAT(finals(), ::testing::Contains(QStringLiteral("Finálové pořadí 50.Zeltoria")));
-    frmNastaveni->show();
-    frmNastaveni->btnNeuvadet->click();
+    inSettings([] { op::click(*frmNastaveni->btnNeuvadet); });
     const auto unconfirmed = finals();
     EXPECT_THAT(unconfirmed, ::testing::Contains(QStringLiteral("Celkové pořadí Zeltoria")));
     EXPECT_THAT(unconfirmed, ::testing::Contains(QString(11, QLatin1Char(' '))));
@@ -205,35 +227,37 @@ TEST_F(Sheets, FinalDisciplineSheetsAndTheFinalsModeHook) {
     execute(folder.database(),
             "UPDATE DATAZLTF SET FDISCIPLINA2 = 'D2 ' || FPORADI, FBOD2 = FPORADI");
     frmFinale->IBOQueryF.refresh();
-    auto pages = previewedPages([&] { frmFinale->btnTisk2->click(); });
+    op::click(*frmHlavni->btnFinale);
+    auto pages = finalsSheet(frmFinale->btnTisk2);
     EXPECT_THAT(texts(pages),
                 ::testing::Contains(QStringLiteral("Výsledky 2.finálové disciplíny 7.Zeltoria")));
     EXPECT_THAT(texts(pages), ::testing::Contains(QStringLiteral("Vodní štafeta")));
     EXPECT_THAT(texts(pages), ::testing::Contains(QStringLiteral("D2 12")));
 
     const auto startingValues = [&] {
-        const auto shown = texts(previewedPages([&] { frmFinale->btnTiskCelkem->click(); }));
+        const auto shown = texts(finalsSheet(frmFinale->btnTiskCelkem));
         return std::count(shown.begin(), shown.end(), QStringLiteral("Pořadí"));
     };
     EXPECT_EQ(startingValues(), 1) << "before any mode is chosen only the rank column is headed";
-    frmFinale->rbPokracovani->click();
+    op::click(*frmFinale->rbPokracovani);
     EXPECT_EQ(startingValues(), 2);
-    frmFinale->rbVynulovani->click();
+    op::click(*frmFinale->rbVynulovani);
     EXPECT_EQ(startingValues(), 1);
 }
 
 TEST_F(Sheets, TheMergeCopiesRankNameAndFinalsTotalIntoTheTopTwelve) {
     fillFinals();
     execute(folder.database(), "UPDATE DATAZLT SET CELKEM = 200 + CISLO");
+    op::click(*frmHlavni->btnFinale);
     for (DialogButton answer : {DialogButton::No, DialogButton::Cancel}) {
         dialogs.answer(answer);
-        EXPECT_TRUE(previewedPages([&] { frmFinale->btn->click(); }).empty());
+        EXPECT_FALSE(op::showsPreview([&] { op::click(*frmFinale->btn); }));
     }
     EXPECT_EQ(stored()[0][1], db::FieldValue(std::string("Tým 1")));
     EXPECT_EQ(dialogs.requests[0].caption, QStringLiteral("Celkový tisk ZLT"));
 
     dialogs.answer(DialogButton::Yes);
-    const auto pages = previewedPages([&] { frmFinale->btn->click(); });
+    const auto pages = finalsSheet(frmFinale->btn);
     const auto table = stored("PORADI, CISLO");
     EXPECT_EQ(table[0][1], db::FieldValue(std::string("Finalista 5")));
     EXPECT_EQ(table[0][16], db::FieldValue(1));
@@ -254,7 +278,8 @@ TEST_F(Sheets, AMergeWithFewerRowsCopiesEachPairOnce) {
     rows().refresh();
     frmFinale->IBOQueryF.refresh();
     dialogs.answer(DialogButton::Yes);
-    previewedPages([&] { frmFinale->btn->click(); });
+    op::click(*frmHlavni->btnFinale);
+    finalsSheet(frmFinale->btn);
     const auto table = stored("PORADI");
     ASSERT_EQ(table.size(), 2u);
     EXPECT_EQ(table[0][1], db::FieldValue(std::string("Finalista 5")));

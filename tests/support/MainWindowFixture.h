@@ -11,6 +11,7 @@
 #include "app/Startup.h"
 #include "tests/support/Database.h"
 #include "tests/support/DialogRecorder.h"
+#include "tests/support/Operator.h"
 #include "tests/support/TempEventFolder.h"
 
 namespace zlt::test {
@@ -29,18 +30,18 @@ protected:
     void startProgram();
 
     db::ResultSet& rows() { return frmHlavni->IBOQuery1; }
-    // The grid that selectCell, clickTitle, press and type work on: the main grid unless a
-    // test chooses another.
+    // The grid that selectCell and clickTitle click into: the main grid unless a test
+    // chooses another.
     platform::DBGrid& grid() { return grid_ != nullptr ? *grid_ : *frmHlavni->DBGrid1; }
     void useGrid(platform::DBGrid& grid) { grid_ = &grid; }
     std::vector<std::vector<db::FieldValue>> stored(const std::string& orderBy = "CISLO") {
         return storedRows(folder.database(), db::preliminaryFields(), orderBy);
     }
-    // Selects a cell of the grid, as a click on it would.
+    // A click on a cell or a column title of the grid.
     void selectCell(int row, int column);
     void clickTitle(int column);
+    // Keys and text go wherever the keyboard focus is.
     void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-    // Types text key by key into the grid, or into its cell editor once that is open.
     void type(const QString& text);
 
     TempEventFolder folder;
