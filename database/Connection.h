@@ -8,6 +8,8 @@
 
 namespace zlt::db {
 
+class Transaction;
+
 struct FbClient;
 
 // The one connection to the competition database: a parameter list of "NAME=value"
@@ -48,12 +50,17 @@ public:
     isc_db_handle* handle();
     const FbClient& client();
 
+    // The transaction that every new one joins while set (Transaction::together).
+    Transaction* sharedTransaction() const { return shared_; }
+    void setSharedTransaction(Transaction* transaction) { shared_ = transaction; }
+
 private:
     std::string name_;
     std::vector<std::string> params_;
     std::string scrambledPassword_;
     isc_db_handle handle_ = 0;
     const FbClient* client_ = nullptr;
+    Transaction* shared_ = nullptr;
 };
 
 std::string scramblePassword(std::string_view plain);

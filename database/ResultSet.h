@@ -32,6 +32,7 @@ public:
 
     const std::string& name() const { return name_; }
     const FieldList& fields() const { return fields_; }
+    Connection& connection() const { return connection_; }
 
     const std::string& sql() const { return sql_; }
     // Replacing the text closes an open result set; the next open runs the new text.

@@ -23,6 +23,11 @@ struct TransactionBlock {
 }  // namespace
 
 Transaction::Transaction(Connection& connection, Access access) : client_(connection.client()) {
+    if (Transaction* shared = connection.sharedTransaction()) {
+        handle_ = shared->handle_;
+        joined_ = true;
+        return;
+    }
     const bool write = access == Access::ReadWrite;
     TransactionBlock teb{
         connection.handle(),
@@ -34,16 +39,32 @@ Transaction::Transaction(Connection& connection, Access access) : client_(connec
 }
 
 Transaction::~Transaction() {
-    if (handle_ != 0) {
+    if (handle_ != 0 && !joined_) {
         ISC_STATUS_ARRAY status{};
         client_.rollback_transaction(status, &handle_);
     }
 }
 
 void Transaction::commit() {
+    if (joined_) {
+        return;
+    }
     ISC_STATUS_ARRAY status{};
     client_.commit_transaction(status, &handle_);
     client_.check(status);
+}
+
+void Transaction::together(Connection& connection, const std::function<void()>& work) {
+    Transaction shared(connection, Access::ReadWrite);
+    connection.setSharedTransaction(&shared);
+    try {
+        work();
+    } catch (...) {
+        connection.setSharedTransaction(nullptr);
+        throw;
+    }
+    connection.setSharedTransaction(nullptr);
+    shared.commit();
 }
 
 }  // namespace zlt::db

@@ -2,6 +2,8 @@
 
 #include <ibase.h>
 
+#include <functional>
+
 namespace zlt::db {
 
 class Connection;
@@ -22,9 +24,15 @@ public:
     isc_tr_handle* handle() { return &handle_; }
     void commit();
 
+    // Runs the work in one read-write transaction that every transaction of the connection
+    // joins meanwhile: all of it is committed together at the end, or none of it when the
+    // work throws or the process dies first.
+    static void together(Connection& connection, const std::function<void()>& work);
+
 private:
     const FbClient& client_;
     isc_tr_handle handle_ = 0;
+    bool joined_ = false;  // part of a shared transaction, which its owner ends
 };
 
 }  // namespace zlt::db

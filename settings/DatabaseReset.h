@@ -12,8 +12,9 @@ struct ResetTable {
 };
 
 // Empties both tables and refills them with blank rows: 30 preliminary rows numbered 1 to
-// 30 and 12 finals rows whose team name is one space. Every statement and row is
-// committed on its own, so a failure stops at that step with the steps before it done.
+// 30 and 12 finals rows whose team name is one space. A row still being typed is written
+// first; then the statements run in one transaction, so that a failure or a crash leaves
+// either the old tables or the new ones. A table that cannot be read is refused up front.
 void resetDatabase(ResetTable preliminary, ResetTable finals);
 
 }  // namespace zlt::settings
