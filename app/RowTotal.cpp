@@ -1,5 +1,7 @@
 #include "app/RowTotal.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <limits>
 
@@ -8,21 +10,52 @@
 
 namespace zlt::app {
 
-void recomputeRowTotal(db::ResultSet& rows, std::initializer_list<int> termPositions,
-                       const std::string& totalField) {
-    rows.refresh();
-    std::int64_t sum = 0;
-    for (int position : termPositions) {
-        if (const auto* value = std::get_if<std::int32_t>(&rows.field(position));
-            value && *value > 0) {
-            sum += *value;
-        }
+namespace {
+
+// A placing or penalty as it stands in the row: a number, or text typed for an integer
+// field, which counts as its number (text that is no number is refused when posted).
+std::int64_t termOf(const db::FieldValue& value) {
+    if (const auto* number = std::get_if<std::int32_t>(&value)) {
+        return *number;
     }
+    if (const auto* text = std::get_if<std::string>(&value)) {
+        std::int64_t number = 0;
+        const auto [end, error] =
+            std::from_chars(text->data(), text->data() + text->size(), number);
+        return error == std::errc() && end == text->data() + text->size() ? number : 0;
+    }
+    return 0;
+}
+
+std::int64_t sumOfPositiveTerms(const db::ResultSet& rows, std::initializer_list<int> positions) {
+    std::int64_t sum = 0;
+    for (int position : positions) {
+        sum += std::max<std::int64_t>(termOf(rows.field(position)), 0);
+    }
+    return sum;
+}
+
+void requireFits(std::int64_t sum, const std::string& totalField) {
     if (sum > std::numeric_limits<std::int32_t>::max()) {
         throw db::DatabaseError(
             "The total " + std::to_string(sum) + " does not fit into " + totalField + " (at most " +
             std::to_string(std::numeric_limits<std::int32_t>::max()) + "); nothing was written");
     }
+}
+
+}  // namespace
+
+void recomputeRowTotal(db::ResultSet& rows, std::initializer_list<int> termPositions,
+                       const std::string& totalField) {
+    // The row as typed is checked before it is written, so that a total that cannot be
+    // stored never leaves new placings beside an old total.
+    if (rows.active()) {
+        rows.takeTypedText();
+        requireFits(sumOfPositiveTerms(rows, termPositions), totalField);
+    }
+    rows.refresh();
+    const std::int64_t sum = sumOfPositiveTerms(rows, termPositions);
+    requireFits(sum, totalField);
     rows.edit();
     rows.setField(totalField, static_cast<std::int32_t>(sum));
     rows.post();

@@ -498,6 +498,12 @@ void ResultSet::cancel() {
     finishEditing(DataSetState::Browse);
 }
 
+void ResultSet::takeTypedText() {
+    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert) {
+        notify(DataEvent::UpdateRecord);
+    }
+}
+
 void ResultSet::checkBrowseMode() {
     if (state_ != DataSetState::Edit && state_ != DataSetState::Insert) {
         return;

@@ -82,6 +82,9 @@ public:
     void deleteRow();
     // Posts the pending row when it changed, else drops it.
     void checkBrowseMode();
+    // Asks the views for text still being typed into the pending row, so that its values
+    // can be read before it is written.
+    void takeTypedText();
 
 private:
     friend class DataSource;

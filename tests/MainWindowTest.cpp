@@ -84,6 +84,18 @@ TEST_F(MainWindow, ATotalBeyond32BitsIsRefusedAndNothingWritten) {
     EXPECT_THAT(dialogs.requests[0].text.toStdString(), HasSubstr("2147483648"));
     EXPECT_TRUE(db::isNull(stored()[0][CELKEM]));
     EXPECT_EQ(rows().state(), db::DataSetState::Browse);
+
+    // A placing still being typed counts too: it is not written beside an old total.
+    execute(folder.database(), "UPDATE DATAZLT SET BOD1 = 2000000000, BOD2 = NULL, CELKEM = 5");
+    rows().refresh();
+    selectCell(1, BOD1 + 2);
+    type("2000000000");
+    press(Qt::Key_Return);
+    ASSERT_EQ(dialogs.requests.size(), 2u);
+    EXPECT_THAT(dialogs.requests[1].text.toStdString(), HasSubstr("4000000000"));
+    EXPECT_TRUE(db::isNull(stored()[1][BOD1 + 2])) << "the typed placing is not written";
+    EXPECT_EQ(stored()[1][CELKEM], db::FieldValue(5));
+    EXPECT_EQ(rows().state(), db::DataSetState::Edit) << "the row keeps what was typed";
 }
 
 TEST_F(MainWindow, TitleClicksSortAlternatelyAndMoveTheHighlight) {
