@@ -1,19 +1,51 @@
 #include "reports/SeasonStamps.h"
 
+#include <algorithm>
+#include <array>
+#include <cmath>
+
 #include "platform/Jpeg.h"
 #include "reports/CelkovyTisk.h"
 #include "reports/FinaleTisk.h"
 #include "reports/TiskDisc.h"
 #include "reports/TiskFDisc.h"
 #include "reports/ZLTTisk.h"
+#include "reports/model/Generator.h"
 
 namespace zlt::reports {
+namespace {
+
+std::array<ReportHolder*, 5> sheets() {
+    return {frmTiskDisc, frmTiskFDisc, frmZLTFinaleTisk, frmZLTTisk, frmCelkovyTisk};
+}
+
+}  // namespace
+
+QSize stampShownPixels() {
+    double width = 0;
+    double height = 0;
+    for (ReportHolder* sheet : sheets()) {
+        const Element& box = sheet->QuickRep1.element("QRImage1");
+        width = std::max(width, box.width);
+        height = std::max(height, box.height);
+    }
+    // A pixel cut by the box's edge still shows in part.
+    return {static_cast<int>(std::ceil(width / kMmPerPicturePixel - 1e-9)),
+            static_cast<int>(std::ceil(height / kMmPerPicturePixel - 1e-9))};
+}
+
+QImage readSeasonStamp(const std::filesystem::path& file) {
+    return platform::loadJpegFile(file, stampShownPixels());
+}
+
+void setSeasonStamps(const QImage& stamp) {
+    for (ReportHolder* sheet : sheets()) {
+        sheet->setStamp(stamp);
+    }
+}
 
 void loadSeasonStamps(const std::filesystem::path& file) {
-    for (ReportHolder* sheet : std::initializer_list<ReportHolder*>{
-             frmTiskDisc, frmTiskFDisc, frmZLTFinaleTisk, frmZLTTisk, frmCelkovyTisk}) {
-        sheet->setStamp(platform::loadJpegFile(file));
-    }
+    setSeasonStamps(readSeasonStamp(file));
 }
 
 }  // namespace zlt::reports

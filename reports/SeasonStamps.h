@@ -1,13 +1,26 @@
 #pragma once
 
+#include <QImage>
+#include <QSize>
 #include <filesystem>
 
 namespace zlt::reports {
 
-// Loads the season's stamp picture into the five sheets, reading the file once for each:
-// discipline results, final-discipline results, finals standings, preliminary-round
-// standings, overall standings. A picture that cannot be loaded throws at that sheet;
-// the sheets before it keep the new stamp, the ones after it their old one.
+// The picture pixels a stamp box of the five sheets can show: pictures print at natural
+// size from the box's top-left corner, clipped to the box, so nothing right of or below
+// this ever prints.
+QSize stampShownPixels();
+
+// Reads the season's stamp picture once, keeping only the corner the stamp boxes show.
+// Throws the picture loader's error and changes nothing when it cannot be loaded.
+QImage readSeasonStamp(const std::filesystem::path& file);
+
+// Gives the five sheets the stamp, one shared picture, in this order: discipline results,
+// final-discipline results, finals standings, preliminary-round standings, overall
+// standings. Cannot fail.
+void setSeasonStamps(const QImage& stamp);
+
+// Both of the above: a picture that cannot be loaded leaves every sheet's stamp as it was.
 void loadSeasonStamps(const std::filesystem::path& file);
 
 }  // namespace zlt::reports

@@ -1,6 +1,12 @@
 #include "settings/Nastaveni.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QEvent>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <stdexcept>
 
 #include "app/Hlavni.h"
@@ -36,6 +42,66 @@ QLineEdit* box(QWidget* parent, int top) {
     edit->setGeometry(168, top, 209, 21);
     return edit;
 }
+
+// The settings file's new text, written completely to a temporary file beside it before
+// anything is applied, and put in the old file's place only at the end. Any failure is
+// "Cannot create file <name>", and the temporary file is removed again.
+class PendingFile {
+public:
+    PendingFile(const std::filesystem::path& file, const std::vector<std::string>& lines)
+        : file_(file), failure_("Cannot create file " + file.filename().string()) {
+        std::string bytes;
+        for (const std::string& line : lines) {
+            bytes += platform::toWin1250(line) + "\r\n";
+        }
+        // A folder of that name could not be replaced at the end.
+        std::error_code ignored;
+        if (std::filesystem::is_directory(file, ignored)) {
+            throw failure_;
+        }
+        std::string pattern = file.string() + ".tmp-XXXXXX";
+        const int fd = mkstemp(pattern.data());
+        if (fd < 0) {
+            throw failure_;
+        }
+        temporary_ = pattern;
+        // mkstemp makes the file private; give it the old file's mode, or the usual one.
+        struct stat old {};
+        const mode_t mode = ::stat(file.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+        bool written = fchmod(fd, mode) == 0;
+        for (std::size_t done = 0; written && done < bytes.size();) {
+            const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            written = n > 0;
+            done += written ? static_cast<std::size_t>(n) : 0;
+        }
+        written = written && fsync(fd) == 0;
+        if (::close(fd) != 0 || !written) {
+            std::remove(temporary_.c_str());
+            throw failure_;
+        }
+    }
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+    ~PendingFile() {
+        if (!temporary_.empty()) {
+            std::remove(temporary_.c_str());
+        }
+    }
+
+    void replaceOld() {
+        if (std::rename(temporary_.c_str(), file_.c_str()) != 0) {
+            throw failure_;
+        }
+        temporary_.clear();
+    }
+
+private:
+    std::filesystem::path file_;
+    std::runtime_error failure_;
+    std::string temporary_;
+};
 
 }  // namespace
 
@@ -164,6 +230,21 @@ void TfrmNastaveni::refuseUnsavableText() const {
 
 void TfrmNastaveni::btnPotvrditClick() {
     refuseUnsavableText();
+    // What can fail is done before the first step changes anything: the season's pictures
+    // are loaded and the file's new text is written beside it, so a missing picture or a
+    // read-only or full folder leaves the windows as they were.
+    // Neither season chosen counts as winter.
+    const bool summer = rbLetni->isChecked();
+    const QImage picture = platform::loadJpegFile(settings::mainWindowPicture(summer));
+    const QImage stamp = reports::readSeasonStamp(settings::reportStamp(summer));
+    std::vector<std::string> lines;
+    for (const QLineEdit* edit : boxes()) {
+        lines.push_back(edit->text().toStdString());
+    }
+    lines.push_back(CheckBox1->isChecked() ? settings::kPenaltyShown : settings::kPenaltyHidden);
+    lines.push_back(summer ? settings::kSummer : settings::kWinter);
+    PendingFile file(settings::kSettingsFile, lines);
+
     const QString place = EditObec->text();
     frmHlavni->lblObec->setText(place);
     frmHlavni->lblObec->adjustSize();
@@ -174,25 +255,13 @@ void TfrmNastaveni::btnPotvrditClick() {
     frmHlavni->lblObec->show();
     Potvrzeno = true;
     frmTiskDisc->resetPenaltyColumn();
-
-    Memo.clear();
-    for (const QLineEdit* edit : boxes()) {
-        Memo.push_back(edit->text().toStdString());
-    }
+    Memo = lines;
     if (CheckBox1->isChecked()) {
         frmTiskDisc->showPenaltyColumn();
-        Memo.push_back(settings::kPenaltyShown);
-    } else {
-        Memo.push_back(settings::kPenaltyHidden);
     }
-    // Neither season chosen counts as winter.
-    const bool summer = rbLetni->isChecked();
-    platform::showPicture(*frmHlavni->Image1,
-                          platform::loadJpegFile(settings::mainWindowPicture(summer)));
-    reports::loadSeasonStamps(settings::reportStamp(summer));
-    Memo.push_back(summer ? settings::kSummer : settings::kWinter);
-
-    platform::writeWin1250Lines(settings::kSettingsFile, Memo);
+    platform::showPicture(*frmHlavni->Image1, picture);
+    reports::setSeasonStamps(stamp);
+    file.replaceOld();
     accept();
 }
 

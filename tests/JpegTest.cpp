@@ -10,6 +10,7 @@
 #include <jpeglib.h>
 
 #include <QTemporaryDir>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -17,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/BigJpeg.h"
 #include "tools/StampArt.h"
 
 namespace zlt::platform {
@@ -148,6 +150,48 @@ TEST(Jpeg, DamagedBytesNeverGiveAPicture) {
     garbage[0] = static_cast<char>(0xFF);
     garbage[1] = static_cast<char>(0xD8);
     EXPECT_THAT(decodeError(garbage), StartsWith(std::string("Cannot read the picture ")));
+}
+
+// A stamp prints at natural size from its box's corner, so only that corner is kept; it is
+// the same pixels the whole picture has there, at any cut across the 8 x 8 blocks.
+TEST(Jpeg, KeepsOnlyTheCornerAskedForWithThePixelsOfTheWhole) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const fs::path file = fs::path(folder.path().toStdString()) / "pruhy.jpg";
+    test::writeBigJpeg(file, 1001, 603, 85);
+    const QImage whole = loadJpegFile(file);
+    ASSERT_EQ(whole.size(), QSize(1001, 603));
+    for (const QSize kept : {QSize(234, 129), QSize(8, 8), QSize(1, 1), QSize(1000, 602)}) {
+        const QImage corner = loadJpegFile(file, kept);
+        ASSERT_EQ(corner.size(), kept);
+        EXPECT_EQ(corner, whole.copy(QRect(QPoint(0, 0), kept))) << kept.width();
+    }
+    EXPECT_EQ(loadJpegFile(file, QSize(5000, 5000)), whole) << "no larger than the picture";
+    EXPECT_EQ(loadJpegFile(file, QSize(0, 10)), whole.copy(0, 0, 1001, 10)) << "rows only";
+
+    // Damage below the kept corner still refuses the picture.
+    std::ifstream in(file, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const QByteArray cut(bytes.data(), static_cast<qsizetype>(bytes.size() * 3 / 5));
+    EXPECT_THROW(decodeJpeg(cut, QStringLiteral("a.jpg"), QSize(234, 129)), std::runtime_error);
+    EXPECT_THAT(
+        [] { decodeJpeg(halfAStamp(), QStringLiteral("a.jpg"), QSize(10, 10)); },
+        ::testing::ThrowsMessage<std::runtime_error>(StartsWith("Cannot read the picture a.jpg")));
+}
+
+// Whole, a 10000 x 10000 picture takes 300 MB; its kept corner takes what it shows.
+TEST(JpegFile, AHugePictureCostsOnlyTheCornerKept) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const fs::path file = fs::path(folder.path().toStdString()) / "obri.jpg";
+    test::writeBigJpeg(file, 10000, 10000);
+    const std::size_t before = test::peakMemory();
+    const QImage corner = loadJpegFile(file, QSize(234, 129));
+    const std::size_t growth = test::peakMemory() - before;
+    EXPECT_EQ(corner.size(), QSize(234, 129));
+    EXPECT_LT(growth, std::size_t{32} << 20) << "peak memory grew by " << (growth >> 20) << " MB";
+    std::printf("The corner of a 10000 x 10000 picture: peak memory grew by %zu MB\n",
+                growth >> 20);
 }
 
 TEST(JpegFile, LoadsANameWithCzechLettersAndSpaces) {

@@ -3,17 +3,20 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <cstdio>
 #include <functional>
 
 #include "finals/Finale.h"
 #include "platform/Jpeg.h"
 #include "reports/CelkovyTisk.h"
 #include "reports/FinaleTisk.h"
+#include "reports/SeasonStamps.h"
 #include "reports/TiskDisc.h"
 #include "reports/TiskFDisc.h"
 #include "reports/ZLTTisk.h"
 #include "settings/EventSettings.h"
 #include "settings/Nastaveni.h"
+#include "tests/support/BigJpeg.h"
 #include "tests/support/Files.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tools/EventFolder.h"
@@ -186,46 +189,69 @@ TEST_F(SettingsWindow, ConfirmingAppliesEverythingAndWritesThirteenCrLfLines) {
               pictureFile(settings::reportStamp(false)));
 }
 
-TEST_F(SettingsWindow, AMissingOrBrokenStampStopsConfirmingBeforeTheFileIsWritten) {
+TEST_F(SettingsWindow, AMissingOrBrokenPictureChangesNothing) {
     startProgram();
     const std::string before = settingsBytes();
-    // Summer first, so that the winter attempt has stamps to keep.
+    // Summer first, so that the winter attempt has headings, pictures and stamps to keep.
     inSettings([] {
         fillIn(true, false);
         op::click(*frmNastaveni->btnPotvrdit);
     });
     const std::string summer = settingsBytes();
-
-    fs::remove(folder.path() / settings::reportStamp(false));
-    inSettings([&] {
+    EXPECT_NE(summer, before);
+    const QImage summerPicture = shown(*frmHlavni->Image1);
+    // Each attempt: winter, a new edition number and place, and the penalty column.
+    const auto confirmWinter = [] {
+        retype(*frmNastaveni->EditCislo, QStringLiteral("51"));
+        retype(*frmNastaveni->EditObec, QStringLiteral("Ves 2.5."));
+        op::click(*frmNastaveni->CheckBox1);
         op::click(*frmNastaveni->rbZimni);
         op::click(*frmNastaveni->btnPotvrdit);
         EXPECT_TRUE(frmNastaveni->isVisible());
-    });
+    };
+    const auto expectSummerKept = [&](const char* attempt) {
+        SCOPED_TRACE(attempt);
+        EXPECT_EQ(settingsBytes(), summer);
+        EXPECT_EQ(frmHlavni->Label1->text(), QStringLiteral("50. ZELTORIA"));
+        EXPECT_EQ(frmHlavni->windowTitle(), QStringLiteral("50. Zeltoria"));
+        EXPECT_EQ(frmHlavni->lblObec->text(), QStringLiteral("Lhota 1.5."));
+        EXPECT_EQ(frmFinale->lblFobec->text(), QStringLiteral("Lhota 1.5."));
+        EXPECT_EQ(frmTiskDisc->penaltyField(), " ");
+        EXPECT_EQ(shown(*frmHlavni->Image1), summerPicture);
+        for (auto* sheet : sheets()) {
+            EXPECT_EQ(sheet->stamp().convertToFormat(QImage::Format_RGB888),
+                      pictureFile(settings::reportStamp(true)));
+        }
+    };
+
+    // The report stamp missing: the main window's winter picture loads, but is not shown.
+    const fs::path winterStamp = folder.path() / settings::reportStamp(false);
+    const std::string stamp = fileBytes(winterStamp);
+    fs::remove(winterStamp);
+    inSettings(confirmWinter);
     EXPECT_EQ(messages(),
               std::vector<QString>{QStringLiteral("Cannot open file razítko - zima.jpg.")});
-    EXPECT_EQ(settingsBytes(), summer);
-    EXPECT_EQ(shown(*frmHlavni->Image1), pictureFile(settings::mainWindowPicture(false)));
-    for (auto* sheet : sheets()) {
-        EXPECT_EQ(sheet->stamp().convertToFormat(QImage::Format_RGB888),
-                  pictureFile(settings::reportStamp(true)));
-    }
+    expectSummerKept("stamp missing");
 
     // A truncated picture is refused whole, never half drawn.
-    const std::string stamp = fileBytes(folder.path() / settings::reportStamp(true));
-    std::ofstream(folder.path() / settings::reportStamp(false), std::ios::binary)
-        << stamp.substr(0, stamp.size() / 2);
+    std::ofstream(winterStamp, std::ios::binary) << stamp.substr(0, stamp.size() / 2);
     dialogs.requests.clear();
-    inSettings([] {
-        op::click(*frmNastaveni->rbZimni);
-        op::click(*frmNastaveni->btnPotvrdit);
-    });
+    inSettings(confirmWinter);
     ASSERT_EQ(dialogs.requests.size(), 1u);
     EXPECT_THAT(dialogs.requests[0].text.toStdString(),
                 HasSubstr("Cannot read the picture razítko - zima.jpg"));
     EXPECT_EQ(dialogs.requests[0].icon, platform::DialogIcon::Stop);
-    EXPECT_EQ(settingsBytes(), summer);
-    EXPECT_NE(summer, before);
+    expectSummerKept("stamp truncated");
+
+    // The main window's picture missing, the stamp whole again.
+    std::ofstream(winterStamp, std::ios::binary) << stamp;
+    fs::remove(folder.path() / settings::mainWindowPicture(false));
+    dialogs.requests.clear();
+    inSettings(confirmWinter);
+    EXPECT_EQ(messages(),
+              std::vector<QString>{QStringLiteral("Cannot open file razítko - zimaB.jpg.")});
+    expectSummerKept("main window picture missing");
+    EXPECT_TRUE(Potvrzeno) << "as the summer confirmation left it";
 }
 
 TEST_F(SettingsWindow, TextTheFileCannotHoldIsRefusedBeforeAnythingChanges) {
@@ -244,9 +270,32 @@ TEST_F(SettingsWindow, TextTheFileCannotHoldIsRefusedBeforeAnythingChanges) {
     EXPECT_EQ(settingsBytes(), before);
 }
 
-TEST_F(SettingsWindow, AnUnwritableFolderKeepsTheOldFileAndTheWindowOpen) {
+// Nothing of the confirmation shows before the file is known to be written.
+void expectNothingConfirmed() {
+    EXPECT_FALSE(Potvrzeno);
+    EXPECT_EQ(frmHlavni->Label1->text(), QStringLiteral(" ZELTORIA"));
+    EXPECT_FALSE(frmHlavni->lblObec->isVisible());
+    EXPECT_NE(frmFinale->lblFobec->text(), QStringLiteral("Lhota 1.5."));
+    EXPECT_NE(frmTiskDisc->penaltyField(), "PENALIZACE");
+    for (auto* sheet : sheets()) {
+        EXPECT_TRUE(sheet->stamp().isNull());
+    }
+}
+
+// Temporary files left beside the settings file.
+std::vector<std::string> leftovers(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.path().filename().string().find(".tmp") != std::string::npos)
+            names.push_back(entry.path().filename().string());
+    }
+    return names;
+}
+
+TEST_F(SettingsWindow, AnUnwritableFolderKeepsTheOldFileAndTheWindowsAsTheyWere) {
     startProgram();
     const std::string before = settingsBytes();
+    const QImage picture = shown(*frmHlavni->Image1);
     fs::permissions(folder.path(), fs::perms::owner_read | fs::perms::owner_exec);
     const bool writable = access(folder.path().c_str(), W_OK) == 0;
     if (!writable) {
@@ -264,9 +313,61 @@ TEST_F(SettingsWindow, AnUnwritableFolderKeepsTheOldFileAndTheWindowOpen) {
     EXPECT_EQ(messages(),
               std::vector<QString>{QStringLiteral("Cannot create file Nastaveni.txt.")});
     EXPECT_EQ(settingsBytes(), before);
-    EXPECT_TRUE(Potvrzeno) << "every other effect stays done";
-    EXPECT_EQ(frmZLTTisk->stamp().convertToFormat(QImage::Format_RGB888),
-              pictureFile(settings::reportStamp(true)));
+    expectNothingConfirmed();
+    EXPECT_EQ(shown(*frmHlavni->Image1), picture);
+}
+
+// Any user, root too, can meet a settings file that cannot be replaced: a folder of its name.
+TEST_F(SettingsWindow, ASettingsFileThatCannotBeReplacedChangesNothingAndLeavesNoTemporaryFile) {
+    startProgram();
+    const QImage picture = shown(*frmHlavni->Image1);
+    fs::remove(folder.path() / "Nastaveni.txt");
+    fs::create_directories(folder.path() / "Nastaveni.txt" / "obsah");
+    inSettings([] {
+        fillIn(true, true);
+        op::click(*frmNastaveni->btnPotvrdit);
+        EXPECT_TRUE(frmNastaveni->isVisible());
+    });
+    EXPECT_EQ(messages(),
+              std::vector<QString>{QStringLiteral("Cannot create file Nastaveni.txt.")});
+    expectNothingConfirmed();
+    EXPECT_EQ(shown(*frmHlavni->Image1), picture);
+    EXPECT_TRUE(leftovers(folder.path()).empty());
+
+    // Once the name is free again the same confirmation goes through.
+    fs::remove_all(folder.path() / "Nastaveni.txt");
+    dialogs.requests.clear();
+    inSettings([] { op::click(*frmNastaveni->btnPotvrdit); });
+    EXPECT_TRUE(dialogs.requests.empty());
+    EXPECT_EQ(settingsBytes(), kConfirmedFile);
+    EXPECT_TRUE(Potvrzeno);
+    EXPECT_TRUE(leftovers(folder.path()).empty());
+}
+
+// A 10000 x 10000 stamp was decoded whole once per sheet, 1.5 GB. Now it is read once and
+// only the corner the stamp boxes show is kept, in one picture the five sheets share.
+TEST_F(SettingsWindow, AHugeStampIsReadOnceSharedAndCutToWhatItsBoxShows) {
+    const fs::path stampFile = folder.path() / settings::reportStamp(true);
+    writeBigJpeg(stampFile, 10000, 10000);
+    startProgram();
+    const std::size_t peakBefore = peakMemory();
+    inSettings([] {
+        fillIn(true, false);
+        op::click(*frmNastaveni->btnPotvrdit);
+    });
+    const std::size_t growth = peakMemory() - peakBefore;
+    EXPECT_TRUE(dialogs.requests.empty());
+    EXPECT_TRUE(Potvrzeno);
+    const QImage& stamp = frmTiskDisc->stamp();
+    EXPECT_EQ(stamp.size(), reports::stampShownPixels());
+    EXPECT_LE(stamp.width(), 240);
+    EXPECT_LE(stamp.height(), 140);
+    for (auto* sheet : sheets()) {
+        EXPECT_EQ(sheet->stamp().constBits(), stamp.constBits()) << "one shared picture";
+    }
+    // Whole, it would be 300 MB a copy.
+    EXPECT_LT(growth, std::size_t{64} << 20) << "peak memory grew by " << (growth >> 20) << " MB";
+    std::printf("A 10000 x 10000 stamp confirmed: peak memory grew by %zu MB\n", growth >> 20);
 }
 
 TEST_F(SettingsWindow, NezobrazitClearsAndUnconfirmsStornoOnlyCloses) {
