@@ -59,7 +59,8 @@ void TfrmTiskDisc::chooseDiscipline(int discipline, const QString& name, const Q
 
 void TfrmTiskDisc::resetPenaltyColumn() {
     setCaption("QRLabel5", QString(11, QLatin1Char(' ')));
-    QuickRep1.element("QRDBText4").dataField = " ";
+    // Assigned by count: GCC 12 at -O3 takes `= " "` for an overlapping copy (-Wrestrict).
+    QuickRep1.element("QRDBText4").dataField.assign(1, ' ');
 }
 
 void TfrmTiskDisc::showPenaltyColumn() {
