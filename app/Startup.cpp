@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "app/CommandLine.h"
 #include "app/Hlavni.h"
 #include "finals/Finale.h"
 #include "platform/Dialogs.h"
@@ -59,7 +60,14 @@ void destroyWindows() {
 }
 
 int ZLT(int argc, char** argv) {
+    const CommandLine command = parseCommandLine(argc, argv);
+    if (const std::optional<int> exitCode = prepareStart(command)) {
+        return *exitCode;
+    }
     QApplication application(argc, argv);
+    if (command.action == CommandLine::Action::ChooseFolder && !chooseEventFolder()) {
+        return 0;
+    }
     application.setQuitOnLastWindowClosed(false);
     platform::Dialogs::setApplicationTitle(QStringLiteral("ZLT"));
     createWindows();
