@@ -29,6 +29,9 @@ void createEmptyDatabase(db::Connection& connection, bool& created) {
     dpb += static_cast<char>(isc_dpb_set_db_charset);
     dpb += static_cast<char>(7);
     dpb += "WIN1250";
+    // Firebird's own default; the program opens dialect-1 databases of older events too.
+    dpb += static_cast<char>(isc_dpb_sql_dialect);
+    dpb += std::string{4, 3, 0, 0, 0};
     const std::string file = connection.path();
     isc_db_handle handle = 0;
     ISC_STATUS_ARRAY status{};
