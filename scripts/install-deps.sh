@@ -13,6 +13,8 @@ packages=(
     firebird-dev firebird3.0-server-core firebird3.0-utils
     # pictures and fonts (Liberation Sans has Arial's metrics)
     libjpeg62-turbo-dev fonts-liberation2
+    # the Debian package: its dependencies, menu entry and man pages checked
+    dpkg-dev desktop-file-utils groff-base
     # looking at the program and its sheets as a user would
     xvfb xauth imagemagick poppler-utils
     # driving the program with pointer and keys in the end-to-end tests
