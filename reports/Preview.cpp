@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QPrintDialog>
@@ -15,6 +16,7 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QToolBar>
+#include <algorithm>
 #include <stdexcept>
 
 #include "platform/Dialogs.h"
@@ -27,9 +29,46 @@ namespace zlt::reports {
 namespace {
 
 const QString kFileFilter = QStringLiteral("ZLT reports (*.zltr)");
+const QString kSuffix = QStringLiteral("zltr");
 constexpr int kViewMargin = 24;  // pixels around the page in the view
+// A page drawn larger than this on either side is drawn smaller: a saved report may hold
+// any page up to 10 m long, and a widget cannot be larger than 2^24 pixels.
+constexpr double kLargestViewSide = 1 << 20;
 
 }  // namespace
+
+// The current page at the zoom's scale. Only the part inside the view is drawn, into a
+// picture no larger than that part, so a long page at a large zoom costs no more memory
+// than a short one.
+class PageView : public QWidget {
+public:
+    explicit PageView(QWidget* parent) : QWidget(parent) {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        resize(0, 0);
+    }
+    // A copy, so that the view never draws pages that were replaced meanwhile.
+    void showPage(const Page& page, double pixelsPerMm) {
+        page_ = page;
+        pixelsPerMm_ = pixelsPerMm;
+        resize(std::max(1, qRound(page.width * pixelsPerMm)),
+               std::max(1, qRound(page.height * pixelsPerMm)));
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPainter painter(this);
+        const QRect part = event->rect() & rect();
+        if (part.isEmpty()) {
+            return;
+        }
+        painter.drawImage(part.topLeft(), renderPart(page_, pixelsPerMm_ * 25.4, part));
+    }
+
+private:
+    Page page_;
+    double pixelsPerMm_ = 1;
+};
 
 void previewReport(ReportDefinition& report) {
     // A parentless window would be blocked by a modal dialog that asked for the preview
@@ -63,7 +102,7 @@ PreviewWindow::PreviewWindow(ReportDefinition& report, QWidget* parent)
     view_ = new QScrollArea(this);
     view_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     view_->setBackgroundRole(QPalette::Dark);
-    sheet_ = new QLabel(view_);
+    sheet_ = new PageView(view_);
     view_->setWidget(sheet_);
     setCentralWidget(view_);
     progressPanel = new QLabel(this);
@@ -106,12 +145,7 @@ void PreviewWindow::buildToolBar() {
     PrintSetup->setEnabled(false);
     Print->setEnabled(false);
     bar->addSeparator();
-    SaveReport = command("Save Report", [this] {
-        const QString file =
-            QFileDialog::getSaveFileName(this, QStringLiteral("Save report"), {}, kFileFilter);
-        if (!file.isEmpty())
-            saveTo(file);
-    });
+    SaveReport = command("Save Report", [this] { askSaveReport(); });
     LoadReport = command("Load Report", [this] {
         const QString file =
             QFileDialog::getOpenFileName(this, QStringLiteral("Load report"), {}, kFileFilter);
@@ -173,6 +207,7 @@ void PreviewWindow::showPage(int number) {
     if (number < 1 || number > pageCount()) {
         return;
     }
+    statusBar()->clearMessage();
     current_ = number;
     pagePanel->setText(QStringLiteral("Page %1 of %2").arg(current_).arg(pageCount()));
     redraw();
@@ -197,15 +232,14 @@ double PreviewWindow::pixelsPerMm() const {
         case Zoom::Width:
             break;
     }
-    return width;
+    return std::min(width, kLargestViewSide / std::max(page.width, page.height));
 }
 
 void PreviewWindow::redraw() {
     if (pages_.empty()) {
         return;
     }
-    sheet_->setPixmap(QPixmap::fromImage(renderPage(pages_[current_ - 1], pixelsPerMm() * 25.4)));
-    sheet_->adjustSize();
+    sheet_->showPage(pages_[current_ - 1], pixelsPerMm());
 }
 
 void PreviewWindow::resizeEvent(QResizeEvent* event) {
@@ -219,8 +253,18 @@ void PreviewWindow::closeEvent(QCloseEvent* event) {
     emit closed();
 }
 
+void PreviewWindow::askSaveReport() {
+    QFileDialog dialog(this, QStringLiteral("Save report"), {}, kFileFilter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // The dialog adds it itself, asking before it replaces a file of the longer name.
+    dialog.setDefaultSuffix(kSuffix);
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        saveTo(dialog.selectedFiles().constFirst());
+}
+
 void PreviewWindow::saveTo(const QString& file) const {
-    saveReportFile(pages_, file);
+    // A name typed into a dialog of the desktop's own may come back bare.
+    saveReportFile(pages_, QFileInfo(file).suffix().isEmpty() ? file + "." + kSuffix : file);
 }
 
 void PreviewWindow::loadFrom(const QString& file) {
@@ -269,25 +313,35 @@ void PreviewWindow::printerSetup() {
     const bool range = printer.printRange() == QPrinter::PageRange;
     settings.firstPage = range ? printer.fromPage() : 0;
     settings.lastPage = range ? printer.toPage() : 0;
-    report_->page.landscape = printer.pageLayout().orientation() == QPageLayout::Landscape;
+    const bool landscape = printer.pageLayout().orientation() == QPageLayout::Landscape;
+    if (landscape != report_->page.landscape) {
+        report_->page.landscape = landscape;
+        // The preview shows the sheet as it will now print.
+        generatePages();
+    }
 }
 
 void PreviewWindow::print() {
     if (QPrinterInfo::availablePrinters().isEmpty()) {
+        statusBar()->showMessage(kNoPrinterNotice);
         return;  // nothing to print on
     }
     // A print shows the rows as they are now, as a new preview would.
     const std::vector<Page> printed = report_ != nullptr ? generate(*report_) : pages_;
+    if (printed.empty()) {
+        return;
+    }
     const PrinterSettings settings = report_ != nullptr ? report_->printer : PrinterSettings{};
     QPrinter printer(QPrinter::HighResolution);
     if (!settings.printerName.isEmpty())
         printer.setPrinterName(settings.printerName);
     printer.setCopyCount(settings.copies);
     printer.setFullPage(true);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    const int first = settings.firstPage > 0 ? settings.firstPage : 1;
-    const int last = settings.lastPage > 0 ? std::min<int>(settings.lastPage, printed.size())
-                                           : static_cast<int>(printed.size());
+    printer.setPageLayout(paperOf(printed.front()));
+    // A range stored for more pages than there are now still prints something.
+    const int count = static_cast<int>(printed.size());
+    const int first = std::clamp(settings.firstPage > 0 ? settings.firstPage : 1, 1, count);
+    const int last = settings.lastPage > 0 ? std::clamp(settings.lastPage, first, count) : count;
     QProgressDialog progress(QString(), QStringLiteral("Cancel"), 0, last - first + 1, this);
     progress.setWindowTitle(QStringLiteral("Printing progress"));
     progress.setWindowFlag(Qt::WindowStaysOnTopHint);
@@ -304,8 +358,10 @@ void PreviewWindow::print() {
             printer.abort();
             return;
         }
-        if (number > first)
+        if (number > first) {
+            printer.setPageLayout(paperOf(printed[number - 1]));
             printer.newPage();
+        }
         paintPage(painter, printed[number - 1]);
     }
     painter.end();

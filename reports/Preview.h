@@ -11,6 +11,12 @@
 
 namespace zlt::reports {
 
+class PageView;
+
+// Shown in the status bar when "Print" finds no printer.
+inline const QString kNoPrinterNotice =
+    QStringLiteral("Není nainstalována žádná tiskárna – použijte Export PDF");
+
 // Generates the report, shows it in a preview window and returns when the user has closed
 // that window (or the program is ending). Window messages are processed meanwhile.
 void previewReport(ReportDefinition& report);
@@ -30,6 +36,7 @@ public:
     int pageCount() const { return static_cast<int>(pages_.size()); }
     const std::vector<Page>& pages() const { return pages_; }
 
+    // Saves the pages; a name without a suffix gets ".zltr".
     void saveTo(const QString& file) const;
     void loadFrom(const QString& file);
     void exportTo(const QString& file) const;
@@ -68,6 +75,7 @@ private:
     void buildShortcuts();
     void showProgress(int done, int total);
     void redraw();
+    void askSaveReport();
 
     ReportDefinition* report_;  // none once saved pages are loaded
     std::vector<Page> pages_;
@@ -75,7 +83,7 @@ private:
     Zoom zoom_ = Zoom::Width;
     int shownPercent_ = 0;
     QScrollArea* view_;
-    QLabel* sheet_;
+    PageView* sheet_;
 };
 
 }  // namespace zlt::reports

@@ -22,7 +22,7 @@ public:
     // Prints one band at the current position, starting a new page first when it does not
     // fit; a band taller than the printable height prints where it is.
     void print(const Band& band, const db::ResultSet* rows, bool rowShown) {
-        const double bottom = setup_.paperLength() - setup_.bottomMargin();
+        const double bottom = setup_.sheetLength() - setup_.bottomMargin();
         const double printable = bottom - setup_.topMargin();
         if (band.height > bottom - position_ + kTolerance &&
             band.height <= printable + kTolerance) {
@@ -43,8 +43,8 @@ public:
 private:
     void newPage() {
         Page page;
-        page.width = setup_.paperWidth();
-        page.height = setup_.paperLength();
+        page.width = setup_.sheetWidth();
+        page.height = setup_.sheetLength();
         pages_.push_back(std::move(page));
         position_ = setup_.topMargin();
     }

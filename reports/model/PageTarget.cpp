@@ -4,6 +4,7 @@
 #include <QFontMetricsF>
 #include <QPageSize>
 #include <QPdfWriter>
+#include <algorithm>
 #include <stdexcept>
 
 #include "reports/model/Fonts.h"
@@ -17,6 +18,13 @@ QRectF toDevice(const QRectF& mm, double scale) {
 }
 
 }  // namespace
+
+QPageLayout paperOf(const Page& page) {
+    const QSizeF portrait(std::min(page.width, page.height), std::max(page.width, page.height));
+    return QPageLayout(QPageSize(portrait, QPageSize::Millimeter),
+                       page.width > page.height ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       QMarginsF(0, 0, 0, 0));
+}
 
 void paintPage(QPainter& painter, const Page& page) {
     const double scale = painter.device()->logicalDpiX() / 25.4;
@@ -59,12 +67,21 @@ void paintPage(QPainter& painter, const Page& page) {
 
 QImage renderPage(const Page& page, double dotsPerInch) {
     const double scale = dotsPerInch / 25.4;
-    QImage image(qRound(page.width * scale), qRound(page.height * scale), QImage::Format_RGB32);
+    return renderPart(page, dotsPerInch,
+                      QRect(0, 0, qRound(page.width * scale), qRound(page.height * scale)));
+}
+
+QImage renderPart(const Page& page, double dotsPerInch, const QRect& part) {
+    QImage image(part.size(), QImage::Format_RGB32);
+    if (image.isNull()) {
+        throw std::runtime_error("Not enough memory to draw the page");
+    }
     const int dotsPerMeter = qRound(dotsPerInch / 0.0254);
     image.setDotsPerMeterX(dotsPerMeter);
     image.setDotsPerMeterY(dotsPerMeter);
     image.fill(Qt::white);
     QPainter painter(&image);
+    painter.translate(-part.topLeft());
     paintPage(painter, page);
     return image;
 }
@@ -73,16 +90,18 @@ void exportPdf(const std::vector<Page>& pages, const QString& file) {
     {
         QPdfWriter writer(file);
         writer.setResolution(1200);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        if (!pages.empty())
+            writer.setPageLayout(paperOf(pages.front()));
         writer.setCreator(QStringLiteral("ZLT"));
         QPainter painter;
         if (!painter.begin(&writer)) {
             throw std::runtime_error("Cannot create file " + file.toStdString());
         }
         for (std::size_t i = 0; i < pages.size(); ++i) {
-            if (i > 0)
+            if (i > 0) {
+                writer.setPageLayout(paperOf(pages[i]));
                 writer.newPage();
+            }
             paintPage(painter, pages[i]);
         }
         if (!painter.end()) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QImage>
+#include <QPageLayout>
 #include <QPainter>
+#include <QRect>
 #include <QString>
 #include <vector>
 
@@ -15,9 +17,15 @@ void paintPage(QPainter& painter, const Page& page);
 
 // The page as a picture at the given resolution, white paper included.
 QImage renderPage(const Page& page, double dotsPerInch);
+// Only the part of it inside the rectangle (pixels of the whole picture), in a picture of
+// the rectangle's size: what a view shows of a page too large to draw whole.
+QImage renderPart(const Page& page, double dotsPerInch, const QRect& part);
 
-// Writes the pages into a PDF file, one A4 page each; throws std::runtime_error naming
-// the file when it cannot be written.
+// The paper a page is printed on, without margins; a page wider than long lies turned.
+QPageLayout paperOf(const Page& page);
+
+// Writes the pages into a PDF file, each on paper of its own size (A4 for the sheets);
+// throws std::runtime_error naming the file when it cannot be written.
 void exportPdf(const std::vector<Page>& pages, const QString& file);
 
 }  // namespace zlt::reports

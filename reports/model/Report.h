@@ -74,6 +74,9 @@ struct PageSetup {
     double topMargin() const { return values[2] / 10; }
     double paperWidth() const { return values[3] / 10; }
     double leftMargin() const { return values[4] / 10; }
+    // The paper as it lies, turned when landscape was chosen in "Printer setup".
+    double sheetWidth() const { return landscape ? paperLength() : paperWidth(); }
+    double sheetLength() const { return landscape ? paperWidth() : paperLength(); }
 };
 
 // What "Printer setup" chose for this report; first and last page 0 mean all pages.

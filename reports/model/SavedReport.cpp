@@ -13,7 +13,6 @@ const QByteArray kMagic = "ZLT saved report\n";
 constexpr std::uint32_t kVersion = 1;
 // Far beyond any sheet, small enough that no check below can overflow.
 constexpr double kLargestLength = 10000;  // mm
-constexpr std::uint32_t kLargestPictureSide = 4096;
 
 class Writer {
 public:
@@ -121,6 +120,10 @@ FontSpec readFont(Reader& in) {
 }
 
 void writePicture(Writer& out, const QImage& picture) {
+    if (picture.width() > kLargestSavedPictureSide || picture.height() > kLargestSavedPictureSide) {
+        throw SavedReportError("A picture is larger than a saved report can hold (" +
+                               std::to_string(kLargestSavedPictureSide) + " pixels a side)");
+    }
     const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
     out.u32(static_cast<std::uint32_t>(rgb.width()));
     out.u32(static_cast<std::uint32_t>(rgb.height()));
@@ -132,7 +135,8 @@ void writePicture(Writer& out, const QImage& picture) {
 QImage readPicture(Reader& in) {
     const std::uint32_t width = in.u32();
     const std::uint32_t height = in.u32();
-    if (width == 0 || height == 0 || width > kLargestPictureSide || height > kLargestPictureSide) {
+    constexpr auto largest = static_cast<std::uint32_t>(kLargestSavedPictureSide);
+    if (width == 0 || height == 0 || width > largest || height > largest) {
         Reader::damaged("a picture has an impossible size");
     }
     const std::size_t rowBytes = std::size_t{width} * 3;

@@ -20,6 +20,9 @@ public:
 // pages with their drawing operations in little-endian binary. Every count and length is
 // checked against the bytes that remain, so a hostile file cannot make loading allocate
 // more than its own size allows.
+// Pictures up to the JPEG loader's 10,000 pixels a side are saved and loaded alike; saving
+// a larger one throws SavedReportError before anything is written.
+inline constexpr int kLargestSavedPictureSide = 10000;
 QByteArray saveReport(const std::vector<Page>& pages);
 std::vector<Page> loadReport(const QByteArray& bytes);
 
