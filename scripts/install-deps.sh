@@ -19,6 +19,8 @@ packages=(
     xvfb xauth imagemagick poppler-utils
     # driving the program with pointer and keys in the end-to-end tests
     xdotool
+    # printing on a real queue: the print tests start a private cupsd with a cups-pdf queue
+    cups cups-daemon cups-client printer-driver-cups-pdf ghostscript
 )
 
 missing=()
