@@ -4,8 +4,10 @@
 
 #include "app/CommandLine.h"
 #include "app/Hlavni.h"
+#include "app/Unattended.h"
 #include "finals/Finale.h"
 #include "platform/Dialogs.h"
+#include "platform/EndSignals.h"
 #include "platform/Guard.h"
 #include "reports/CelkovyTisk.h"
 #include "reports/FinaleTisk.h"
@@ -64,6 +66,7 @@ int ZLT(int argc, char** argv) {
     if (const std::optional<int> exitCode = prepareStart(command)) {
         return *exitCode;
     }
+    platform::blockEndSignals();
     QApplication application(argc, argv);
     if (command.action == CommandLine::Action::ChooseFolder && !chooseEventFolder()) {
         return 0;
@@ -72,6 +75,7 @@ int ZLT(int argc, char** argv) {
     platform::Dialogs::setApplicationTitle(QStringLiteral("ZLT"));
     createWindows();
     frmHlavni->show();
+    prepareForUnattendedEnd();
     const int result = application.exec();
     destroyWindows();
     return result;

@@ -504,6 +504,38 @@ void ResultSet::takeTypedText() {
     }
 }
 
+std::optional<PendingRow> ResultSet::pendingRow() {
+    if (state_ != DataSetState::Edit && state_ != DataSetState::Insert) {
+        return std::nullopt;
+    }
+    takeTypedText();
+    PendingRow row{
+        fields_.table(), state_ == DataSetState::Insert ? std::string() : rows_[current_].key, {}};
+    for (int position = 0; position < fields_.size(); ++position) {
+        if (changed_[position]) {
+            row.values.emplace_back(fields_[position].name, buffer_[position]);
+        }
+    }
+    return row;
+}
+
+void ResultSet::resumeRow(const PendingRow& row) {
+    requireActive();
+    checkBrowseMode();
+    const auto same = std::find_if(rows_.begin(), rows_.end(), [&](const Row& each) {
+        return !row.key.empty() && each.key == row.key;
+    });
+    if (same == rows_.end()) {
+        append();
+    } else {
+        moveTo(static_cast<int>(same - rows_.begin()));
+        edit();
+    }
+    for (const auto& [name, value] : row.values) {
+        setField(name, value);
+    }
+}
+
 void ResultSet::checkBrowseMode() {
     if (state_ != DataSetState::Edit && state_ != DataSetState::Insert) {
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -7,6 +8,7 @@
 #include "database/DataSource.h"
 #include "database/FieldList.h"
 #include "database/FieldValue.h"
+#include "database/PendingRow.h"
 
 namespace zlt::db {
 
@@ -85,6 +87,13 @@ public:
     // Asks the views for text still being typed into the pending row, so that its values
     // can be read before it is written.
     void takeTypedText();
+
+    // The row being edited or inserted with its changed values, to be kept when it cannot
+    // be written; none while browsing.
+    std::optional<PendingRow> pendingRow();
+    // Puts a kept row back into edit: the same row, found by its key, or a new row when
+    // it was being inserted or no longer exists. Not written until posted.
+    void resumeRow(const PendingRow& row);
 
 private:
     friend class DataSource;

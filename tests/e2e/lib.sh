@@ -13,6 +13,7 @@ readonly CHOICE_TITLE='^Volba Tisku$'
 # The finals window: its print panel at 792,296 holds "Tisk 1.disciplíny" at 56,12;
 # "Zpět" is at 576,520 (buttons centred here).
 readonly FINALS_TITLE='^Finále$'
+readonly FINALS_GRID=(16 168 705 345)
 readonly BTN_FINALS_PRINT1=(897 320) BTN_ZPET=(613 532)
 readonly PREVIEW_TITLE='^Print Preview$'
 
@@ -30,11 +31,17 @@ snapshot() {
     import -window root "$CASE_DIR/$1.png"
 }
 
-# Makes a fresh event folder and starts the program in it, as a user would.
-start_zlt() {
+make_event() {
     EVENT="$CASE_DIR/Závody ZLT"
-    "$NEW_EVENT" "$EVENT" >"$CASE_DIR/new-event.log" 2>&1 || fail "zlt-new-event failed"
-    (cd "$EVENT" && exec "$ZLT_BIN") >"$CASE_DIR/zlt.log" 2>&1 &
+    [ -e "$EVENT/ZLT04.GDB" ] ||
+        "$NEW_EVENT" "$EVENT" >"$CASE_DIR/new-event.log" 2>&1 || fail "zlt-new-event failed"
+}
+
+# Makes the scenario's event folder on first use and starts the program in it, as a user
+# would.
+start_zlt() {
+    make_event
+    (cd "$EVENT" && exec "$ZLT_BIN") >>"$CASE_DIR/zlt.log" 2>&1 &
     zlt_pid=$!
     echo "$zlt_pid" >"$CASE_DIR/zlt.pid"
     MAIN=$(wait_window "$MAIN_TITLE" 15) || fail "the main window did not appear"
@@ -95,17 +102,22 @@ type_text() {
     xdotool type --delay 60 "$1"
 }
 
-# Waits up to SECONDS for the program to end and checks its exit code.
+# Waits up to SECONDS for the program to end and checks its exit code (0 unless given;
+# "nonzero" for any other).
 expect_exit() {
-    local seconds=$1 rc=0
+    local seconds=$1 expected=${2:-0} rc=0
     local deadline=$((SECONDS + seconds))
     while kill -0 "$zlt_pid" 2>/dev/null; do
-        ((SECONDS <= deadline)) || fail "the program was still running ${seconds} s after Konec"
+        ((SECONDS <= deadline)) || fail "the program was still running after ${seconds} s"
         sleep 0.1
     done
     wait "$zlt_pid" || rc=$?
     rm -f "$CASE_DIR/zlt.pid"
-    [ "$rc" -eq 0 ] || fail "the program exited with code $rc"
+    if [ "$expected" = nonzero ]; then
+        [ "$rc" -ne 0 ] || fail "the program exited with code 0"
+    else
+        [ "$rc" -eq "$expected" ] || fail "the program exited with code $rc"
+    fi
 }
 
 # Runs one query on the event's database (only once the program has let go of it) and
@@ -136,28 +148,30 @@ expect_rows() {
 # cell of the preliminary grid, COLUMN counted from 0 = CISLO, ROW from 1. The columns'
 # widths depend on the font, so they are read off the screen: the white runs between grid
 # lines along a blank row, and the rows' runs down a column.
+# The finals grid is found the same way: grid_cell COLUMN ROW WINDOW LEFT TOP WIDTH HEIGHT.
 grid_cell() {
     local column=$1 row=$2 shot="$CASE_DIR/grid.png" runs
-    window_geometry "$MAIN"
-    import -window "$MAIN" "$shot"
-    local width=780 height=585
+    local window=${3:-$MAIN} left=${4:-$GRID_X} top=${5:-$GRID_Y}
+    local width=${6:-780} height=${7:-585}
+    window_geometry "$window"
+    import -window "$window" "$shot"
     local rows=() offset
     # A probe that happens to run down a grid line finds no rows; step aside and retry.
     for offset in 0 5 11; do
-        runs=$(white_runs "$shot" 1x$height+$((GRID_X + width / 2 + offset))+$GRID_Y y)
+        runs=$(white_runs "$shot" 1x$height+$((left + width / 2 + offset))+$top y)
         mapfile -t rows <<<"$runs"
         [ "${#rows[@]}" -lt $((row + 1)) ] || break
     done
     [ "${#rows[@]}" -ge $((row + 1)) ] || fail "cannot find the grid's rows on the screen"
     # Along a blank row near its top edge, clear of the row numbers' digits.
-    local probe_y=$((GRID_Y + ${rows[1]%% *} + 1))
-    runs=$(white_runs "$shot" ${width}x1+$GRID_X+"$probe_y" x)
+    local probe_y=$((top + ${rows[1]%% *} + 1))
+    runs=$(white_runs "$shot" ${width}x1+$left+"$probe_y" x)
     local columns=()
     mapfile -t columns <<<"$runs"
     [ "${#columns[@]}" -gt "$column" ] || fail "cannot find the grid's columns on the screen"
     local x_run=${columns[$column]} y_run=${rows[$row - 1]}
-    CELL_X=$((GRID_X + (${x_run% *} + ${x_run#* }) / 2))
-    CELL_Y=$((GRID_Y + (${y_run% *} + ${y_run#* }) / 2))
+    CELL_X=$((left + (${x_run% *} + ${x_run#* }) / 2))
+    CELL_Y=$((top + (${y_run% *} + ${y_run#* }) / 2))
 }
 
 # Prints "first last" for each run of white pixels along a one-pixel strip of a picture.

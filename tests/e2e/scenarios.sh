@@ -87,6 +87,85 @@ pending_edit() {
         "1|Horní Lhota"
 }
 
+# SIGTERM, as at a logout, with a team's name typed in the main grid and another in the
+# finals grid, neither confirmed: both are written and the program ends with code 0.
+sigterm() {
+    start_zlt
+    grid_cell 1 1
+    click "$MAIN" "$CELL_X" "$CELL_Y"
+    focus "$MAIN"
+    type_text "Dolní Lhota"
+    click "$MAIN" "${BTN_FINALE[@]}"
+    local finals
+    finals=$(wait_window "$FINALS_TITLE") || fail "Finále did not open the finals window"
+    grid_cell 0 2 "$finals" "${FINALS_GRID[@]}"
+    click "$finals" "$CELL_X" "$CELL_Y"
+    focus "$finals"
+    type_text "Horní Ves"
+    snapshot before-sigterm
+    kill -TERM "$zlt_pid"
+    expect_exit 5
+    expect_rows "preliminary names" \
+        "SELECT CISLO || '|' || DRUZSTVO FROM DATAZLT WHERE DRUZSTVO IS NOT NULL" "1|Dolní Lhota"
+    expect_rows "finals names" \
+        "SELECT DRUZSTVO FROM DATAZLTF WHERE DRUZSTVO <> ' '" "Horní Ves"
+}
+
+# SIGTERM while the database refuses the row being typed (a placing without a team): the
+# row is kept in a file beside the database and offered at the next start, where the
+# operator completes it and it is written.
+sigterm_refused() {
+    make_event
+    sql "ALTER TABLE DATAZLT ADD CONSTRAINT NAMED CHECK (BOD1 IS NULL OR DRUZSTVO IS NOT NULL)" \
+        >/dev/null
+    start_zlt
+    grid_cell 4 1
+    click "$MAIN" "$CELL_X" "$CELL_Y"
+    focus "$MAIN"
+    type_text 5
+    kill -TERM "$zlt_pid"
+    expect_exit 5
+    [ -s "$EVENT/ZLT04.GDB.rozepsane" ] || fail "no file keeps the refused row"
+    expect_rows "placings written" "SELECT COUNT(*) FROM DATAZLT WHERE BOD1 IS NOT NULL" 0
+
+    start_zlt
+    local question
+    question=$(wait_window '^Rozepsané řádky$') || fail "the kept row was not offered"
+    focus "$question"
+    keys alt+y
+    wait_no_window '^Rozepsané řádky$' || fail "the question stayed"
+    grid_cell 1 1
+    click "$MAIN" "$CELL_X" "$CELL_Y"
+    focus "$MAIN"
+    type_text Lhota
+    keys Return
+    snapshot before-konec
+    click "$MAIN" "${BTN_KONEC[@]}"
+    expect_exit 10
+    expect_rows "the completed row" \
+        "SELECT CISLO || '|' || DRUZSTVO || '|' || BOD1 || '|' || CELKEM FROM DATAZLT
+           WHERE BOD1 IS NOT NULL" "1|Lhota|5|5"
+    [ ! -e "$EVENT/ZLT04.GDB.rozepsane" ] || fail "the kept row's file is still there"
+}
+
+# The X server dies under the program while a name is being typed: the program writes
+# it, lets go of the database and ends with a non-zero code within two seconds.
+lost_display() {
+    local own_display
+    exec 4< <(Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null & echo "pid $!")
+    read -r _ display_pid <&4
+    read -r own_display <&4
+    DISPLAY=":$own_display"
+    start_zlt
+    grid_cell 1 1
+    click "$MAIN" "$CELL_X" "$CELL_Y"
+    focus "$MAIN"
+    type_text "Nová Ves"
+    kill -KILL "$display_pid"
+    expect_exit 2 nonzero
+    expect_rows "names" "SELECT DRUZSTVO FROM DATAZLT WHERE DRUZSTVO IS NOT NULL" "Nová Ves"
+}
+
 expect_fills_screen() {
     local screen_w screen_h
     read -r screen_w screen_h < <(xdotool getdisplaygeometry)
@@ -96,9 +175,11 @@ expect_fills_screen() {
 }
 
 case ${1:-} in
-    typing | print_choice | finals_print | pending_edit) "$1" ;;
+    typing | print_choice | finals_print | pending_edit | sigterm | sigterm_refused | lost_display)
+        "$1"
+        ;;
     *)
-        echo "usage: $0 typing|print_choice|finals_print|pending_edit" >&2
+        echo "usage: $0 typing|print_choice|finals_print|pending_edit|sigterm|sigterm_refused|lost_display" >&2
         exit 2
         ;;
 esac

@@ -1,0 +1,106 @@
+#include "app/Unattended.h"
+
+#include <QApplication>
+#include <QSessionManager>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+
+#include "app/Hlavni.h"
+#include "database/RecoveryFile.h"
+#include "finals/Finale.h"
+#include "platform/Dialogs.h"
+#include "platform/EndSignals.h"
+#include "platform/Guard.h"
+
+namespace zlt::app {
+namespace {
+
+std::vector<db::ResultSet*> resultSets() {
+    return {&frmHlavni->IBOQuery1, &frmFinale->IBOQueryF};
+}
+
+std::filesystem::path keptRowsFile() {
+    return db::recoveryFileOf(frmHlavni->IB_Connection1.path());
+}
+
+// Never throws: it runs where nobody could be told, the errors go to the terminal.
+void writeOrKeepPendingRows() noexcept {
+    if (frmHlavni == nullptr || frmFinale == nullptr) {
+        return;
+    }
+    try {
+        std::vector<db::PendingRow> kept;
+        for (db::ResultSet* rows : resultSets()) {
+            try {
+                rows->checkBrowseMode();
+            } catch (const std::exception& error) {
+                std::cerr << "zlt: " << error.what() << "\n";
+                if (auto row = rows->pendingRow()) {
+                    kept.push_back(*row);
+                }
+            }
+        }
+        if (!kept.empty()) {
+            db::saveRecoveryFile(keptRowsFile(), kept);
+            std::cerr << "zlt: the rows that could not be written are kept in " << keptRowsFile()
+                      << "\n";
+        }
+    } catch (const std::exception& error) {
+        std::cerr << "zlt: " << error.what() << "\n";
+    }
+}
+
+void endUnattended() {
+    writeOrKeepPendingRows();
+    frmHlavni->IB_Connection1.disconnect();
+    std::exit(0);
+}
+
+// Qt ends the process with exit() when the display connection breaks; the rows are
+// written on the way out, and the database detached so the next start finds it free.
+void atExit() {
+    writeOrKeepPendingRows();
+    if (frmHlavni != nullptr) {
+        frmHlavni->IB_Connection1.disconnect();
+    }
+}
+
+void offerKeptRows() {
+    const std::filesystem::path file = keptRowsFile();
+    if (!std::filesystem::exists(file)) {
+        return;
+    }
+    const std::vector<db::PendingRow> kept = db::loadRecoveryFile(file);
+    const platform::DialogButton answer = platform::Dialogs::askYesNoCancel(
+        QStringLiteral("Rozepsané řádky"),
+        QStringLiteral("Při posledním ukončení programu se nepodařilo zapsat rozepsané řádky "
+                       "(%1). Vrátit je do tabulek, abyste je mohli opravit a uložit?")
+            .arg(kept.size()));
+    if (answer == platform::DialogButton::Cancel) {
+        return;  // asked again at the next start
+    }
+    if (answer == platform::DialogButton::Yes) {
+        for (const db::PendingRow& row : kept) {
+            for (db::ResultSet* rows : resultSets()) {
+                if (rows->fields().table() == row.table) {
+                    rows->resumeRow(row);
+                }
+            }
+        }
+    }
+    std::filesystem::remove(file);
+}
+
+}  // namespace
+
+void prepareForUnattendedEnd() {
+    platform::runGuarded(offerKeptRows);
+    auto* watcher = new platform::EndSignals(qApp);
+    QObject::connect(watcher, &platform::EndSignals::received, qApp, [] { endUnattended(); });
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, qApp,
+                     [] { writeOrKeepPendingRows(); });
+    std::atexit(atExit);
+}
+
+}  // namespace zlt::app
