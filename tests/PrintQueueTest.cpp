@@ -256,8 +256,8 @@ constexpr double kTolerance = 0.0001;
 class PrintQueue : public MainWindowFixture {
 protected:
     // Opens a sheet the program's way, exports it as PDF and prints it with "Print" on the
-    // default printer; the exported file, or none when no preview opened.
-    // A sheet of the print choice dialog is asked for inside the dialog "Tisk" opens.
+    // default printer; gives the exported file. A sheet of the print choice dialog is asked
+    // for inside the dialog "Tisk" opens.
     fs::path printSheet(const std::string& name, const std::function<void()>& click,
                         bool fromPrintChoice) {
         const fs::path exported = folder.path() / (name + ".pdf");
