@@ -6,16 +6,22 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QPrintDialog>
 #include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QStatusBar>
 #include <QThread>
 #include <QTransform>
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <set>
@@ -67,8 +73,9 @@ public:
         }
         if (!fs::is_directory(kCupsPdfSettings))
             return kCupsPdfSettings.string() + " is missing";
-        char pattern[] = "/tmp/zlt-cups-XXXXXX";
-        if (mkdtemp(pattern) == nullptr)
+        removeLeftovers();
+        std::string pattern = "/tmp/zlt-cups-" + std::to_string(getpid()) + "-XXXXXX";
+        if (mkdtemp(pattern.data()) == nullptr)
             return "no temporary folder";
         root_ = pattern;
         // The filters run as the user lp and must reach the spool below.
@@ -146,6 +153,26 @@ public:
     }
 
     fs::path outFolder() const { return root_ / "out"; }
+
+    // What a test process killed before its clean-up left: its cupsd ended with it, but its
+    // queue's settings and its folder stay. Each name holds the process number.
+    static void removeLeftovers() {
+        const auto ownerGone = [](const std::string& name, const std::string& prefix) {
+            if (name.rfind(prefix, 0) != 0)
+                return false;
+            const int pid = std::atoi(name.c_str() + prefix.size());
+            return pid > 0 && kill(pid, 0) != 0 && errno == ESRCH;
+        };
+        std::error_code ignored;
+        for (const auto& entry : fs::directory_iterator(kCupsPdfSettings, ignored)) {
+            if (ownerGone(entry.path().filename().string(), "cups-pdf-zlt-test-"))
+                fs::remove(entry.path(), ignored);
+        }
+        for (const auto& entry : fs::directory_iterator("/tmp", ignored)) {
+            if (ownerGone(entry.path().filename().string(), "zlt-cups-"))
+                fs::remove_all(entry.path(), ignored);
+        }
+    }
 
     // Waits until the queue has no job left, and gives the PDF files that appeared since
     // the last call.
@@ -252,6 +279,45 @@ long inkOf(const QImage& page) {
 // At most this share of a page's pixels may be ink on one side only, with nothing like it
 // a pixel away: one in ten thousand, a few dozen pixels of an A4 page at 50 dpi.
 constexpr double kTolerance = 0.0001;
+
+// The OK button of a dialog, not of a dialog it opened.
+QPushButton* okOf(QWidget& dialog) {
+    for (auto* buttons : dialog.findChildren<QDialogButtonBox*>()) {
+        if (buttons->window() == &dialog)
+            return buttons->button(QDialogButtonBox::Ok);
+    }
+    return nullptr;
+}
+
+// "Printer setup", "Properties", landscape, OK and OK, the way a person chooses it.
+void chooseLandscape(reports::PreviewWindow& preview) {
+    op::whenShown([] {
+        auto* setup = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(setup, nullptr) << "no print dialog";
+        auto* properties = setup->findChild<QPushButton*>(QStringLiteral("properties"));
+        ASSERT_NE(properties, nullptr);
+        op::whenShown([setup] {
+            QWidget* page = QApplication::activeModalWidget();
+            ASSERT_NE(page, nullptr);
+            ASSERT_NE(page, setup) << "no properties dialog";
+            auto* landscape = page->findChild<QRadioButton*>(QStringLiteral("landscape"));
+            ASSERT_NE(landscape, nullptr) << "no landscape choice";
+            // Tabbed to and chosen with the space bar: a click on the second modal window
+            // of the offscreen platform does not reach its buttons.
+            landscape->setFocus(Qt::TabFocusReason);
+            op::press(Qt::Key_Space);
+            EXPECT_TRUE(landscape->isChecked());
+            ASSERT_NE(okOf(*page), nullptr);
+            op::click(*okOf(*page));
+        });
+        op::click(*properties);
+        ASSERT_NE(okOf(*setup), nullptr);
+        op::click(*okOf(*setup));
+    });
+    op::clickCommand(preview, QStringLiteral("Printer setup"));
+    preview.activateWindow();
+    QApplication::processEvents();
+}
 
 class PrintQueue : public MainWindowFixture {
 protected:
@@ -373,10 +439,19 @@ TEST_F(PrintQueue, EachSheetPrintedOnACupsPdfQueueLooksAsItsExportedPdf) {
         expectSamePages(sheet.name, printed[0], rasterise(exported));
     }
 
-    // Landscape stored by "Printer setup", and a range stored when the sheet had more pages:
-    // the print lies across and holds the last page, not an empty job.
+    // Landscape chosen in "Printer setup", and a range stored when the sheet had more
+    // pages: the print lies across and holds the last page, not an empty job.
     op::click(*frmFinale->btnZpet);
-    frmTiskDisc->QuickRep1.page.landscape = true;
+    op::whenShown([] {
+        op::inPreview([] { op::click(*frmVolbaTisku->btnND[0]); },
+                      [](reports::PreviewWindow& preview) {
+                          chooseLandscape(preview);
+                          EXPECT_GT(preview.pages()[0].width, preview.pages()[0].height)
+                              << "the preview shows the sheet as it will print";
+                      });
+    });
+    op::click(*frmHlavni->btnTisk);
+    ASSERT_TRUE(frmTiskDisc->QuickRep1.page.landscape);
     frmTiskDisc->QuickRep1.printer.firstPage = 7;
     frmTiskDisc->QuickRep1.printer.lastPage = 9;
     const fs::path exported = printSheet(
