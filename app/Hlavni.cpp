@@ -8,6 +8,7 @@
 #include "app/TeamNavigator.h"
 #include "app/TitleSort.h"
 #include "finals/Finale.h"
+#include "platform/Dialogs.h"
 #include "platform/Guard.h"
 #include "platform/Picture.h"
 #include "platform/SystemColors.h"
@@ -184,7 +185,35 @@ TfrmHlavni::~TfrmHlavni() {
 
 void TfrmHlavni::FormCreate() {
     IB_Connection1.setPath((std::filesystem::current_path() / "ZLT04.GDB").string());
+    // Told in the middle of a write: the question waits until that handler has finished.
+    IB_Connection1.setFileLostHandler([this] {
+        QTimer::singleShot(0, this, [this] { platform::runGuarded([this] { offerLostCopy(); }); });
+    });
     IBOQuery1.open();
+}
+
+void TfrmHlavni::offerLostCopy() {
+    const auto answer = platform::Dialogs::askYesNoCancel(
+        QStringLiteral("Databáze zmizela"),
+        QStringLiteral("Soubor databáze ZLT04.GDB byl smazán nebo přesunut, zatímco je program "
+                       "otevřený. Co se od té doby zapsalo, se po ukončení programu ztratí.\n\n"
+                       "Uložit kopii otevřené databáze do zvolené složky?"));
+    if (answer != platform::DialogButton::Yes) {
+        return;
+    }
+    const QString folder =
+        platform::Dialogs::chooseFolder(QStringLiteral("Kam uložit kopii databáze"));
+    if (folder.isEmpty()) {
+        return;
+    }
+    const std::filesystem::path copy = std::filesystem::path(folder.toStdString()) / "ZLT04.GDB";
+    IB_Connection1.copyFileTo(copy);
+    platform::Dialogs::show({platform::Dialogs::applicationTitle(),
+                             QStringLiteral("Kopie databáze je uložena jako %1.")
+                                 .arg(QString::fromStdString(copy.string())),
+                             platform::DialogIcon::Information,
+                             {platform::DialogButton::Ok},
+                             platform::DialogButton::Ok});
 }
 
 void TfrmHlavni::Timer1Timer() {

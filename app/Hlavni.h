@@ -62,6 +62,10 @@ public:
     QPushButton* btnKonec;
     QTimer* Timer1;
 
+    // The database file was deleted or moved under the program: a warning, and a copy of
+    // what it holds saved to a folder the user chooses.
+    void offerLostCopy();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 

@@ -123,12 +123,24 @@ void Connection::connect() {
         handle_ = 0;
         api.check(status);
     }
+    watch_.watch(file);
+    fileLostTold_ = false;
+}
+
+void Connection::checkFileAfterWrite() {
+    if (!fileLostTold_ && watch_.lost()) {
+        fileLostTold_ = true;
+        if (fileLost_) {
+            fileLost_();
+        }
+    }
 }
 
 void Connection::disconnect() {
     if (!connected()) {
         return;
     }
+    watch_.stop();
     ISC_STATUS_ARRAY status{};
     client_->detach_database(status, &handle_);
     handle_ = 0;

@@ -2,9 +2,13 @@
 
 #include <ibase.h>
 
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "database/FileWatch.h"
 
 namespace zlt::db {
 
@@ -50,6 +54,12 @@ public:
     isc_db_handle* handle();
     const FbClient& client();
 
+    // Told once, after a write, that the database file was deleted or moved while in use.
+    void setFileLostHandler(std::function<void()> handler) { fileLost_ = std::move(handler); }
+    void checkFileAfterWrite();
+    // Copies the open database file, also one that was deleted meanwhile.
+    void copyFileTo(const std::filesystem::path& target) const { watch_.copyTo(target); }
+
     // The transaction that every new one joins while set (Transaction::together).
     Transaction* sharedTransaction() const { return shared_; }
     void setSharedTransaction(Transaction* transaction) { shared_ = transaction; }
@@ -61,6 +71,9 @@ private:
     isc_db_handle handle_ = 0;
     const FbClient* client_ = nullptr;
     Transaction* shared_ = nullptr;
+    FileWatch watch_;
+    std::function<void()> fileLost_;
+    bool fileLostTold_ = false;
 };
 
 std::string scramblePassword(std::string_view plain);

@@ -22,17 +22,17 @@ struct TransactionBlock {
 
 }  // namespace
 
-Transaction::Transaction(Connection& connection, Access access) : client_(connection.client()) {
+Transaction::Transaction(Connection& connection, Access access)
+    : connection_(connection), client_(connection.client()), write_(access == Access::ReadWrite) {
     if (Transaction* shared = connection.sharedTransaction()) {
         handle_ = shared->handle_;
         joined_ = true;
         return;
     }
-    const bool write = access == Access::ReadWrite;
     TransactionBlock teb{
         connection.handle(),
-        write ? static_cast<long>(sizeof kReadWrite) : static_cast<long>(sizeof kReadOnly),
-        write ? kReadWrite : kReadOnly};
+        write_ ? static_cast<long>(sizeof kReadWrite) : static_cast<long>(sizeof kReadOnly),
+        write_ ? kReadWrite : kReadOnly};
     ISC_STATUS_ARRAY status{};
     client_.start_multiple(status, &handle_, 1, &teb);
     client_.check(status);
@@ -52,6 +52,9 @@ void Transaction::commit() {
     ISC_STATUS_ARRAY status{};
     client_.commit_transaction(status, &handle_);
     client_.check(status);
+    if (write_) {
+        connection_.checkFileAfterWrite();
+    }
 }
 
 void Transaction::together(Connection& connection, const std::function<void()>& work) {

@@ -30,7 +30,9 @@ public:
     static void together(Connection& connection, const std::function<void()>& work);
 
 private:
+    Connection& connection_;
     const FbClient& client_;
+    const bool write_;
     isc_tr_handle handle_ = 0;
     bool joined_ = false;  // part of a shared transaction, which its owner ends
 };

@@ -1,5 +1,7 @@
 #include "platform/Dialogs.h"
 
+#include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <algorithm>
@@ -58,6 +60,22 @@ QString Dialogs::applicationTitle() {
 
 void Dialogs::setResponder(Responder value) {
     responder() = std::move(value);
+}
+
+Dialogs::FolderResponder& folderResponder() {
+    static Dialogs::FolderResponder value;
+    return value;
+}
+
+void Dialogs::setFolderResponder(FolderResponder value) {
+    folderResponder() = std::move(value);
+}
+
+QString Dialogs::chooseFolder(const QString& caption) {
+    if (folderResponder()) {
+        return folderResponder()(caption);
+    }
+    return QFileDialog::getExistingDirectory(QApplication::activeWindow(), caption);
 }
 
 void Dialogs::showError(const QString& text) {

@@ -38,6 +38,12 @@ public:
     using Responder = std::function<DialogButton(const DialogRequest&)>;
     // Answers every box instead of showing it; an empty responder shows real boxes again.
     static void setResponder(Responder responder);
+
+    // A folder the user chooses, empty when none was chosen.
+    static QString chooseFolder(const QString& caption);
+    using FolderResponder = std::function<QString(const QString& caption)>;
+    // Answers every folder choice instead of showing the dialog, as setResponder does.
+    static void setFolderResponder(FolderResponder responder);
 };
 
 }  // namespace zlt::platform

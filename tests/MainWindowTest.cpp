@@ -276,6 +276,37 @@ TEST_F(MainWindow, FinaleAndBackKeepTheMainWindowAsItWas) {
     EXPECT_FALSE(grid().isColumnVisible(3));
 }
 
+TEST_F(MainWindow, ADatabaseFileDeletedUnderTheProgramIsToldOnceAndCanBeCopied) {
+    TempFolder target;
+    dialogs.answerFolders(QString::fromStdString(target.path().string()));
+    dialogs.answer(DialogButton::Yes);
+    std::filesystem::remove(folder.database());
+    selectCell(0, BOD1);
+    type("3");
+    press(Qt::Key_Return);
+    ASSERT_EQ(dialogs.requests.size(), 2u) << "the warning, then where the copy is";
+    EXPECT_EQ(dialogs.requests[0].caption, QStringLiteral("Databáze zmizela"));
+    EXPECT_THAT(dialogs.requests[1].text.toStdString(), HasSubstr("ZLT04.GDB"));
+    const auto copy = storedRows(target.path() / "ZLT04.GDB", db::preliminaryFields(), "CISLO");
+    ASSERT_EQ(copy.size(), 30u);
+    EXPECT_EQ(copy[0][BOD1], db::FieldValue(3));
+    EXPECT_EQ(copy[0][CELKEM], db::FieldValue(3));
+
+    press(Qt::Key_Down);
+    type("4");
+    press(Qt::Key_Return);
+    EXPECT_EQ(dialogs.requests.size(), 2u) << "told once";
+}
+
+TEST_F(MainWindow, ADatabaseFileMovedUnderTheProgramIsToldToo) {
+    std::filesystem::rename(folder.database(), folder.path() / "jinam.GDB");
+    selectCell(0, BOD1);
+    type("3");
+    press(Qt::Key_Return);
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(dialogs.requests[0].caption, QStringLiteral("Databáze zmizela"));
+}
+
 class MissingDatabase : public MainWindowFixture {};
 
 TEST_F(MissingDatabase, StartsWithTwoMessagesAndAnEmptyGrid) {

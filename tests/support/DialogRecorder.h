@@ -23,11 +23,18 @@ public:
                                                                   : platform::DialogButton::Ok;
         });
     }
-    ~DialogRecorder() { platform::Dialogs::setResponder({}); }
+    ~DialogRecorder() {
+        platform::Dialogs::setResponder({});
+        platform::Dialogs::setFolderResponder({});
+    }
     DialogRecorder(const DialogRecorder&) = delete;
     DialogRecorder& operator=(const DialogRecorder&) = delete;
 
     void answer(platform::DialogButton button) { answers_.push_back(button); }
+    // Every folder choice from now on is answered with this folder.
+    void answerFolders(const QString& folder) {
+        platform::Dialogs::setFolderResponder([folder](const QString&) { return folder; });
+    }
 
     std::vector<platform::DialogRequest> requests;
 
