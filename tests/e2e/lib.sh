@@ -98,6 +98,8 @@ keys() {
     xdotool key --delay 60 "$@"
 }
 
+# Plain ASCII only: xdotool types other characters by remapping a key for a moment, which
+# races with the program reading the new key map on a busy machine.
 type_text() {
     xdotool type --delay 60 "$1"
 }

@@ -78,13 +78,13 @@ pending_edit() {
     grid_cell 1 1 # DRUZSTVO of the first team
     click "$MAIN" "$CELL_X" "$CELL_Y"
     focus "$MAIN"
-    type_text "Horní Lhota"
+    type_text "Horni Lhota"
     snapshot before-konec
     click "$MAIN" "${BTN_KONEC[@]}"
     expect_exit 10
     expect_rows "team names" \
         "SELECT CISLO || '|' || DRUZSTVO FROM DATAZLT WHERE DRUZSTVO IS NOT NULL ORDER BY CISLO" \
-        "1|Horní Lhota"
+        "1|Horni Lhota"
 }
 
 # SIGTERM, as at a logout, with a team's name typed in the main grid and another in the
@@ -94,21 +94,21 @@ sigterm() {
     grid_cell 1 1
     click "$MAIN" "$CELL_X" "$CELL_Y"
     focus "$MAIN"
-    type_text "Dolní Lhota"
+    type_text "Dolni Lhota"
     click "$MAIN" "${BTN_FINALE[@]}"
     local finals
     finals=$(wait_window "$FINALS_TITLE") || fail "Finále did not open the finals window"
     grid_cell 0 2 "$finals" "${FINALS_GRID[@]}"
     click "$finals" "$CELL_X" "$CELL_Y"
     focus "$finals"
-    type_text "Horní Ves"
+    type_text "Horni Ves"
     snapshot before-sigterm
     kill -TERM "$zlt_pid"
     expect_exit 5
     expect_rows "preliminary names" \
-        "SELECT CISLO || '|' || DRUZSTVO FROM DATAZLT WHERE DRUZSTVO IS NOT NULL" "1|Dolní Lhota"
+        "SELECT CISLO || '|' || DRUZSTVO FROM DATAZLT WHERE DRUZSTVO IS NOT NULL" "1|Dolni Lhota"
     expect_rows "finals names" \
-        "SELECT DRUZSTVO FROM DATAZLTF WHERE DRUZSTVO <> ' '" "Horní Ves"
+        "SELECT DRUZSTVO FROM DATAZLTF WHERE DRUZSTVO <> ' '" "Horni Ves"
 }
 
 # SIGTERM while the database refuses the row being typed (a placing without a team): the
@@ -160,10 +160,10 @@ lost_display() {
     grid_cell 1 1
     click "$MAIN" "$CELL_X" "$CELL_Y"
     focus "$MAIN"
-    type_text "Nová Ves"
+    type_text "Nova Ves"
     kill -KILL "$display_pid"
     expect_exit 2 nonzero
-    expect_rows "names" "SELECT DRUZSTVO FROM DATAZLT WHERE DRUZSTVO IS NOT NULL" "Nová Ves"
+    expect_rows "names" "SELECT DRUZSTVO FROM DATAZLT WHERE DRUZSTVO IS NOT NULL" "Nova Ves"
 }
 
 expect_fills_screen() {
