@@ -141,7 +141,9 @@ zlt=""
 "${as_user[@]}" DISPLAY="$DISPLAY" zlt --choose-folder >"$place/zlt.log" 2>&1 &
 zlt=$!
 chooser=$(wait_window "$chooser_title") || fail "zlt --choose-folder showed no folder chooser"
-xdotool windowfocus --sync "$chooser" type --delay 20 "$place/Závody 2027"
+# Typed in plain ASCII: xdotool may drop remapped letters on a busy machine.
+"${as_user[@]}" zlt-new-event "$place/chosen-2027" >/dev/null
+xdotool windowfocus --sync "$chooser" type --delay 20 "$place/chosen-2027"
 # The first Return may only take the completer's proposal of the same path.
 for _ in 1 2 3; do
     xdotool search --onlyvisible --name "$chooser_title" >/dev/null 2>&1 || break
@@ -149,5 +151,5 @@ for _ in 1 2 3; do
     sleep 1
 done
 wait_window '^Zeltoria $' >/dev/null || fail "the folder chosen was not opened"
-grep -q "Z.*vody 2027" "$place/.config/zlt/zlt.conf" || fail "the folder chosen was not remembered"
+grep -q "$place/chosen-2027" "$place/.config/zlt/zlt.conf" || fail "the folder chosen was not remembered"
 echo "check-deb: the folder chooser opens the folder typed and ends the program when cancelled"
