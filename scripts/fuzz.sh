@@ -7,7 +7,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-60}"
 "$root/scripts/install-deps.sh"
 build="$root/build-fuzz"
-CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZLT_WERROR=ON \
     -DZLT_FUZZ=ON >/dev/null
 cmake --build "$build" --parallel "$(nproc)" --target settings_reader_fuzzer jpeg_loader_fuzzer \
     saved_report_fuzzer
