@@ -10,6 +10,7 @@
 #include "finals/StandingsMerge.h"
 #include "settings/DatabaseReset.h"
 #include "tests/support/MainWindowFixture.h"
+#include "tools/EventFolder.h"
 
 namespace zlt::test {
 namespace {
@@ -17,47 +18,6 @@ namespace {
 constexpr int CISLO = 0, DRUZSTVO = 1, BOD1 = 4, PORADI = 16;
 constexpr int CELKEMF = 17;
 constexpr int FDRUZSTVO = 0, FCELKEM = 8, FPORADI = 9;
-
-std::string columnsOf(const db::FieldList& fields) {
-    std::string columns;
-    for (const db::FieldDef& field : fields) {
-        columns += (columns.empty() ? "" : ", ") + field.name +
-                   (field.type == db::FieldType::Integer
-                        ? std::string(" INTEGER")
-                        : " VARCHAR(" + std::to_string(field.length) + ")");
-    }
-    return columns;
-}
-
-// An event database as older events have it: SQL dialect 1, seeded as after a reset.
-void createDialectOneDatabase(const std::filesystem::path& file) {
-    db::Connection connection("dialect 1");
-    connection.setPath(file.string());
-    const db::FbClient& api = connection.client();
-    std::string dpb = connection.parameterBlock();
-    dpb += static_cast<char>(isc_dpb_set_db_charset);
-    dpb += static_cast<char>(7);
-    dpb += "WIN1250";
-    dpb += static_cast<char>(isc_dpb_sql_dialect);
-    dpb += std::string{4, 1, 0, 0, 0};
-    isc_db_handle handle = 0;
-    ISC_STATUS_ARRAY status{};
-    const std::string path = file.string();
-    api.create_database(status, 0, path.c_str(), &handle, static_cast<short>(dpb.size()),
-                        dpb.data(), 0);
-    api.check(status);
-    api.detach_database(status, &handle);
-    api.check(status);
-    for (const db::FieldList* fields : {&db::preliminaryFields(), &db::finalsFields()}) {
-        execute(file, "CREATE TABLE " + fields->table() + " (" + columnsOf(*fields) + ")");
-    }
-    for (int row = 1; row <= 30; ++row) {
-        execute(file, "INSERT INTO DATAZLT (CISLO) VALUES (" + std::to_string(row) + ")");
-    }
-    for (int row = 1; row <= 12; ++row) {
-        execute(file, "INSERT INTO DATAZLTF (DRUZSTVO) VALUES (' ')");
-    }
-}
 
 // The dialect written in the database's header, as the engine reports it.
 int sqlDialect(const std::filesystem::path& file) {
@@ -87,8 +47,9 @@ protected:
     void SetUp() override {
         MainWindowFixture::SetUp();
         if (GetParam() == 1) {
+            // An event database as older events have it.
             std::filesystem::remove(folder.database());
-            createDialectOneDatabase(folder.database());
+            tools::createDatabase(folder.database(), 1);
         }
         ASSERT_EQ(sqlDialect(folder.database()), GetParam());
         startProgram();

@@ -23,15 +23,14 @@ std::string createTableText(const db::FieldList& fields) {
     return "CREATE TABLE " + fields.table() + " (" + columns + ")";
 }
 
-void createEmptyDatabase(db::Connection& connection, bool& created) {
+void createEmptyDatabase(db::Connection& connection, int sqlDialect, bool& created) {
     const db::FbClient& api = connection.client();
     std::string dpb = connection.parameterBlock();
     dpb += static_cast<char>(isc_dpb_set_db_charset);
     dpb += static_cast<char>(7);
     dpb += "WIN1250";
-    // Firebird's own default; the program opens dialect-1 databases of older events too.
     dpb += static_cast<char>(isc_dpb_sql_dialect);
-    dpb += std::string{4, 3, 0, 0, 0};
+    dpb += std::string{4, static_cast<char>(sqlDialect), 0, 0, 0};
     const std::string file = connection.path();
     isc_db_handle handle = 0;
     ISC_STATUS_ARRAY status{};
@@ -75,7 +74,7 @@ std::vector<std::string> defaultSettingsLines() {
             "Letni hry"};
 }
 
-void createDatabase(const std::filesystem::path& file) {
+void createDatabase(const std::filesystem::path& file, int sqlDialect) {
     if (std::filesystem::exists(file)) {
         throw db::DatabaseError("The database file " + file.string() +
                                 " already exists; it is left as it is");
@@ -84,7 +83,7 @@ void createDatabase(const std::filesystem::path& file) {
     connection.setPath(std::filesystem::absolute(file).string());
     bool created = false;
     try {
-        createEmptyDatabase(connection, created);
+        createEmptyDatabase(connection, sqlDialect, created);
         seedRows(connection, db::preliminaryFields(), 30, "CISLO",
                  [](int row) { return db::FieldValue(row); });
         seedRows(connection, db::finalsFields(), 12, "DRUZSTVO",
