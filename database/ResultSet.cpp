@@ -477,7 +477,7 @@ void ResultSet::post() {
     if (state_ == DataSetState::Browse) {
         return;
     }
-    notify(DataEvent::UpdateRecord);
+    takeTypedText();
     writePending();
 }
 
@@ -540,7 +540,7 @@ void ResultSet::checkBrowseMode() {
     if (state_ != DataSetState::Edit && state_ != DataSetState::Insert) {
         return;
     }
-    notify(DataEvent::UpdateRecord);
+    takeTypedText();
     if (modified_) {
         writePending();
     } else {

@@ -66,12 +66,10 @@ TEST(ResetCrash, AKilledResetLeavesTheOldEventOrTheNewOneNeverAMix) {
 class ResetWindow : public MainWindowFixture {
 protected:
     void resetFromSettings() {
-        op::whenShown([&] {
+        inSettings([&] {
             dialogs.answer(DialogButton::Yes);
             op::click(*frmNastaveni->btnDelete);
-            op::click(*frmNastaveni->Button2);
         });
-        op::click(*frmHlavni->btnNastaveni);
     }
 };
 

@@ -50,22 +50,6 @@ protected:
         std::ofstream(folder.path() / "Nastaveni.txt", std::ios::binary) << bytes;
     }
     std::string settingsBytes() { return fileBytes(folder.path() / "Nastaveni.txt"); }
-    // Opens the window with "Nastavení" the way the program does, modally, runs the steps
-    // in it and leaves it with "Storno" when they left it open.
-    void inSettings(const std::function<void()>& steps) {
-        op::whenShown([&] {
-            if (!frmNastaveni->isVisible()) {
-                ADD_FAILURE() << "the settings window did not open";
-                return;
-            }
-            steps();
-            if (frmNastaveni->isVisible()) {
-                op::click(*frmNastaveni->Button2);
-            }
-        });
-        op::click(*frmHlavni->btnNastaveni);
-        EXPECT_FALSE(frmNastaveni->isVisible());
-    }
     // Replaces the text of a box by typing.
     static void retype(QLineEdit& box, const QString& text) {
         op::click(box);

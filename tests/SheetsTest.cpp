@@ -86,15 +86,6 @@ protected:
                       [&](reports::PreviewWindow& preview) { pages = preview.pages(); });
         return pages;
     }
-    // Runs steps in the settings window opened with "Nastavení", then leaves it.
-    static void inSettings(const std::function<void()>& steps) {
-        op::whenShown([&] {
-            steps();
-            if (frmNastaveni->isVisible())
-                op::click(*frmNastaveni->Button2);
-        });
-        op::click(*frmHlavni->btnNastaveni);
-    }
     void confirm(bool penalties) {
         inSettings([&] {
             op::click(*frmNastaveni->EditCislo);

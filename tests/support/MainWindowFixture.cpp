@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <cstdlib>
 
+#include "settings/Nastaveni.h"
+
 namespace zlt::test {
 
 void ensureApplication() {
@@ -34,6 +36,21 @@ void MainWindowFixture::startProgram() {
     frmHlavni->show();
     QApplication::processEvents();
     op::clickCell(grid(), 0, 0);
+}
+
+void MainWindowFixture::inSettings(const std::function<void()>& steps) {
+    op::whenShown([&] {
+        if (!frmNastaveni->isVisible()) {
+            ADD_FAILURE() << "the settings window did not open";
+            return;
+        }
+        steps();
+        if (frmNastaveni->isVisible()) {
+            op::click(*frmNastaveni->Button2);
+        }
+    });
+    op::click(*frmHlavni->btnNastaveni);
+    EXPECT_FALSE(frmNastaveni->isVisible());
 }
 
 void MainWindowFixture::selectCell(int row, int column) {

@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QTest>
 #include <filesystem>
+#include <functional>
 
 #include "app/Hlavni.h"
 #include "app/SharedState.h"
@@ -40,6 +41,9 @@ protected:
     // A click on a cell or a column title of the grid.
     void selectCell(int row, int column);
     void clickTitle(int column);
+    // Opens the settings window with "Nastavení" the way the program does, modally, runs
+    // the steps in it and leaves it with "Storno" when they left it open.
+    static void inSettings(const std::function<void()>& steps);
     // Keys and text go wherever the keyboard focus is.
     void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     void type(const QString& text);
