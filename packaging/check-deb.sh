@@ -83,7 +83,8 @@ as_user=(setpriv --reuid=zltci --regid="$(id -g zltci)" --clear-groups
     env -i PATH=/usr/bin:/bin HOME="$place" TMPDIR="$place" LANG=C.UTF-8)
 
 "${as_user[@]}" zlt-new-event "$place/Závody 2027" >/dev/null
-"${as_user[@]}" Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$place/display" \
+# -noreset: a server resetting when its last client leaves refuses the next program for a moment.
+"${as_user[@]}" Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$place/display" \
     2>"$place/xvfb.log" &
 xvfb=$!
 for _ in $(seq 100); do

@@ -62,8 +62,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# -displayfd lets the server take the first free display, so parallel runs never meet.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+# -displayfd lets the server take the first free display, so parallel runs never meet;
+# -noreset keeps it from resetting, and refusing connections, whenever its last client leaves.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb=$!
 for _ in $(seq 100); do
     [ ! -s "$work/display" ] || break

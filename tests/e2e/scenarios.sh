@@ -152,7 +152,7 @@ sigterm_refused() {
 # it, lets go of the database and ends with a non-zero code within two seconds.
 lost_display() {
     local own_display
-    exec 4< <(Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null & echo "pid $!")
+    exec 4< <(Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp -noreset 2>/dev/null & echo "pid $!")
     read -r _ display_pid <&4
     # A failing step must not leave this X server behind.
     trap 'kill -KILL "$display_pid" 2>/dev/null || true' EXIT
