@@ -4,10 +4,9 @@
 #include <QCloseEvent>
 #include <filesystem>
 
-#include "app/RowTotal.h"
-#include "app/TeamNavigator.h"
-#include "app/TitleSort.h"
+#include "competition/EventFiles.h"
 #include "finals/Finale.h"
+#include "platform/Controls.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
 #include "platform/Picture.h"
@@ -15,12 +14,6 @@
 #include "platform/WindowGeometry.h"
 #include "reports/Volba.h"
 #include "settings/Nastaveni.h"
-
-// The pictures are compiled into a static library, whose resources must be registered
-// by hand.
-static void registerPictures() {
-    Q_INIT_RESOURCE(resources);
-}
 
 namespace zlt {
 
@@ -47,20 +40,28 @@ const std::vector<int> kColumnWidths = {35,
                                         48,
                                         46,
                                         platform::DBGrid::kDefaultWidth};
-constexpr int kHiddenTotalColumn = 17;
-constexpr int kColouredColumns = 17;
+const int kHiddenTotalColumn = *db::preliminaryFields().positionOf("CELKEMF");
+// Every column but the hidden one takes part in the sort highlight.
+const int kColouredColumns = kHiddenTotalColumn;
+// The result and placing columns of discipline 1 to 6.
+int resultColumn(int discipline) {
+    return *db::preliminaryFields().positionOf("DISCIPLINA" + std::to_string(discipline));
+}
+int placingColumn(int discipline) {
+    return *db::preliminaryFields().positionOf("BOD" + std::to_string(discipline));
+}
 
-QPushButton* button(QWidget* parent, const char* caption, const char* hint, int left, int top) {
-    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
-    button->setGeometry(left, top, 75, 25);
-    button->setToolTip(QString::fromUtf8(hint));
-    return button;
+QPushButton* command(QWidget* parent, const QString& caption, const QString& hint, int top) {
+    return platform::makeButton(parent, caption, {852, top, 75, 25}, hint);
 }
 
 }  // namespace
 
-TfrmHlavni::TfrmHlavni() {
-    registerPictures();
+TfrmHlavni::TfrmHlavni(competition::Competition& competition)
+    : IB_Connection1(competition.connection()),
+      IBOQuery1(competition.preliminary()),
+      IB_DSQL1(competition.deletePreliminary()),
+      competition_(competition) {
     setWindowTitle(QStringLiteral("Zeltoria "));
     platform::placeWindow(*this, 996, 751);
     platform::setBackground(*this, platform::silver());
@@ -77,6 +78,27 @@ TfrmHlavni::TfrmHlavni() {
     setTabOrder(btnKonec, btnTisk);
     setTabOrder(btnTisk, btnFinale);
     setTabOrder(btnFinale, btnNastaveni);
+    followEventDetails();
+}
+
+// The heading, the caption, the place and the season picture show the details as last
+// confirmed; withdrawing them brings the plain heading back.
+void TfrmHlavni::followEventDetails() {
+    const competition::EventDetails& details = competition_.details();
+    connect(&details, &competition::EventDetails::confirmed, this, [this, &details] {
+        lblObec->setText(details.place());
+        lblObec->adjustSize();
+        Label1->setText(details.edition() + QStringLiteral(". ZELTORIA"));
+        setWindowTitle(details.edition() + QStringLiteral(". Zeltoria"));
+        lblObec->show();
+    });
+    connect(&details, &competition::EventDetails::withdrawn, this, [this] {
+        lblObec->hide();
+        Label1->setText(QStringLiteral("ZELTORIA"));
+        setWindowTitle(QStringLiteral("Zeltoria"));
+    });
+    connect(&details, &competition::EventDetails::mainWindowPictureChanged, this,
+            [this, &details] { platform::showPicture(*Image1, details.mainWindowPicture()); });
 }
 
 void TfrmHlavni::buildTitle() {
@@ -93,8 +115,7 @@ void TfrmHlavni::buildTitle() {
     platform::showPicture(*Image2, platform::builtInPicture(":/zlt/emblem.jpg"));
     Timer1 = new QTimer(this);
     Timer1->setInterval(50);
-    connect(Timer1, &QTimer::timeout, this,
-            [this] { platform::runGuarded([this] { Timer1Timer(); }); });
+    platform::onSignal(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
     Timer1->start();
 }
 
@@ -103,16 +124,13 @@ void TfrmHlavni::buildGrid() {
     DBGrid1->setGeometry(8, 120, 780, 585);
     DBGrid1->setColumnWidths(kColumnWidths);
     DBGrid1->setColumnVisible(kHiddenTotalColumn, false);
-    for (int column = 0; column < kColouredColumns + 1; ++column) {
+    for (int column = 0; column < db::preliminaryFields().size(); ++column) {
         DBGrid1->setColumnColor(column, platform::windowColor());
     }
     DBGrid1->onKeyDown = [this](int key) { DBGrid1KeyDown(key); };
-    connect(DBGrid1, &platform::DBGrid::titleClicked, this,
-            [this](int column) { platform::runGuarded([&] { DBGrid1TitleClick(column); }); });
-
-    DBNavigator1 = new platform::DBNavigator(DataSource1, this);
-    DBNavigator1->setGeometry(800, 468, 175, 25);
-    app::setUpTeamNavigator(*DBNavigator1);
+    platform::onSignal(DBGrid1, &platform::DBGrid::titleClicked, this,
+                       [this](int column) { DBGrid1TitleClick(column); });
+    DBNavigator1 = platform::makeTeamNavigator(DataSource1, this, {800, 468, 175, 25});
 }
 
 void TfrmHlavni::buildColumnChoice() {
@@ -145,8 +163,7 @@ void TfrmHlavni::buildColumnChoice() {
         box->adjustSize();
         box->setToolTip(QString::fromUtf8(boxes[i].hint));
         box->setChecked(true);
-        connect(box, &QCheckBox::toggled, this,
-                [this, i] { platform::runGuarded([&] { cbNDiscClick(i + 1); }); });
+        platform::onSignal(box, &QCheckBox::toggled, this, [this, i] { cbNDiscClick(i + 1); });
         cbNDisc[i] = box;
     }
     cbDisc = new QCheckBox(QStringLiteral("Disciplíny"), Panel1);
@@ -154,27 +171,22 @@ void TfrmHlavni::buildColumnChoice() {
     cbDisc->adjustSize();
     cbDisc->setToolTip(QStringLiteral("Zobrazí všechny disciplíny"));
     cbDisc->setChecked(true);
-    connect(cbDisc, &QCheckBox::toggled, this,
-            [this] { platform::runGuarded([&] { cbDiscClick(); }); });
+    platform::onSignal(cbDisc, &QCheckBox::toggled, this, [this] { cbDiscClick(); });
 }
 
 void TfrmHlavni::buildCommands() {
     Bevel1 = new QFrame(this);
     Bevel1->setGeometry(800, 512, 177, 169);
     Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    btnFinale = button(this, "Finále", "Přepnout do finále", 852, 528);
-    btnTisk = button(this, "Tisk", "Přepnout do volby tisku", 852, 565);
-    btnNastaveni = button(this, "Nastavení", "Nastavit program ", 852, 603);
-    btnKonec = button(this, "Konec", "Ukončit program", 852, 640);
-    const std::pair<QPushButton*, void (TfrmHlavni::*)()> commands[] = {
-        {btnFinale, &TfrmHlavni::btnFinaleClick},
-        {btnTisk, &TfrmHlavni::btnTiskClick},
-        {btnNastaveni, &TfrmHlavni::btnNastaveniClick},
-        {btnKonec, &TfrmHlavni::btnKonecClick}};
-    for (const auto& [control, handler] : commands) {
-        connect(control, &QPushButton::clicked, this,
-                [this, handler] { platform::runGuarded([&] { (this->*handler)(); }); });
-    }
+    btnFinale = command(this, QStringLiteral("Finále"), QStringLiteral("Přepnout do finále"), 528);
+    btnTisk = command(this, QStringLiteral("Tisk"), QStringLiteral("Přepnout do volby tisku"), 565);
+    btnNastaveni =
+        command(this, QStringLiteral("Nastavení"), QStringLiteral("Nastavit program "), 603);
+    btnKonec = command(this, QStringLiteral("Konec"), QStringLiteral("Ukončit program"), 640);
+    platform::onSignal(btnFinale, &QPushButton::clicked, this, [this] { btnFinaleClick(); });
+    platform::onSignal(btnTisk, &QPushButton::clicked, this, [this] { btnTiskClick(); });
+    platform::onSignal(btnNastaveni, &QPushButton::clicked, this, [this] { btnNastaveniClick(); });
+    platform::onSignal(btnKonec, &QPushButton::clicked, this, [this] { btnKonecClick(); });
 }
 
 // The grid and navigator listen to the data source, a member that dies before the base
@@ -184,20 +196,20 @@ TfrmHlavni::~TfrmHlavni() {
 }
 
 void TfrmHlavni::FormCreate() {
-    IB_Connection1.setPath((std::filesystem::current_path() / "ZLT04.GDB").string());
     // Told in the middle of a write: the question waits until that handler has finished.
     IB_Connection1.setFileLostHandler([this] {
         QTimer::singleShot(0, this, [this] { platform::runGuarded([this] { offerLostCopy(); }); });
     });
-    IBOQuery1.open();
+    competition_.openPreliminary();
 }
 
 void TfrmHlavni::offerLostCopy() {
     const auto answer = platform::Dialogs::askYesNoCancel(
         QStringLiteral("Databáze zmizela"),
-        QStringLiteral("Soubor databáze ZLT04.GDB byl smazán nebo přesunut, zatímco je program "
+        QStringLiteral("Soubor databáze %1 byl smazán nebo přesunut, zatímco je program "
                        "otevřený. Co se od té doby zapsalo, se po ukončení programu ztratí.\n\n"
-                       "Uložit kopii otevřené databáze do zvolené složky?"));
+                       "Uložit kopii otevřené databáze do zvolené složky?")
+            .arg(QString::fromUtf8(competition::kDatabaseFile)));
     if (answer != platform::DialogButton::Yes) {
         return;
     }
@@ -206,7 +218,7 @@ void TfrmHlavni::offerLostCopy() {
     if (folder.isEmpty()) {
         return;
     }
-    const std::filesystem::path copy = std::filesystem::path(folder.toStdString()) / "ZLT04.GDB";
+    const std::filesystem::path copy = std::filesystem::path(folder.toStdString()) / competition::kDatabaseFile;
     IB_Connection1.copyFileTo(copy);
     platform::Dialogs::show({platform::Dialogs::applicationTitle(),
                              QStringLiteral("Kopie databáze je uložena jako %1.")
@@ -247,14 +259,7 @@ void TfrmHlavni::btnKonecClick() {
 void TfrmHlavni::closeEvent(QCloseEvent* event) {
     // A row still being typed in either grid is written before the program ends; if the
     // database refuses it, the program stays open so that nothing typed is lost.
-    const auto writePending = [] {
-        for (db::ResultSet* rows : {&frmHlavni->IBOQuery1, &frmFinale->IBOQueryF}) {
-            if (rows->active()) {
-                rows->checkBrowseMode();
-            }
-        }
-    };
-    if (!platform::runGuarded(writePending)) {
+    if (!platform::runGuarded([this] { competition_.writePendingRows(); })) {
         event->ignore();
         return;
     }
@@ -264,24 +269,26 @@ void TfrmHlavni::closeEvent(QCloseEvent* event) {
 
 void TfrmHlavni::DBGrid1KeyDown(int key) {
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        app::recomputeRowTotal(IBOQuery1, {4, 6, 8, 10, 12, 14, 2}, "CELKEM");
+        competition_.recomputeTotal(IBOQuery1);
     }
 }
 
 void TfrmHlavni::DBGrid1TitleClick(int column) {
-    app::sortByTitle(*DBGrid1, "DATAZLT", column, kColouredColumns);
+    competition_.sortByTitle(IBOQuery1, column);
+    DBGrid1->highlightSortColumn(column, kColouredColumns);
 }
 
 void TfrmHlavni::cbNDiscClick(int discipline) {
     const bool shown = cbNDisc[discipline - 1]->isChecked();
-    DBGrid1->setColumnVisible(2 * discipline + 1, shown);
-    DBGrid1->setColumnVisible(2 * discipline + 2, shown);
+    DBGrid1->setColumnVisible(resultColumn(discipline), shown);
+    DBGrid1->setColumnVisible(placingColumn(discipline), shown);
 }
 
 void TfrmHlavni::cbDiscClick() {
     const bool shown = cbDisc->isChecked();
-    for (int column = 3; column <= 14; ++column) {
-        DBGrid1->setColumnVisible(column, shown);
+    for (int discipline = 1; discipline <= 6; ++discipline) {
+        DBGrid1->setColumnVisible(resultColumn(discipline), shown);
+        DBGrid1->setColumnVisible(placingColumn(discipline), shown);
     }
     for (QCheckBox* box : cbNDisc) {
         box->setChecked(shown);

@@ -8,21 +8,19 @@
 #include <QWidget>
 #include <array>
 
-#include "database/Connection.h"
+#include "competition/Competition.h"
 #include "database/DataSource.h"
-#include "database/ResultSet.h"
-#include "database/Statement.h"
 #include "platform/DBGrid.h"
 #include "platform/DBNavigator.h"
 
 namespace zlt {
 
 // The main window: the preliminary round's results grid, the column choice, the title
-// slide and the commands to the other windows. It owns the only database connection.
+// slide and the commands to the other windows.
 class TfrmHlavni : public QWidget {
     Q_OBJECT
 public:
-    TfrmHlavni();
+    explicit TfrmHlavni(competition::Competition& competition);
     ~TfrmHlavni() override;
 
     // Creation handler: attach the event folder's database and open the results.
@@ -39,10 +37,9 @@ public:
     void cbNDiscClick(int discipline);
     void cbDiscClick();
 
-    db::Connection IB_Connection1;
-    db::ResultSet IBOQuery1{"IBOQuery1", IB_Connection1, db::preliminaryFields(),
-                            "SELECT *  FROM DATAZLT"};
-    db::Statement IB_DSQL1{"IB_DSQL1", IB_Connection1, "DELETE FROM DATAZLT"};
+    db::Connection& IB_Connection1;
+    db::ResultSet& IBOQuery1;
+    db::Statement& IB_DSQL1;
     db::DataSource DataSource1{&IBOQuery1};
 
     QLabel* Label1;
@@ -70,10 +67,13 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void followEventDetails();
     void buildTitle();
     void buildGrid();
     void buildColumnChoice();
     void buildCommands();
+
+    competition::Competition& competition_;
 };
 
 extern TfrmHlavni* frmHlavni;

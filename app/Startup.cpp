@@ -1,10 +1,12 @@
 #include "app/Startup.h"
 
 #include <QApplication>
+#include <memory>
 
 #include "app/CommandLine.h"
 #include "app/Hlavni.h"
 #include "app/Unattended.h"
+#include "competition/Competition.h"
 #include "finals/Finale.h"
 #include "platform/Dialogs.h"
 #include "platform/EndSignals.h"
@@ -20,10 +22,12 @@
 namespace zlt::app {
 namespace {
 
+std::unique_ptr<competition::Competition> theCompetition;
+
 // Creates one window hidden and runs its creation handler, if it has one.
 template <typename Window>
 void create(Window*& instance, void (Window::*creationHandler)() = nullptr) {
-    instance = new Window();
+    instance = new Window(*theCompetition);
     if (creationHandler != nullptr) {
         platform::runGuarded([&] { (instance->*creationHandler)(); });
     }
@@ -38,6 +42,7 @@ void destroy(Window*& instance) {
 }  // namespace
 
 void createWindows() {
+    theCompetition = std::make_unique<competition::Competition>();
     create(frmHlavni, &TfrmHlavni::FormCreate);
     create(frmZLTTisk);
     create(frmFinale, &TfrmFinale::FormCreate);
@@ -47,6 +52,7 @@ void createWindows() {
     create(frmTiskFDisc);
     create(frmNastaveni, &TfrmNastaveni::FormCreate);
     create(frmCelkovyTisk);
+    QObject::connect(frmFinale, &TfrmFinale::backToMainWindow, frmHlavni, &QWidget::show);
 }
 
 void destroyWindows() {
@@ -59,6 +65,11 @@ void destroyWindows() {
     destroy(frmFinale);
     destroy(frmZLTTisk);
     destroy(frmHlavni);
+    theCompetition.reset();
+}
+
+competition::Competition* currentCompetition() {
+    return theCompetition.get();
 }
 
 int ZLT(int argc, char** argv) {

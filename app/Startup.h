@@ -1,13 +1,21 @@
 #pragma once
 
+namespace zlt::competition {
+class Competition;
+}
+
 namespace zlt::app {
 
-// Creates the nine windows in their binding order, each hidden, running each creation
-// handler; an error in one is reported and creation goes on with the next window.
+// Makes the competition core, then the nine windows on it in their binding order, each
+// hidden, running each creation handler; an error in one is reported and creation goes
+// on with the next window.
 void createWindows();
 
-// Destroys the windows in the reverse order; the references become null.
+// Destroys the windows in the reverse order, then the core; the references become null.
 void destroyWindows();
+
+// The core made by createWindows; none before or after.
+competition::Competition* currentCompetition();
 
 // The main sequence: the application object, the windows, then the message loop, which
 // shows the main window. Returns the loop's exit code.

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <iostream>
 
-#include "app/Hlavni.h"
+#include "app/Startup.h"
+#include "competition/Competition.h"
 #include "database/RecoveryFile.h"
-#include "finals/Finale.h"
 #include "platform/Dialogs.h"
 #include "platform/EndSignals.h"
 #include "platform/Guard.h"
@@ -16,22 +16,19 @@
 namespace zlt::app {
 namespace {
 
-std::vector<db::ResultSet*> resultSets() {
-    return {&frmHlavni->IBOQuery1, &frmFinale->IBOQueryF};
-}
-
-std::filesystem::path keptRowsFile() {
-    return db::recoveryFileOf(frmHlavni->IB_Connection1.path());
+std::filesystem::path keptRowsFile(competition::Competition& competition) {
+    return db::recoveryFileOf(competition.connection().path());
 }
 
 // Never throws: it runs where nobody could be told, the errors go to the terminal.
 void writeOrKeepPendingRows() noexcept {
-    if (frmHlavni == nullptr || frmFinale == nullptr) {
+    competition::Competition* competition = currentCompetition();
+    if (competition == nullptr) {
         return;
     }
     try {
         std::vector<db::PendingRow> kept;
-        for (db::ResultSet* rows : resultSets()) {
+        for (db::ResultSet* rows : competition->resultSets()) {
             try {
                 rows->checkBrowseMode();
             } catch (const std::exception& error) {
@@ -42,18 +39,24 @@ void writeOrKeepPendingRows() noexcept {
             }
         }
         if (!kept.empty()) {
-            db::saveRecoveryFile(keptRowsFile(), kept);
-            std::cerr << "zlt: the rows that could not be written are kept in " << keptRowsFile()
-                      << "\n";
+            const std::filesystem::path file = keptRowsFile(*competition);
+            db::saveRecoveryFile(file, kept);
+            std::cerr << "zlt: the rows that could not be written are kept in " << file << "\n";
         }
     } catch (const std::exception& error) {
         std::cerr << "zlt: " << error.what() << "\n";
     }
 }
 
+void detach() {
+    if (competition::Competition* competition = currentCompetition()) {
+        competition->connection().disconnect();
+    }
+}
+
 void endUnattended() {
     writeOrKeepPendingRows();
-    frmHlavni->IB_Connection1.disconnect();
+    detach();
     std::exit(0);
 }
 
@@ -61,13 +64,12 @@ void endUnattended() {
 // written on the way out, and the database detached so the next start finds it free.
 void atExit() {
     writeOrKeepPendingRows();
-    if (frmHlavni != nullptr) {
-        frmHlavni->IB_Connection1.disconnect();
-    }
+    detach();
 }
 
 void offerKeptRows() {
-    const std::filesystem::path file = keptRowsFile();
+    competition::Competition& competition = *currentCompetition();
+    const std::filesystem::path file = keptRowsFile(competition);
     if (!std::filesystem::exists(file)) {
         return;
     }
@@ -82,7 +84,7 @@ void offerKeptRows() {
     }
     if (answer == platform::DialogButton::Yes) {
         for (const db::PendingRow& row : kept) {
-            for (db::ResultSet* rows : resultSets()) {
+            for (db::ResultSet* rows : competition.resultSets()) {
                 if (rows->fields().table() == row.table) {
                     rows->resumeRow(row);
                 }

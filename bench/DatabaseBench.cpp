@@ -9,7 +9,7 @@
 #include "database/Connection.h"
 #include "database/ResultSet.h"
 #include "database/Statement.h"
-#include "settings/DatabaseReset.h"
+#include "competition/DatabaseReset.h"
 #include "tests/support/TempEventFolder.h"
 
 namespace {
@@ -90,7 +90,7 @@ void DatabaseReset(benchmark::State& state) {
     db::Statement deletePreliminary("IB_DSQL1", e.connection, "DELETE FROM DATAZLT");
     db::Statement deleteFinals("IB_DSQLF", e.connection, "DELETE FROM DATAZLTF");
     for (auto _ : state) {
-        settings::resetDatabase({deletePreliminary, e.query}, {deleteFinals, e.finals});
+        competition::resetDatabase({deletePreliminary, e.query}, {deleteFinals, e.finals});
     }
 }
 BENCHMARK(DatabaseReset)->Unit(benchmark::kMillisecond)->MinTime(2.0);

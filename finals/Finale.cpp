@@ -2,12 +2,7 @@
 
 #include <QCloseEvent>
 
-#include "app/Hlavni.h"
-#include "app/RowTotal.h"
-#include "app/SharedState.h"
-#include "app/TeamNavigator.h"
-#include "app/TitleSort.h"
-#include "finals/StandingsMerge.h"
+#include "platform/Controls.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
 #include "platform/Picture.h"
@@ -17,7 +12,6 @@
 #include "reports/FinaleTisk.h"
 #include "reports/Preview.h"
 #include "reports/TiskFDisc.h"
-#include "settings/Nastaveni.h"
 
 namespace zlt {
 
@@ -25,32 +19,15 @@ TfrmFinale* frmFinale = nullptr;
 
 namespace {
 
-constexpr int kStartingValueColumn = 1;
+const int kStartingValueColumn = *db::finalsFields().positionOf("FPOCATEK");
 constexpr int kStartingValueWidth = 36;
-constexpr int kColumns = 10;
-
-QPushButton* button(QWidget* parent, const char* caption, const char* hint, const QRect& box) {
-    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
-    button->setGeometry(box);
-    if (hint != nullptr) {
-        button->setToolTip(QString::fromUtf8(hint));
-    }
-    return button;
-}
-
-// Runs a handler of this window on a click, with errors shown to the user.
-template <typename Control, typename Signal>
-void onSignal(Control* control, Signal signal, TfrmFinale* window, void (TfrmFinale::*handler)()) {
-    QObject::connect(control, signal, window,
-                     [window, handler] { platform::runGuarded([&] { (window->*handler)(); }); });
-}
 
 }  // namespace
 
-TfrmFinale::TfrmFinale()
-    : IBOQueryF("IBOQueryF", frmHlavni->IB_Connection1, db::finalsFields(),
-                "SELECT * FROM DATAZLTF"),
-      IB_DSQLF("IB_DSQLF", frmHlavni->IB_Connection1, "DELETE FROM DATAZLTF") {
+TfrmFinale::TfrmFinale(competition::Competition& competition)
+    : IBOQueryF(competition.finals()),
+      IB_DSQLF(competition.deleteFinals()),
+      competition_(competition) {
     setWindowTitle(QStringLiteral("Finále"));
     platform::placeWindow(*this, 1060, 584);
     platform::setBackground(*this, platform::silver());
@@ -68,6 +45,12 @@ TfrmFinale::TfrmFinale()
     setTabOrder(rbPokracovani, DBNavigator1);
     setTabOrder(DBNavigator1, btnZpet);
     setTabOrder(btnZpet, btn);
+    // The place line shows the details as last confirmed.
+    const competition::EventDetails& details = competition_.details();
+    connect(&details, &competition::EventDetails::confirmed, this, [this, &details] {
+        lblFobec->setText(details.place());
+        lblFobec->adjustSize();
+    });
 }
 
 void TfrmFinale::buildHeading() {
@@ -86,18 +69,15 @@ void TfrmFinale::buildGrid() {
     DBGridF->setGeometry(16, 168, 705, 345);
     const int byDefault = platform::DBGrid::kDefaultWidth;
     DBGridF->setColumnWidths({byDefault, byDefault, 74, 48, 74, 48, 74, 48, 48, 48});
-    for (int column = 0; column < kColumns; ++column) {
+    for (int column = 0; column < db::finalsFields().size(); ++column) {
         DBGridF->setColumnColor(column, platform::windowColor());
     }
     DBGridF->setColumnVisible(kStartingValueColumn, false);
     DBGridF->setTitleColor(kStartingValueColumn, platform::buttonShadow());
     DBGridF->onKeyDown = [this](int key) { DBGridFKeyDown(key); };
-    connect(DBGridF, &platform::DBGrid::titleClicked, this,
-            [this](int column) { platform::runGuarded([&] { DBGridFTitleClick(column); }); });
-
-    DBNavigator1 = new platform::DBNavigator(DataSourceF, this);
-    DBNavigator1->setGeometry(256, 520, 189, 25);
-    app::setUpTeamNavigator(*DBNavigator1);
+    platform::onSignal(DBGridF, &platform::DBGrid::titleClicked, this,
+                       [this](int column) { DBGridFTitleClick(column); });
+    DBNavigator1 = platform::makeTeamNavigator(DataSourceF, this, {256, 520, 189, 25});
 }
 
 void TfrmFinale::buildPrintPanel() {
@@ -105,19 +85,18 @@ void TfrmFinale::buildPrintPanel() {
     Panel1->setGeometry(792, 296, 201, 217);
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
     platform::setBackground(*Panel1, platform::silver());
-    btnTisk1 =
-        button(Panel1, "Tisk 1.disciplíny", "Vytisknout 1.finálovou disciplínu", {56, 12, 99, 25});
-    btnTisk2 =
-        button(Panel1, "Tisk 2.disciplíny", "Vytisknout 2.finálovou disciplínu", {56, 42, 99, 25});
-    btnTisk3 =
-        button(Panel1, "Tisk 3.disciplíny", "Vytisknout 3.finálovou disciplínu", {56, 72, 99, 25});
-    btnTiskCelkem = button(Panel1, "Tisk Finále", "Vytisknout finálové pořadí", {56, 102, 99, 25});
-    const QPushButton* const disciplines[] = {btnTisk1, btnTisk2, btnTisk3};
+    QPushButton** const disciplines[] = {&btnTisk1, &btnTisk2, &btnTisk3};
     for (int i = 0; i < 3; ++i) {
-        connect(disciplines[i], &QPushButton::clicked, this,
-                [this, i] { platform::runGuarded([&] { btnTiskNClick(i + 1); }); });
+        *disciplines[i] = platform::makeButton(
+            Panel1, QStringLiteral("Tisk %1.disciplíny").arg(i + 1), {56, 12 + 30 * i, 99, 25},
+            QStringLiteral("Vytisknout %1.finálovou disciplínu").arg(i + 1));
+        platform::onSignal(*disciplines[i], &QPushButton::clicked, this,
+                           [this, i] { btnTiskNClick(i + 1); });
     }
-    onSignal(btnTiskCelkem, &QPushButton::clicked, this, &TfrmFinale::btnTiskCelkemClick);
+    btnTiskCelkem = platform::makeButton(Panel1, QStringLiteral("Tisk Finále"), {56, 102, 99, 25},
+                                         QStringLiteral("Vytisknout finálové pořadí"));
+    platform::onSignal(btnTiskCelkem, &QPushButton::clicked, this,
+                       [this] { btnTiskCelkemClick(); });
 }
 
 void TfrmFinale::buildModePanel() {
@@ -135,21 +114,22 @@ void TfrmFinale::buildModePanel() {
         QStringLiteral("Družstvům ve finále se počítají výsledky ze základní části"));
     // A mode handler runs only when its button becomes checked, never when it is cleared
     // or clicked while already checked.
-    connect(rbVynulovani, &QRadioButton::toggled, this, [this](bool checked) {
+    platform::onSignal(rbVynulovani, &QRadioButton::toggled, this, [this](bool checked) {
         if (checked)
-            platform::runGuarded([this] { rbVynulovaniClick(); });
+            rbVynulovaniClick();
     });
-    connect(rbPokracovani, &QRadioButton::toggled, this, [this](bool checked) {
+    platform::onSignal(rbPokracovani, &QRadioButton::toggled, this, [this](bool checked) {
         if (checked)
-            platform::runGuarded([this] { rbPokracovaniClick(); });
+            rbPokracovaniClick();
     });
 }
 
 void TfrmFinale::buildCommands() {
-    btnZpet = button(this, "Zpět", "Přepnout do základní části", {576, 520, 75, 25});
-    onSignal(btnZpet, &QPushButton::clicked, this, &TfrmFinale::btnZpetClick);
-    btn = button(this, "Celkový tisk ZLT", nullptr, {56, 520, 97, 25});
-    onSignal(btn, &QPushButton::clicked, this, &TfrmFinale::btnClick);
+    btnZpet = platform::makeButton(this, QStringLiteral("Zpět"), {576, 520, 75, 25},
+                                   QStringLiteral("Přepnout do základní části"));
+    platform::onSignal(btnZpet, &QPushButton::clicked, this, [this] { btnZpetClick(); });
+    btn = platform::makeButton(this, QStringLiteral("Celkový tisk ZLT"), {56, 520, 97, 25});
+    platform::onSignal(btn, &QPushButton::clicked, this, [this] { btnClick(); });
 }
 
 // The grid and navigator listen to the data source, a member that dies before the base
@@ -159,28 +139,29 @@ TfrmFinale::~TfrmFinale() {
 }
 
 void TfrmFinale::FormCreate() {
-    IBOQueryF.open();
+    competition_.openFinals();
 }
 
 void TfrmFinale::btnZpetClick() {
     hide();
-    frmHlavni->show();
+    emit backToMainWindow();
 }
 
 void TfrmFinale::closeEvent(QCloseEvent* event) {
     // Closing the finals window only hands back to the main window.
     event->accept();
-    frmHlavni->show();
+    emit backToMainWindow();
 }
 
 void TfrmFinale::DBGridFKeyDown(int key) {
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        app::recomputeRowTotal(IBOQueryF, {3, 5, 7, 1}, "FCELKEM");
+        competition_.recomputeTotal(IBOQueryF);
     }
 }
 
 void TfrmFinale::DBGridFTitleClick(int column) {
-    app::sortByTitle(*DBGridF, "DATAZLTF", column, kColumns);
+    competition_.sortByTitle(IBOQueryF, column);
+    DBGridF->highlightSortColumn(column, db::finalsFields().size());
 }
 
 void TfrmFinale::rbVynulovaniClick() {
@@ -195,14 +176,15 @@ void TfrmFinale::rbPokracovaniClick() {
 }
 
 void TfrmFinale::btnTiskNClick(int discipline) {
-    frmTiskFDisc->chooseDiscipline(discipline, frmNastaveni->EditNFD[discipline - 1]->text(),
-                                   frmNastaveni->EditCislo->text());
+    const competition::EventDetails& details = competition_.details();
+    frmTiskFDisc->chooseDiscipline(discipline, details.finalDisciplineName(discipline),
+                                   details.edition());
     reports::previewReport(frmTiskFDisc->QuickRep1);
 }
 
 void TfrmFinale::btnTiskCelkemClick() {
-    frmZLTFinaleTisk->setHeadings(Potvrzeno, frmNastaveni->EditCislo->text(),
-                                  frmNastaveni->EditObec->text());
+    const competition::EventDetails& details = competition_.details();
+    frmZLTFinaleTisk->setHeadings(details.Potvrzeno(), details.edition(), details.place());
     reports::previewReport(frmZLTFinaleTisk->QuickRep1);
 }
 
@@ -214,9 +196,9 @@ void TfrmFinale::btnClick() {
     if (answer != platform::DialogButton::Yes) {
         return;
     }
-    finals::mergeFinalsIntoStandings(frmHlavni->IBOQuery1, IBOQueryF);
-    frmCelkovyTisk->setHeadings(Potvrzeno, frmNastaveni->EditCislo->text(),
-                                frmNastaveni->EditObec->text());
+    competition_.mergeFinalsIntoStandings();
+    const competition::EventDetails& details = competition_.details();
+    frmCelkovyTisk->setHeadings(details.Potvrzeno(), details.edition(), details.place());
     reports::previewReport(frmCelkovyTisk->QuickRep1);
 }
 

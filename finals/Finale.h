@@ -6,20 +6,19 @@
 #include <QRadioButton>
 #include <QWidget>
 
+#include "competition/Competition.h"
 #include "database/DataSource.h"
-#include "database/ResultSet.h"
-#include "database/Statement.h"
 #include "platform/DBGrid.h"
 #include "platform/DBNavigator.h"
 
 namespace zlt {
 
-// The finals window: the finalists' results on the main window's connection, the finals
-// mode and the finals print commands.
+// The finals window: the finalists' results, the finals mode and the finals print
+// commands.
 class TfrmFinale : public QWidget {
     Q_OBJECT
 public:
-    TfrmFinale();
+    explicit TfrmFinale(competition::Competition& competition);
     ~TfrmFinale() override;
 
     // Creation handler: open the finals results.
@@ -35,8 +34,8 @@ public:
     // "Celkový tisk ZLT": the overall standings merge, then its sheet.
     void btnClick();
 
-    db::ResultSet IBOQueryF;
-    db::Statement IB_DSQLF;
+    db::ResultSet& IBOQueryF;
+    db::Statement& IB_DSQLF;
     db::DataSource DataSourceF{&IBOQueryF};
 
     QLabel* Label1;
@@ -55,6 +54,10 @@ public:
     QPushButton* btnZpet;
     QPushButton* btn;
 
+signals:
+    // "Zpět" or the close box: the main window takes over.
+    void backToMainWindow();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -64,6 +67,8 @@ private:
     void buildPrintPanel();
     void buildModePanel();
     void buildCommands();
+
+    competition::Competition& competition_;
 };
 
 extern TfrmFinale* frmFinale;

@@ -8,6 +8,7 @@
 
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
+#include "platform/SystemColors.h"
 
 namespace zlt::platform {
 
@@ -269,6 +270,13 @@ void DBGrid::onFocusChanged(QWidget* old, QWidget* now) {
         set->state() == db::DataSetState::Insert && !set->modified() && !isEditing()) {
         cancelOrDropRow();
     }
+}
+
+void DBGrid::highlightSortColumn(int column, int colouredColumns) {
+    for (int each = 0; each < colouredColumns; ++each) {
+        setColumnColor(each, windowColor());
+    }
+    setColumnColor(column, infoBackground());
 }
 
 }  // namespace zlt::platform

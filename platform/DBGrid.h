@@ -34,6 +34,8 @@ public:
     void setColumnVisible(int column, bool visible) { setColumnHidden(column, !visible); }
     bool isColumnVisible(int column) const { return !isColumnHidden(column); }
     void setColumnColor(int column, const QColor& color) { model_->setCellColor(column, color); }
+    // The column the rows are sorted by stands out among the first `colouredColumns`.
+    void highlightSortColumn(int column, int colouredColumns);
     QColor columnColor(int column) const { return model_->cellColor(column); }
     void setTitleColor(int column, const QColor& color) { model_->setTitleColor(column, color); }
     QColor titleColor(int column) const { return model_->titleColor(column); }

@@ -6,6 +6,12 @@
 
 #include "platform/Jpeg.h"
 
+// The pictures are compiled into a static library, whose resources must be registered
+// by hand, outside any namespace.
+static void registerPictures() {
+    Q_INIT_RESOURCE(resources);
+}
+
 namespace zlt::platform {
 
 QLabel* makePicture(QWidget* parent, const QRect& geometry) {
@@ -20,6 +26,8 @@ void showPicture(QLabel& control, const QImage& picture) {
 }
 
 QImage builtInPicture(const QString& resource) {
+    static const bool registered = (registerPictures(), true);
+    (void)registered;
     QFile file(resource);
     if (!file.open(QIODevice::ReadOnly)) {
         throw std::runtime_error("Cannot open file " + resource.toStdString());

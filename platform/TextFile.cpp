@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <stdexcept>
 
@@ -16,7 +17,10 @@ bool writeAll(int fd, const std::string& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0) {
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
             return false;
         }
         done += static_cast<std::size_t>(written);
@@ -24,9 +28,15 @@ bool writeAll(int fd, const std::string& bytes) {
     return true;
 }
 
+std::runtime_error cannotCreate(const std::filesystem::path& file) {
+    return std::runtime_error("Cannot create file " + file.filename().string());
+}
+
 }  // namespace
 
-void writeWin1250Lines(const std::filesystem::path& file, const std::vector<std::string>& lines) {
+PendingTextFile::PendingTextFile(const std::filesystem::path& file,
+                                 const std::vector<std::string>& lines)
+    : file_(file) {
     std::string bytes;
     for (const std::string& line : lines) {
         if (line.find_first_of("\r\n") != std::string::npos) {
@@ -36,23 +46,44 @@ void writeWin1250Lines(const std::filesystem::path& file, const std::vector<std:
         bytes += toWin1250(line);
         bytes += "\r\n";
     }
-    const std::runtime_error failure("Cannot create file " + file.filename().string());
-    std::filesystem::path temporary = file;
-    temporary += ".tmp-XXXXXX";
-    std::string pattern = temporary.string();
+    // A folder of that name could only be found out at the rename, after the caller has
+    // acted on the text.
+    std::error_code ignored;
+    if (std::filesystem::is_directory(file, ignored)) {
+        throw cannotCreate(file);
+    }
+    std::string pattern = file.string() + ".tmp-XXXXXX";
     const int fd = mkstemp(pattern.data());
     if (fd < 0) {
-        throw failure;
+        throw cannotCreate(file);
     }
+    temporary_ = pattern;
     // mkstemp makes the file private; give it the old file's mode, or the usual one.
     struct stat old {};
     const mode_t mode = ::stat(file.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
     const bool written = writeAll(fd, bytes) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || std::rename(pattern.c_str(), file.c_str()) != 0) {
-        std::remove(pattern.c_str());
-        throw failure;
+    // A constructor that throws runs no destructor, so the temporary file goes here.
+    if (::close(fd) != 0 || !written) {
+        std::remove(temporary_.c_str());
+        throw cannotCreate(file);
     }
+}
+
+PendingTextFile::~PendingTextFile() {
+    if (!temporary_.empty()) {
+        std::remove(temporary_.c_str());
+    }
+}
+
+void PendingTextFile::replaceOld() {
+    if (std::rename(temporary_.c_str(), file_.c_str()) != 0) {
+        throw cannotCreate(file_);
+    }
+    temporary_.clear();
+}
+
+void writeWin1250Lines(const std::filesystem::path& file, const std::vector<std::string>& lines) {
+    PendingTextFile(file, lines).replaceOld();
 }
 
 std::vector<std::string> splitWin1250Lines(std::string_view bytes) {

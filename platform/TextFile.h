@@ -7,13 +7,29 @@
 
 namespace zlt::platform {
 
-// Writes the lines as Windows-1250 text, each ended by CR LF, replacing the file in one
-// step: the text goes to a temporary file beside it, is flushed to disk and then renamed
-// over the old file, so a failure at any point leaves the old file as it was.
+// New Windows-1250 text for a file, each line ended by CR LF, written completely and
+// flushed to disk in a temporary file beside it; the old file is replaced only by
+// replaceOld(), in one rename, so a failure at any point leaves the old file as it was.
+// A pending file that is never put in place is removed again.
 // Throws EncodingError before anything is written when a line has a character the code
-// page lacks, and std::runtime_error "Cannot create file <name>" when writing fails.
-// A line holding CR or LF is refused with std::invalid_argument, since it would split into
-// two lines on reading.
+// page lacks, std::invalid_argument when a line holds CR or LF (it would split into two
+// lines on reading), and std::runtime_error "Cannot create file <name>" when writing fails,
+// also when a folder of that name stands where the file would go.
+class PendingTextFile {
+public:
+    PendingTextFile(const std::filesystem::path& file, const std::vector<std::string>& lines);
+    PendingTextFile(const PendingTextFile&) = delete;
+    PendingTextFile& operator=(const PendingTextFile&) = delete;
+    ~PendingTextFile();
+
+    void replaceOld();
+
+private:
+    std::filesystem::path file_;
+    std::string temporary_;
+};
+
+// The same in one step.
 void writeWin1250Lines(const std::filesystem::path& file, const std::vector<std::string>& lines);
 
 // Windows-1250 text as UTF-8 lines. CR LF, a lone LF and a lone CR all end a line; a last

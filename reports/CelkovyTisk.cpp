@@ -1,6 +1,5 @@
 #include "reports/CelkovyTisk.h"
 
-#include "app/Hlavni.h"
 #include "reports/model/Elements.h"
 
 namespace zlt {
@@ -43,7 +42,8 @@ reports::ReportDefinition overallSheet(db::ResultSet& rows) {
 
 }  // namespace
 
-TfrmCelkovyTisk::TfrmCelkovyTisk() : ReportHolder(overallSheet(frmHlavni->IBOQuery1)) {}
+TfrmCelkovyTisk::TfrmCelkovyTisk(competition::Competition& competition)
+    : ReportHolder(overallSheet(competition.preliminary()), competition.details()) {}
 
 void TfrmCelkovyTisk::setHeadings(bool confirmed, const QString& edition, const QString& place) {
     setCaption("QRlbl1",

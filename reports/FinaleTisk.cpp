@@ -1,6 +1,5 @@
 #include "reports/FinaleTisk.h"
 
-#include "finals/Finale.h"
 #include "reports/model/Elements.h"
 
 namespace zlt {
@@ -54,7 +53,8 @@ reports::ReportDefinition finalsStandingsSheet(db::ResultSet& rows) {
 
 }  // namespace
 
-TfrmZLTFinaleTisk::TfrmZLTFinaleTisk() : ReportHolder(finalsStandingsSheet(frmFinale->IBOQueryF)) {}
+TfrmZLTFinaleTisk::TfrmZLTFinaleTisk(competition::Competition& competition)
+    : ReportHolder(finalsStandingsSheet(competition.finals()), competition.details()) {}
 
 void TfrmZLTFinaleTisk::showStartingValues(bool shown) {
     setCaption("QRlblPoradiF", shown ? QStringLiteral("Pořadí") : QString(8, QLatin1Char(' ')));

@@ -1,14 +1,15 @@
 #pragma once
 
+#include "competition/Competition.h"
 #include "reports/ReportHolder.h"
 
 namespace zlt {
 
-// Holds the sheet of the finals standings, over the finals window's rows.
+// Holds the sheet of the finals standings, over the finals' rows.
 class TfrmZLTFinaleTisk : public reports::ReportHolder {
     Q_OBJECT
 public:
-    TfrmZLTFinaleTisk();
+    explicit TfrmZLTFinaleTisk(competition::Competition& competition);
     // The finals mode hook: the starting-value column prints in continuation mode only.
     void showStartingValues(bool shown);
     // The heading and place line: edition-specific while the details are confirmed.

@@ -3,17 +3,23 @@
 #include <QImage>
 #include <QWidget>
 
+#include "competition/EventDetails.h"
 #include "reports/model/Report.h"
 
 namespace zlt::reports {
 
-// A window that is never shown: it owns one printed sheet's report definition.
+// A window that is never shown: it owns one printed sheet's report definition, whose
+// stamp follows the event's details as confirmed.
 class ReportHolder : public QWidget {
     Q_OBJECT
 public:
-    explicit ReportHolder(ReportDefinition definition) : QuickRep1(std::move(definition)) {}
+    ReportHolder(ReportDefinition definition, const competition::EventDetails& details)
+        : QuickRep1(std::move(definition)) {
+        connect(&details, &competition::EventDetails::confirmed, this,
+                [this, &details] { setStamp(details.seasonStamp()); });
+    }
 
-    // The season stamp printed in the sheet's summary; empty until the settings are
+    // The season stamp printed in the sheet's summary; empty until the details are
     // confirmed.
     void setStamp(const QImage& picture) { QuickRep1.element("QRImage1").picture = picture; }
     const QImage& stamp() { return QuickRep1.element("QRImage1").picture; }

@@ -38,14 +38,4 @@ QImage readSeasonStamp(const std::filesystem::path& file) {
     return platform::loadJpegFile(file, stampShownPixels());
 }
 
-void setSeasonStamps(const QImage& stamp) {
-    for (ReportHolder* sheet : sheets()) {
-        sheet->setStamp(stamp);
-    }
-}
-
-void loadSeasonStamps(const std::filesystem::path& file) {
-    setSeasonStamps(readSeasonStamp(file));
-}
-
 }  // namespace zlt::reports

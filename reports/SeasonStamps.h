@@ -15,12 +15,4 @@ QSize stampShownPixels();
 // Throws the picture loader's error and changes nothing when it cannot be loaded.
 QImage readSeasonStamp(const std::filesystem::path& file);
 
-// Gives the five sheets the stamp, one shared picture, in this order: discipline results,
-// final-discipline results, finals standings, preliminary-round standings, overall
-// standings. Cannot fail.
-void setSeasonStamps(const QImage& stamp);
-
-// Both of the above: a picture that cannot be loaded leaves every sheet's stamp as it was.
-void loadSeasonStamps(const std::filesystem::path& file);
-
 }  // namespace zlt::reports

@@ -1,6 +1,5 @@
 #include "reports/TiskDisc.h"
 
-#include "app/Hlavni.h"
 #include "reports/model/Elements.h"
 
 namespace zlt {
@@ -42,7 +41,16 @@ reports::ReportDefinition disciplineSheet(db::ResultSet& rows) {
 
 }  // namespace
 
-TfrmTiskDisc::TfrmTiskDisc() : ReportHolder(disciplineSheet(frmHlavni->IBOQuery1)) {}
+TfrmTiskDisc::TfrmTiskDisc(competition::Competition& competition)
+    : ReportHolder(disciplineSheet(competition.preliminary()), competition.details()) {
+    const competition::EventDetails& details = competition.details();
+    connect(&details, &competition::EventDetails::confirmed, this, [this, &details] {
+        resetPenaltyColumn();
+        if (details.penaltyShown()) {
+            showPenaltyColumn();
+        }
+    });
+}
 
 void TfrmTiskDisc::chooseDiscipline(int discipline, const QString& name, const QString& edition) {
     const bool interim = discipline == 6;

@@ -3,15 +3,16 @@
 #include <QString>
 #include <string>
 
+#include "competition/Competition.h"
 #include "reports/ReportHolder.h"
 
 namespace zlt {
 
-// Holds the sheet of one preliminary discipline's results, over the main window's rows.
+// Holds the sheet of one preliminary discipline's results, over the preliminary round's rows.
 class TfrmTiskDisc : public reports::ReportHolder {
     Q_OBJECT
 public:
-    TfrmTiskDisc();
+    explicit TfrmTiskDisc(competition::Competition& competition);
 
     // Fills the sheet for discipline 1 to 6 with its name and the edition number.
     void chooseDiscipline(int discipline, const QString& name, const QString& edition);

@@ -1,6 +1,5 @@
 #include "reports/TiskFDisc.h"
 
-#include "finals/Finale.h"
 #include "reports/model/Elements.h"
 
 namespace zlt {
@@ -40,7 +39,8 @@ reports::ReportDefinition finalDisciplineSheet(db::ResultSet& rows) {
 
 }  // namespace
 
-TfrmTiskFDisc::TfrmTiskFDisc() : ReportHolder(finalDisciplineSheet(frmFinale->IBOQueryF)) {}
+TfrmTiskFDisc::TfrmTiskFDisc(competition::Competition& competition)
+    : ReportHolder(finalDisciplineSheet(competition.finals()), competition.details()) {}
 
 void TfrmTiskFDisc::chooseDiscipline(int discipline, const QString& name, const QString& edition) {
     setCaption("QRlblFD", name);

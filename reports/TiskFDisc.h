@@ -1,14 +1,15 @@
 #pragma once
 
+#include "competition/Competition.h"
 #include "reports/ReportHolder.h"
 
 namespace zlt {
 
-// Holds the sheet of one final discipline's results, over the finals window's rows.
+// Holds the sheet of one final discipline's results, over the finals' rows.
 class TfrmTiskFDisc : public reports::ReportHolder {
     Q_OBJECT
 public:
-    TfrmTiskFDisc();
+    explicit TfrmTiskFDisc(competition::Competition& competition);
     // Fills the sheet for final discipline 1 to 3 with its name and the edition number.
     void chooseDiscipline(int discipline, const QString& name, const QString& edition);
 };

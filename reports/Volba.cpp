@@ -2,19 +2,18 @@
 
 #include <QScopeGuard>
 
-#include "app/SharedState.h"
 #include "platform/Guard.h"
 #include "platform/WindowGeometry.h"
 #include "reports/Preview.h"
 #include "reports/TiskDisc.h"
 #include "reports/ZLTTisk.h"
-#include "settings/Nastaveni.h"
 
 namespace zlt {
 
 TfrmVolbaTisku* frmVolbaTisku = nullptr;
 
-TfrmVolbaTisku::TfrmVolbaTisku() {
+TfrmVolbaTisku::TfrmVolbaTisku(competition::Competition& competition)
+    : details_(competition.details()) {
     setWindowTitle(QStringLiteral("Volba Tisku"));
     platform::placeWindow(*this, 211, 351);
     move(460, 177);
@@ -25,15 +24,12 @@ TfrmVolbaTisku::TfrmVolbaTisku() {
         const QString caption = i < 5 ? QStringLiteral("%1. Disciplínu").arg(i + 1)
                                       : QStringLiteral("6. Disciplínu - průběžnou");
         btnND[i] = addButton(caption, {40, 40 + 32 * i, 129, 25});
-        connect(btnND[i], &QPushButton::clicked, this,
-                [this, i] { platform::runGuarded([&] { btnNDClick(i + 1); }); });
+        platform::onSignal(btnND[i], &QPushButton::clicked, this, [this, i] { btnNDClick(i + 1); });
     }
     btnVD = addButton(QStringLiteral("Všechny disciplíny"), {40, 232, 129, 25});
-    connect(btnVD, &QPushButton::clicked, this,
-            [this] { platform::runGuarded([this] { btnVDClick(); }); });
+    platform::onSignal(btnVD, &QPushButton::clicked, this, [this] { btnVDClick(); });
     btnZpet = addButton(QStringLiteral("Zpět"), {64, 280, 75, 25});
-    connect(btnZpet, &QPushButton::clicked, this,
-            [this] { platform::runGuarded([this] { btnZpetClick(); }); });
+    platform::onSignal(btnZpet, &QPushButton::clicked, this, [this] { btnZpetClick(); });
     const QWidget* const order[] = {btnND[0], btnND[1], btnZpet,  btnND[2],
                                     btnND[3], btnND[4], btnND[5], btnVD};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
@@ -45,16 +41,15 @@ TfrmVolbaTisku::TfrmVolbaTisku() {
 // also when the sheet could not be made; the user then lands in the main window.
 void TfrmVolbaTisku::btnNDClick(int discipline) {
     const auto leave = qScopeGuard([this] { reject(); });
-    const auto edits = frmNastaveni->boxes();
-    frmTiskDisc->chooseDiscipline(discipline, edits[1 + discipline]->text(),
-                                  frmNastaveni->EditCislo->text());
+    frmTiskDisc->chooseDiscipline(discipline, details_.disciplineName(discipline),
+                                  details_.edition());
     reports::previewReport(frmTiskDisc->QuickRep1);
 }
 
 void TfrmVolbaTisku::btnVDClick() {
     const auto leave = qScopeGuard([this] { reject(); });
-    if (Potvrzeno) {
-        frmZLTTisk->headWithEdition(frmNastaveni->EditCislo->text());
+    if (details_.Potvrzeno()) {
+        frmZLTTisk->headWithEdition(details_.edition());
     }
     reports::previewReport(frmZLTTisk->QuickRep1);
 }

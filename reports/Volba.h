@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <array>
 
+#include "competition/Competition.h"
 #include "platform/ClassicDialog.h"
 
 namespace zlt {
@@ -13,7 +14,7 @@ namespace zlt {
 class TfrmVolbaTisku : public platform::ClassicDialog {
     Q_OBJECT
 public:
-    TfrmVolbaTisku();
+    explicit TfrmVolbaTisku(competition::Competition& competition);
 
     // btn1D to btn6D: the results sheet of discipline 1 to 6.
     void btnNDClick(int discipline);
@@ -24,6 +25,9 @@ public:
     std::array<QPushButton*, 6> btnND;  // btn1D to btn6D
     QPushButton* btnVD;
     QPushButton* btnZpet;
+
+private:
+    const competition::EventDetails& details_;
 };
 
 extern TfrmVolbaTisku* frmVolbaTisku;

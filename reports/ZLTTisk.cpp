@@ -1,6 +1,5 @@
 #include "reports/ZLTTisk.h"
 
-#include "app/Hlavni.h"
 #include "reports/model/Elements.h"
 
 namespace zlt {
@@ -62,7 +61,8 @@ reports::ReportDefinition standingsSheet(db::ResultSet& rows) {
 
 }  // namespace
 
-TfrmZLTTisk::TfrmZLTTisk() : ReportHolder(standingsSheet(frmHlavni->IBOQuery1)) {}
+TfrmZLTTisk::TfrmZLTTisk(competition::Competition& competition)
+    : ReportHolder(standingsSheet(competition.preliminary()), competition.details()) {}
 
 void TfrmZLTTisk::headWithEdition(const QString& edition) {
     setCaption("QlblNapis", QStringLiteral("Průběžné výsledky ") + edition +

@@ -1,14 +1,15 @@
 #pragma once
 
+#include "competition/Competition.h"
 #include "reports/ReportHolder.h"
 
 namespace zlt {
 
-// Holds the sheet of the preliminary-round standings, over the main window's rows.
+// Holds the sheet of the preliminary-round standings, over the preliminary round's rows.
 class TfrmZLTTisk : public reports::ReportHolder {
     Q_OBJECT
 public:
-    TfrmZLTTisk();
+    explicit TfrmZLTTisk(competition::Competition& competition);
     // The heading with the edition number, used while the details are confirmed.
     void headWithEdition(const QString& edition);
 };

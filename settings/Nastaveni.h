@@ -6,22 +6,21 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <array>
-#include <string>
-#include <vector>
 
+#include "competition/Competition.h"
 #include "platform/ClassicDialog.h"
 
 namespace zlt {
 
-// The event settings window, shown modally from the main window. Its boxes are the live
-// texts the sheets print; confirming applies them to the windows and the sheets and saves
+// The event settings window, shown modally from the main window. Its boxes edit the
+// event's live texts, which the sheets print; confirming applies the details and saves
 // them in the settings file.
 class TfrmNastaveni : public platform::ClassicDialog {
     Q_OBJECT
 public:
-    TfrmNastaveni();
+    explicit TfrmNastaveni(competition::Competition& competition);
 
-    // Creation handler: fill the boxes from the settings file and show the season's
+    // Creation handler: read the settings file into the boxes and show the season's
     // picture in the main window.
     void FormCreate();
     void FormActivate();
@@ -48,8 +47,6 @@ public:
     QPushButton* btnPotvrdit;
     QPushButton* btnNeuvadet;
     QPushButton* Button2;
-    // The settings file's lines as last read or written; never shown.
-    std::vector<std::string> Memo;
 
     // The eleven text boxes in the order of the settings file's lines.
     std::array<QLineEdit*, 11> boxes() const;
@@ -61,7 +58,10 @@ private:
     void buildBoxes();
     void buildChoices();
     void buildButtons();
-    void refuseUnsavableText() const;
+    void showLoadedDetails();
+
+    competition::Competition& competition_;
+    competition::EventDetails& details_;
 };
 
 extern TfrmNastaveni* frmNastaveni;

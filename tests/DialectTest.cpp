@@ -7,8 +7,8 @@
 #include "database/DatabaseError.h"
 #include "database/FbClient.h"
 #include "finals/Finale.h"
-#include "finals/StandingsMerge.h"
-#include "settings/DatabaseReset.h"
+#include "competition/StandingsMerge.h"
+#include "competition/DatabaseReset.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tools/EventFolder.h"
 
@@ -102,7 +102,7 @@ TEST_P(EitherDialect, TitleClicksSortBothWays) {
 TEST_P(EitherDialect, TheResetRefillsBothTables) {
     execute(folder.database(), "UPDATE DATAZLT SET DRUZSTVO = 'Lhota', PORADI = CISLO");
     execute(folder.database(), "UPDATE DATAZLTF SET DRUZSTVO = 'Lhota'");
-    settings::resetDatabase({frmHlavni->IB_DSQL1, frmHlavni->IBOQuery1},
+    competition::resetDatabase({frmHlavni->IB_DSQL1, frmHlavni->IBOQuery1},
                             {frmFinale->IB_DSQLF, frmFinale->IBOQueryF});
     const auto preliminary = stored();
     ASSERT_EQ(preliminary.size(), 30u);
@@ -129,7 +129,7 @@ TEST_P(EitherDialect, TheMergeWritesTheFinalsIntoTheStandings) {
         finals.post();
     }
     frmHlavni->IBOQuery1.refresh();
-    finals::mergeFinalsIntoStandings(frmHlavni->IBOQuery1, finals);
+    competition::mergeFinalsIntoStandings(frmHlavni->IBOQuery1, finals);
 
     const auto table = stored("PORADI, CISLO");
     ASSERT_EQ(table.size(), 30u);

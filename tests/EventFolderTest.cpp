@@ -5,6 +5,7 @@
 
 #include <fstream>
 
+#include "competition/EventFiles.h"
 #include "database/DatabaseError.h"
 #include "tests/support/Database.h"
 #include "tests/support/Files.h"
@@ -12,6 +13,8 @@
 namespace zlt::tools {
 namespace {
 
+using competition::kDatabaseFile;
+using competition::kSettingsFile;
 using ::testing::HasSubstr;
 
 TEST(EventFolder, HoldsASeededDatabaseSettingsAndFourStamps) {
@@ -53,7 +56,7 @@ TEST(EventFolder, NeverOverwritesADatabase) {
     try {
         createEventFolder(folder.path());
         FAIL();
-    } catch (const db::DatabaseError& error) {
+    } catch (const competition::Refusal& error) {
         EXPECT_THAT(error.what(), HasSubstr("already exists"));
     }
     EXPECT_EQ(test::storedRows(folder.database(), db::preliminaryFields(), "CISLO").size(), 3u);

@@ -101,13 +101,13 @@ TEST_F(MainWindow, ATotalBeyond32BitsIsRefusedAndNothingWritten) {
 TEST_F(MainWindow, TitleClicksSortAlternatelyAndMoveTheHighlight) {
     execute(folder.database(), "UPDATE DATAZLT SET BOD1 = 31 - CISLO, CELKEM = MOD(CISLO, 7)");
     clickTitle(BOD1);
-    EXPECT_TRUE(Sestupne);
+    EXPECT_TRUE(competition().Sestupne);
     EXPECT_EQ(rows().sql(), "SELECT * FROM DATAZLT ORDER BY BOD1 ASC");
     EXPECT_EQ(rows().value(0, CISLO), db::FieldValue(30));
     EXPECT_EQ(grid().columnColor(BOD1), platform::infoBackground());
 
     clickTitle(CELKEM);
-    EXPECT_FALSE(Sestupne);
+    EXPECT_FALSE(competition().Sestupne);
     EXPECT_EQ(rows().sql(), "SELECT * FROM DATAZLT ORDER BY CELKEM DESC");
     EXPECT_EQ(grid().columnColor(BOD1), platform::windowColor());
     EXPECT_EQ(grid().columnColor(CELKEM), platform::infoBackground());

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/TextFile.h"
-#include "settings/EventSettings.h"
+#include "competition/SettingsFile.h"
 #include "tests/support/TempEventFolder.h"
 
-namespace zlt::settings {
+namespace zlt::competition {
 namespace {
 
 TEST(SettingsFile, EveryLineEndingSplitsTheSameWay) {
@@ -54,4 +54,4 @@ TEST(SettingsFile, AFileThatCannotBeReadIsNamedInTheError) {
 }
 
 }  // namespace
-}  // namespace zlt::settings
+}  // namespace zlt::competition

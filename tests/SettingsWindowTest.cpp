@@ -14,7 +14,7 @@
 #include "reports/TiskDisc.h"
 #include "reports/TiskFDisc.h"
 #include "reports/ZLTTisk.h"
-#include "settings/EventSettings.h"
+#include "competition/EventFiles.h"
 #include "settings/Nastaveni.h"
 #include "tests/support/BigJpeg.h"
 #include "tests/support/Files.h"
@@ -89,9 +89,9 @@ TEST_F(SettingsWindow, LoadsCrLfLfOnlyAndShortFilesAlike) {
         EXPECT_EQ(frmNastaveni->EditNFD[2]->text(), QStringLiteral("f3"));
         EXPECT_TRUE(frmNastaveni->CheckBox1->isChecked());
         EXPECT_TRUE(frmNastaveni->rbLetni->isChecked());
-        EXPECT_EQ(shown(*frmHlavni->Image1), pictureFile(settings::mainWindowPicture(true)));
+        EXPECT_EQ(shown(*frmHlavni->Image1), pictureFile(competition::mainWindowPicture(true)));
         // Loading applies nothing else.
-        EXPECT_FALSE(Potvrzeno);
+        EXPECT_FALSE(detailsConfirmed());
         EXPECT_FALSE(frmHlavni->lblObec->isVisibleTo(frmHlavni));
         EXPECT_TRUE(frmZLTTisk->stamp().isNull());
         app::destroyWindows();
@@ -103,7 +103,7 @@ TEST_F(SettingsWindow, LoadsCrLfLfOnlyAndShortFilesAlike) {
     EXPECT_FALSE(frmNastaveni->CheckBox1->isChecked());
     EXPECT_TRUE(frmNastaveni->rbZimni->isChecked());
     EXPECT_FALSE(frmNastaveni->rbLetni->isChecked());
-    EXPECT_EQ(shown(*frmHlavni->Image1), pictureFile(settings::mainWindowPicture(false)));
+    EXPECT_EQ(shown(*frmHlavni->Image1), pictureFile(competition::mainWindowPicture(false)));
     EXPECT_TRUE(dialogs.requests.empty());
 }
 
@@ -120,7 +120,7 @@ TEST_F(SettingsWindow, MissingFilesAtStartUpAreReportedAndStartUpGoesOn) {
 
     // A winter file with its picture missing: the boxes are filled all the same.
     writeSettings(kConfirmedFile.substr(0, kConfirmedFile.find("Letni")) + "Zimni hry\r\n");
-    fs::remove(folder.path() / settings::mainWindowPicture(false));
+    fs::remove(folder.path() / competition::mainWindowPicture(false));
     dialogs.requests.clear();
     startProgram();
     EXPECT_EQ(messages(),
@@ -139,7 +139,7 @@ TEST_F(SettingsWindow, ConfirmingAppliesEverythingAndWritesThirteenCrLfLines) {
     EXPECT_TRUE(dialogs.requests.empty());
     EXPECT_EQ(settingsBytes(), kConfirmedFile);
     EXPECT_FALSE(frmNastaveni->isVisible());
-    EXPECT_TRUE(Potvrzeno);
+    EXPECT_TRUE(detailsConfirmed());
     EXPECT_EQ(frmHlavni->windowTitle(), QStringLiteral("50. Zeltoria"));
     EXPECT_EQ(frmHlavni->Label1->text(), QStringLiteral("50. ZELTORIA"));
     EXPECT_TRUE(frmHlavni->lblObec->isVisible());
@@ -147,10 +147,10 @@ TEST_F(SettingsWindow, ConfirmingAppliesEverythingAndWritesThirteenCrLfLines) {
     EXPECT_EQ(frmFinale->lblFobec->text(), QStringLiteral("Lhota 1.5."));
     EXPECT_EQ(frmTiskDisc->penaltyHeader(), QStringLiteral("Penalizace"));
     EXPECT_EQ(frmTiskDisc->penaltyField(), "PENALIZACE");
-    EXPECT_EQ(shown(*frmHlavni->Image1), pictureFile(settings::mainWindowPicture(true)));
+    EXPECT_EQ(shown(*frmHlavni->Image1), pictureFile(competition::mainWindowPicture(true)));
     for (auto* sheet : sheets()) {
         EXPECT_EQ(sheet->stamp().convertToFormat(QImage::Format_RGB888),
-                  pictureFile(settings::reportStamp(true)));
+                  pictureFile(competition::reportStamp(true)));
     }
 
     // Again in winter without penalties, with an empty box and neither season chosen.
@@ -170,7 +170,7 @@ TEST_F(SettingsWindow, ConfirmingAppliesEverythingAndWritesThirteenCrLfLines) {
     EXPECT_EQ(frmTiskDisc->penaltyHeader(), QString(11, QLatin1Char(' ')));
     EXPECT_EQ(frmTiskDisc->penaltyField(), " ");
     EXPECT_EQ(frmCelkovyTisk->stamp().convertToFormat(QImage::Format_RGB888),
-              pictureFile(settings::reportStamp(false)));
+              pictureFile(competition::reportStamp(false)));
 }
 
 TEST_F(SettingsWindow, AMissingOrBrokenPictureChangesNothing) {
@@ -204,12 +204,12 @@ TEST_F(SettingsWindow, AMissingOrBrokenPictureChangesNothing) {
         EXPECT_EQ(shown(*frmHlavni->Image1), summerPicture);
         for (auto* sheet : sheets()) {
             EXPECT_EQ(sheet->stamp().convertToFormat(QImage::Format_RGB888),
-                      pictureFile(settings::reportStamp(true)));
+                      pictureFile(competition::reportStamp(true)));
         }
     };
 
     // The report stamp missing: the main window's winter picture loads, but is not shown.
-    const fs::path winterStamp = folder.path() / settings::reportStamp(false);
+    const fs::path winterStamp = folder.path() / competition::reportStamp(false);
     const std::string stamp = fileBytes(winterStamp);
     fs::remove(winterStamp);
     inSettings(confirmWinter);
@@ -229,13 +229,13 @@ TEST_F(SettingsWindow, AMissingOrBrokenPictureChangesNothing) {
 
     // The main window's picture missing, the stamp whole again.
     std::ofstream(winterStamp, std::ios::binary) << stamp;
-    fs::remove(folder.path() / settings::mainWindowPicture(false));
+    fs::remove(folder.path() / competition::mainWindowPicture(false));
     dialogs.requests.clear();
     inSettings(confirmWinter);
     EXPECT_EQ(messages(),
               std::vector<QString>{QStringLiteral("Cannot open file razítko - zimaB.jpg.")});
     expectSummerKept("main window picture missing");
-    EXPECT_TRUE(Potvrzeno) << "as the summer confirmation left it";
+    EXPECT_TRUE(detailsConfirmed()) << "as the summer confirmation left it";
 }
 
 TEST_F(SettingsWindow, TextTheFileCannotHoldIsRefusedBeforeAnythingChanges) {
@@ -249,14 +249,14 @@ TEST_F(SettingsWindow, TextTheFileCannotHoldIsRefusedBeforeAnythingChanges) {
     ASSERT_EQ(dialogs.requests.size(), 1u);
     EXPECT_THAT(dialogs.requests[0].text.toStdString(), HasSubstr("Název 2.disciplíny"));
     EXPECT_THAT(dialogs.requests[0].text.toStdString(), HasSubstr("Windows-1250"));
-    EXPECT_FALSE(Potvrzeno);
+    EXPECT_FALSE(detailsConfirmed());
     EXPECT_EQ(frmHlavni->Label1->text(), QStringLiteral(" ZELTORIA"));
     EXPECT_EQ(settingsBytes(), before);
 }
 
 // Nothing of the confirmation shows before the file is known to be written.
 void expectNothingConfirmed() {
-    EXPECT_FALSE(Potvrzeno);
+    EXPECT_FALSE(detailsConfirmed());
     EXPECT_EQ(frmHlavni->Label1->text(), QStringLiteral(" ZELTORIA"));
     EXPECT_FALSE(frmHlavni->lblObec->isVisible());
     EXPECT_NE(frmFinale->lblFobec->text(), QStringLiteral("Lhota 1.5."));
@@ -324,14 +324,14 @@ TEST_F(SettingsWindow, ASettingsFileThatCannotBeReplacedChangesNothingAndLeavesN
     inSettings([] { op::click(*frmNastaveni->btnPotvrdit); });
     EXPECT_TRUE(dialogs.requests.empty());
     EXPECT_EQ(settingsBytes(), kConfirmedFile);
-    EXPECT_TRUE(Potvrzeno);
+    EXPECT_TRUE(detailsConfirmed());
     EXPECT_TRUE(leftovers(folder.path()).empty());
 }
 
 // A 10000 x 10000 stamp was decoded whole once per sheet, 1.5 GB. Now it is read once and
 // only the corner the stamp boxes show is kept, in one picture the five sheets share.
 TEST_F(SettingsWindow, AHugeStampIsReadOnceSharedAndCutToWhatItsBoxShows) {
-    const fs::path stampFile = folder.path() / settings::reportStamp(true);
+    const fs::path stampFile = folder.path() / competition::reportStamp(true);
     writeBigJpeg(stampFile, 10000, 10000);
     startProgram();
     const std::size_t peakBefore = peakMemory();
@@ -341,7 +341,7 @@ TEST_F(SettingsWindow, AHugeStampIsReadOnceSharedAndCutToWhatItsBoxShows) {
     });
     const std::size_t growth = peakMemory() - peakBefore;
     EXPECT_TRUE(dialogs.requests.empty());
-    EXPECT_TRUE(Potvrzeno);
+    EXPECT_TRUE(detailsConfirmed());
     const QImage& stamp = frmTiskDisc->stamp();
     EXPECT_EQ(stamp.size(), reports::stampShownPixels());
     EXPECT_LE(stamp.width(), 240);
@@ -360,27 +360,27 @@ TEST_F(SettingsWindow, NezobrazitClearsAndUnconfirmsStornoOnlyCloses) {
         fillIn(true, true);
         op::click(*frmNastaveni->btnPotvrdit);
     });
-    const std::string confirmed = settingsBytes();
+    const std::string saved = settingsBytes();
 
     inSettings([] {
         retype(*frmNastaveni->EditND[0], QStringLiteral("Skok"));
         op::click(*frmNastaveni->Button2);
     });
     EXPECT_EQ(frmNastaveni->EditND[0]->text(), QStringLiteral("Skok")) << "kept for printing";
-    EXPECT_EQ(settingsBytes(), confirmed);
+    EXPECT_EQ(settingsBytes(), saved);
     EXPECT_EQ(frmHlavni->Label1->text(), QStringLiteral("50. ZELTORIA"));
 
     inSettings([] { op::click(*frmNastaveni->btnNeuvadet); });
     for (const QLineEdit* box : frmNastaveni->boxes())
         EXPECT_TRUE(box->text().isEmpty());
-    EXPECT_FALSE(Potvrzeno);
+    EXPECT_FALSE(detailsConfirmed());
     EXPECT_FALSE(frmHlavni->lblObec->isVisible());
     EXPECT_EQ(frmHlavni->Label1->text(), QStringLiteral("ZELTORIA"));
     EXPECT_EQ(frmHlavni->windowTitle(), QStringLiteral("Zeltoria"));
     EXPECT_EQ(frmFinale->lblFobec->text(), QStringLiteral("Lhota 1.5."));
     EXPECT_FALSE(frmZLTTisk->stamp().isNull());
     EXPECT_EQ(frmTiskDisc->penaltyField(), "PENALIZACE");
-    EXPECT_EQ(settingsBytes(), confirmed);
+    EXPECT_EQ(settingsBytes(), saved);
 
     app::destroyWindows();
     startProgram();
@@ -398,7 +398,7 @@ TEST_F(SettingsWindow, ActivatingFocusesTheEditionNumberAndEscClosesNothing) {
             EXPECT_TRUE(frmNastaveni->isVisible());
         });
     }
-    EXPECT_FALSE(Potvrzeno);
+    EXPECT_FALSE(detailsConfirmed());
 }
 
 class DatabaseReset : public SettingsWindow {

@@ -1,5 +1,8 @@
 #include "tools/EventFolder.h"
 
+#include "competition/BlankRows.h"
+#include "competition/EventFiles.h"
+#include "competition/Refusal.h"
 #include "database/Connection.h"
 #include "database/DatabaseError.h"
 #include "database/FbClient.h"
@@ -45,38 +48,25 @@ void createEmptyDatabase(db::Connection& connection, int sqlDialect, bool& creat
     }
 }
 
-void seedRows(db::Connection& connection, const db::FieldList& fields, int count, const char* field,
-              auto valueOfRow) {
+void seedRows(db::Connection& connection, const db::FieldList& fields) {
     db::ResultSet rows("seed", connection, fields, "SELECT * FROM " + fields.table());
     rows.open();
-    for (int row = 1; row <= count; ++row) {
-        rows.append();
-        rows.setField(field, valueOfRow(row));
-        rows.post();
-    }
+    competition::addBlankRows(rows);
 }
 
 }  // namespace
 
-std::vector<std::string> defaultSettingsLines() {
-    return {"1",
-            "Zeltov, 12. června 2027",
-            "Štafeta s vědrem",
-            "Přetahování lanem",
-            "Běh v pytli",
-            "Hod vajíčkem",
-            "Nošení vody",
-            "Jízda na trakaři",
-            "Vodní štafeta",
-            "Překážková dráha",
-            "Hod na koš",
-            "Penalizace ANO",
-            "Letni hry"};
+competition::EventSettings exampleSettings() {
+    return {{"1", "Zeltov, 12. června 2027", "Štafeta s vědrem", "Přetahování lanem", "Běh v pytli",
+             "Hod vajíčkem", "Nošení vody", "Jízda na trakaři", "Vodní štafeta", "Překážková dráha",
+             "Hod na koš"},
+            /*penaltyShown=*/true,
+            /*summer=*/true};
 }
 
 void createDatabase(const std::filesystem::path& file, int sqlDialect) {
     if (std::filesystem::exists(file)) {
-        throw db::DatabaseError("The database file " + file.string() +
+        throw competition::Refusal("The database file " + file.string() +
                                 " already exists; it is left as it is");
     }
     db::Connection connection("new event");
@@ -84,10 +74,8 @@ void createDatabase(const std::filesystem::path& file, int sqlDialect) {
     bool created = false;
     try {
         createEmptyDatabase(connection, sqlDialect, created);
-        seedRows(connection, db::preliminaryFields(), 30, "CISLO",
-                 [](int row) { return db::FieldValue(row); });
-        seedRows(connection, db::finalsFields(), 12, "DRUZSTVO",
-                 [](int) { return db::FieldValue(std::string(" ")); });
+        seedRows(connection, db::preliminaryFields());
+        seedRows(connection, db::finalsFields());
         connection.disconnect();
     } catch (...) {
         // Only a file this call made is removed, so that no half-seeded database stays.
@@ -105,9 +93,10 @@ void createDatabase(const std::filesystem::path& file, int sqlDialect) {
 
 void createEventFolder(const std::filesystem::path& folder) {
     std::filesystem::create_directories(folder);
-    createDatabase(folder / kDatabaseFile);
-    if (!std::filesystem::exists(folder / kSettingsFile)) {
-        platform::writeWin1250Lines(folder / kSettingsFile, defaultSettingsLines());
+    createDatabase(folder / competition::kDatabaseFile);
+    const std::filesystem::path settings = folder / competition::kSettingsFile;
+    if (!std::filesystem::exists(settings)) {
+        platform::writeWin1250Lines(settings, competition::linesOf(exampleSettings()));
     }
     writeStampFiles(folder, /*keepExisting=*/true);
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <filesystem>
-#include <string>
-#include <vector>
+
+#include "competition/SettingsFile.h"
 
 namespace zlt::db {
 class Connection;
@@ -10,12 +10,8 @@ class Connection;
 
 namespace zlt::tools {
 
-inline constexpr const char* kDatabaseFile = "ZLT04.GDB";
-inline constexpr const char* kSettingsFile = "Nastaveni.txt";
-
-// The 13 lines of a new event's settings file: example names the organiser overwrites in
-// the settings window.
-std::vector<std::string> defaultSettingsLines();
+// A new event's settings: example names the organiser overwrites in the settings window.
+competition::EventSettings exampleSettings();
 
 // Creates the database file with both tables, seeded as a database reset leaves them:
 // 30 rows numbered 1 to 30 in DATAZLT and 12 rows whose team name is one space in

@@ -19,6 +19,8 @@
 #include <string>
 #include <utility>
 
+#include "competition/EventFiles.h"
+
 namespace zlt::tools {
 namespace {
 
@@ -365,22 +367,19 @@ std::vector<unsigned char> makeStampJpeg(Season season, bool mainWindowSize) {
 
 void writeStampFiles(const std::filesystem::path& folder, bool keepExisting) {
     struct Stamp {
-        const char8_t* name;  // UTF-8 on every system, whatever its narrow encoding
-        Season season;
+        bool summer;
         bool mainWindowSize;
     };
-    static const Stamp stamps[] = {
-        {u8"razítko - létoB.jpg", Season::Summer, true},
-        {u8"razítko - zimaB.jpg", Season::Winter, true},
-        {u8"razítko - léto.jpg", Season::Summer, false},
-        {u8"razítko - zima.jpg", Season::Winter, false},
-    };
+    static const Stamp stamps[] = {{true, true}, {false, true}, {true, false}, {false, false}};
     for (const Stamp& stamp : stamps) {
-        const std::filesystem::path file = folder / stamp.name;
+        const std::filesystem::path file =
+            folder / (stamp.mainWindowSize ? competition::mainWindowPicture(stamp.summer)
+                                           : competition::reportStamp(stamp.summer));
         if (keepExisting && std::filesystem::exists(file)) {
             continue;
         }
-        const auto bytes = makeStampJpeg(stamp.season, stamp.mainWindowSize);
+        const auto bytes = makeStampJpeg(stamp.summer ? Season::Summer : Season::Winter,
+                                         stamp.mainWindowSize);
         const auto failed = [&] {
             const std::u8string name = file.u8string();
             return std::runtime_error("Cannot write the stamp picture " +

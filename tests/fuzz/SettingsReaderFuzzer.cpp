@@ -5,12 +5,12 @@
 #include <string_view>
 
 #include "platform/TextFile.h"
-#include "settings/EventSettings.h"
+#include "competition/SettingsFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const auto lines = zlt::platform::splitWin1250Lines(bytes);
-    const auto settings = zlt::settings::settingsFromLines(lines);
+    const auto settings = zlt::competition::settingsFromLines(lines);
     std::size_t total = 0;
     for (const auto& text : settings.texts) {
         total += text.size();

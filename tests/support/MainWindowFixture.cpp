@@ -21,8 +21,6 @@ void MainWindowFixture::SetUp() {
     ensureApplication();
     previousDirectory_ = std::filesystem::current_path();
     std::filesystem::current_path(folder.path());
-    Sestupne = false;
-    Potvrzeno = false;
 }
 
 void MainWindowFixture::TearDown() {

@@ -8,8 +8,8 @@
 #include <functional>
 
 #include "app/Hlavni.h"
-#include "app/SharedState.h"
 #include "app/Startup.h"
+#include "competition/Competition.h"
 #include "tests/support/Database.h"
 #include "tests/support/DialogRecorder.h"
 #include "tests/support/Operator.h"
@@ -19,6 +19,11 @@ namespace zlt::test {
 
 // The QApplication of a test process, on the offscreen platform.
 void ensureApplication();
+
+// The event's details confirmed in this run.
+inline bool detailsConfirmed() {
+    return app::currentCompetition()->details().Potvrzeno();
+}
 
 // All nine windows made by the program's own start-up in a new event folder, which is the
 // working directory while the test runs; the main window shown.
@@ -31,6 +36,7 @@ protected:
     void startProgram();
 
     db::ResultSet& rows() { return frmHlavni->IBOQuery1; }
+    static competition::Competition& competition() { return *app::currentCompetition(); }
     // The grid that selectCell and clickTitle click into: the main grid unless a test
     // chooses another.
     platform::DBGrid& grid() { return grid_ != nullptr ? *grid_ : *frmHlavni->DBGrid1; }

@@ -9,7 +9,7 @@
 #include "database/DataSource.h"
 #include "database/ResultSet.h"
 #include "database/Statement.h"
-#include "settings/DatabaseReset.h"
+#include "competition/DatabaseReset.h"
 
 int main(int argc, char** argv) {
     using namespace zlt;
@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
     try {
         preliminary.open();
         finals.open();
-        settings::resetDatabase({deletePreliminary, preliminary}, {deleteFinals, finals});
+        competition::resetDatabase({deletePreliminary, preliminary}, {deleteFinals, finals});
     } catch (const std::exception& error) {
         std::cerr << error.what() << "\n";
         return 1;

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "competition/EventFiles.h"
 #include "tools/EventFolder.h"
 
 namespace zlt::test {
@@ -29,7 +30,7 @@ TempEventFolder::TempEventFolder() : path_(root_.path() / "Závody ZLT") {
 TempEventFolder::~TempEventFolder() = default;
 
 std::filesystem::path TempEventFolder::database() const {
-    return path_ / tools::kDatabaseFile;
+    return path_ / competition::kDatabaseFile;
 }
 
 }  // namespace zlt::test

@@ -1,13 +1,11 @@
-#include "finals/StandingsMerge.h"
+#include "competition/StandingsMerge.h"
 
 #include <algorithm>
 
-namespace zlt::finals {
+namespace zlt::competition {
 namespace {
 
 constexpr int kFinalists = 12;
-// Finals fields by position: team name, total, rank.
-constexpr int kTeam = 0, kTotal = 8, kRank = 9;
 
 }  // namespace
 
@@ -23,9 +21,9 @@ void mergeFinalsIntoStandings(db::ResultSet& preliminary, db::ResultSet& finals)
     const int pairs = std::min({kFinalists, preliminary.recordCount(), finals.recordCount()});
     for (int copied = 0; copied < pairs; ++copied) {
         preliminary.edit();
-        preliminary.setField("PORADI", finals.field(kRank));
-        preliminary.setField("DRUZSTVO", finals.field(kTeam));
-        preliminary.setField("CELKEMF", finals.field(kTotal));
+        preliminary.setField("PORADI", finals.field(finals.fieldPosition("FPORADI")));
+        preliminary.setField("DRUZSTVO", finals.field(finals.fieldPosition("DRUZSTVO")));
+        preliminary.setField("CELKEMF", finals.field(finals.fieldPosition("FCELKEM")));
         preliminary.post();
         preliminary.next();
         finals.next();
@@ -33,4 +31,4 @@ void mergeFinalsIntoStandings(db::ResultSet& preliminary, db::ResultSet& finals)
     preliminary.first();
 }
 
-}  // namespace zlt::finals
+}  // namespace zlt::competition

@@ -1,25 +1,16 @@
-#include "settings/DatabaseReset.h"
+#include "competition/DatabaseReset.h"
 
-#include <cstdint>
-#include <functional>
-
+#include "competition/BlankRows.h"
 #include "database/DatabaseError.h"
 #include "database/Transaction.h"
 
-namespace zlt::settings {
+namespace zlt::competition {
 namespace {
 
-constexpr int kPreliminaryRows = 30;
-constexpr int kFinalsRows = 12;
-
-void refill(ResetTable table, int rowCount, const std::function<void(int number)>& fill) {
+void refill(ResetTable table) {
     table.deleteAll.execute();
     table.rows.refresh();
-    for (int number = 1; number <= rowCount; ++number) {
-        table.rows.insert();
-        fill(number);
-        table.rows.post();
-    }
+    addBlankRows(table.rows);
     table.rows.refresh();
 }
 
@@ -48,10 +39,8 @@ void resetDatabase(ResetTable preliminary, ResetTable finals) {
     finals.rows.checkBrowseMode();
     try {
         db::Transaction::together(preliminary.rows.connection(), [&] {
-            refill(preliminary, kPreliminaryRows,
-                   [&](int number) { preliminary.rows.setField("CISLO", std::int32_t{number}); });
-            refill(finals, kFinalsRows,
-                   [&](int) { finals.rows.setField("DRUZSTVO", std::string(" ")); });
+            refill(preliminary);
+            refill(finals);
         });
     } catch (...) {
         // Nothing was committed: the grids go back to what the tables still hold, without
@@ -68,4 +57,4 @@ void resetDatabase(ResetTable preliminary, ResetTable finals) {
     }
 }
 
-}  // namespace zlt::settings
+}  // namespace zlt::competition

@@ -3,7 +3,7 @@
 #include "database/ResultSet.h"
 #include "database/Statement.h"
 
-namespace zlt::settings {
+namespace zlt::competition {
 
 // One competition table as the reset sees it: its delete statement and its result set.
 struct ResetTable {
@@ -11,10 +11,9 @@ struct ResetTable {
     db::ResultSet& rows;
 };
 
-// Empties both tables and refills them with blank rows: 30 preliminary rows numbered 1 to
-// 30 and 12 finals rows whose team name is one space. A row still being typed is written
+// Empties both tables and refills them with the blank rows an event starts with. A row still being typed is written
 // first; then the statements run in one transaction, so that a failure or a crash leaves
 // either the old tables or the new ones. A table that cannot be read is refused up front.
 void resetDatabase(ResetTable preliminary, ResetTable finals);
 
-}  // namespace zlt::settings
+}  // namespace zlt::competition

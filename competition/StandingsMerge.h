@@ -2,7 +2,7 @@
 
 #include "database/ResultSet.h"
 
-namespace zlt::finals {
+namespace zlt::competition {
 
 // Writes the finals into the preliminary table: both result sets are re-read in rank
 // order, then the k-th preliminary row takes the finals rank, team name and finals total
@@ -13,4 +13,4 @@ namespace zlt::finals {
 // no finals row is copied twice and no preliminary row is overwritten again.
 void mergeFinalsIntoStandings(db::ResultSet& preliminary, db::ResultSet& finals);
 
-}  // namespace zlt::finals
+}  // namespace zlt::competition

@@ -1,15 +1,15 @@
-#include "app/RowTotal.h"
+#include "competition/Scoring.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <limits>
 
-#include "database/DatabaseError.h"
+#include "competition/Refusal.h"
+#include "database/FieldList.h"
 #include "database/ResultSet.h"
 
-namespace zlt::app {
-
+namespace zlt::competition {
 namespace {
 
 // A placing or penalty as it stands in the row: a number, or text typed for an integer
@@ -27,17 +27,17 @@ std::int64_t termOf(const db::FieldValue& value) {
     return 0;
 }
 
-std::int64_t sumOfPositiveTerms(const db::ResultSet& rows, std::initializer_list<int> positions) {
+std::int64_t sumOfPositiveTerms(const db::ResultSet& rows, const TotalRule& rule) {
     std::int64_t sum = 0;
-    for (int position : positions) {
-        sum += std::max<std::int64_t>(termOf(rows.field(position)), 0);
+    for (const std::string& term : rule.terms) {
+        sum += std::max<std::int64_t>(termOf(rows.field(rows.fieldPosition(term))), 0);
     }
     return sum;
 }
 
 void requireFits(std::int64_t sum, const std::string& totalField) {
     if (sum > std::numeric_limits<std::int32_t>::max()) {
-        throw db::DatabaseError(
+        throw Refusal(
             "The total " + std::to_string(sum) + " does not fit into " + totalField + " (at most " +
             std::to_string(std::numeric_limits<std::int32_t>::max()) + "); nothing was written");
     }
@@ -45,20 +45,35 @@ void requireFits(std::int64_t sum, const std::string& totalField) {
 
 }  // namespace
 
-void recomputeRowTotal(db::ResultSet& rows, std::initializer_list<int> termPositions,
-                       const std::string& totalField) {
+const TotalRule& preliminaryTotal() {
+    static const TotalRule rule{{"BOD1", "BOD2", "BOD3", "BOD4", "BOD5", "BOD6", "PENALIZACE"},
+                                "CELKEM"};
+    return rule;
+}
+
+const TotalRule& finalsTotal() {
+    static const TotalRule rule{{"FBOD1", "FBOD2", "FBOD3", "FPOCATEK"}, "FCELKEM"};
+    return rule;
+}
+
+const TotalRule& totalRuleOf(const db::ResultSet& rows) {
+    return rows.fields().table() == db::finalsFields().table() ? finalsTotal()
+                                                                : preliminaryTotal();
+}
+
+void recomputeRowTotal(db::ResultSet& rows, const TotalRule& rule) {
     // The row as typed is checked before it is written, so that a total that cannot be
     // stored never leaves new placings beside an old total.
     if (rows.active()) {
         rows.takeTypedText();
-        requireFits(sumOfPositiveTerms(rows, termPositions), totalField);
+        requireFits(sumOfPositiveTerms(rows, rule), rule.total);
     }
     rows.refresh();
-    const std::int64_t sum = sumOfPositiveTerms(rows, termPositions);
-    requireFits(sum, totalField);
+    const std::int64_t sum = sumOfPositiveTerms(rows, rule);
+    requireFits(sum, rule.total);
     rows.edit();
-    rows.setField(totalField, static_cast<std::int32_t>(sum));
+    rows.setField(rule.total, static_cast<std::int32_t>(sum));
     rows.post();
 }
 
-}  // namespace zlt::app
+}  // namespace zlt::competition

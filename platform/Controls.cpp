@@ -1,0 +1,30 @@
+#include "platform/Controls.h"
+
+namespace zlt::platform {
+
+QPushButton* makeButton(QWidget* parent, const QString& caption, const QRect& box,
+                        const QString& hint) {
+    auto* button = new QPushButton(caption, parent);
+    button->setGeometry(box);
+    if (!hint.isEmpty()) {
+        button->setToolTip(hint);
+    }
+    return button;
+}
+
+DBNavigator* makeTeamNavigator(db::DataSource& source, QWidget* parent, const QRect& box) {
+    auto* navigator = new DBNavigator(source, parent);
+    navigator->setGeometry(box);
+    using Nav = DBNavigator;
+    navigator->setVisibleButtons(
+        {Nav::First, Nav::Prior, Nav::Next, Nav::Last, Nav::Insert, Nav::Delete, Nav::Cancel});
+    // The three hidden buttons keep the library's hints; they are never seen.
+    navigator->setHints({QStringLiteral("První družstvo"), QStringLiteral("Předchozí družstvo"),
+                         QStringLiteral("Další družstvo"), QStringLiteral("Poslední družstvo"),
+                         QStringLiteral("Přidat družstvo"), QStringLiteral("Smazat družstvo"),
+                         QStringLiteral("Edit record"), QStringLiteral("Post edit"),
+                         QStringLiteral("Zrušit změnu"), QStringLiteral("Refresh data")});
+    return navigator;
+}
+
+}  // namespace zlt::platform
