@@ -50,7 +50,8 @@ std::string unscramblePassword(std::string_view scrambled) {
 Connection::Connection(std::string name)
     : name_(std::move(name)),
       params_{"CHARACTER SET=WIN1250", "PATH=C:\\Data\\ZLT04.GDB", "USER NAME=SYSDBA"},
-      scrambledPassword_(scramblePassword(kDefaultPassword)) {}
+      scrambledPassword_(scramblePassword(kDefaultPassword)),
+      handle_(std::make_unique<ClientHandle>()) {}
 
 Connection::~Connection() {
     try {
@@ -58,6 +59,10 @@ Connection::~Connection() {
     } catch (const DatabaseError&) {
         // The attachment ends with the program anyway; there is nobody left to tell.
     }
+}
+
+bool Connection::connected() const {
+    return handle_->value != 0;
 }
 
 std::string Connection::param(std::string_view key) const {
@@ -117,10 +122,10 @@ void Connection::connect() {
     const std::string dpb = parameterBlock();
     const std::string file = path();
     ISC_STATUS_ARRAY status{};
-    api.attach_database(status, 0, file.c_str(), &handle_, static_cast<short>(dpb.size()),
+    api.attach_database(status, 0, file.c_str(), &handle_->value, static_cast<short>(dpb.size()),
                         dpb.data());
     if (status[0] == 1 && status[1] != 0) {
-        handle_ = 0;
+        handle_->value = 0;
         api.check(status);
     }
     watch_.watch(file);
@@ -142,14 +147,14 @@ void Connection::disconnect() {
     }
     watch_.stop();
     ISC_STATUS_ARRAY status{};
-    client_->detach_database(status, &handle_);
-    handle_ = 0;
+    client_->detach_database(status, &handle_->value);
+    handle_->value = 0;
     client_->check(status);
 }
 
-isc_db_handle* Connection::handle() {
+ClientHandle& Connection::handle() {
     connect();
-    return &handle_;
+    return *handle_;
 }
 
 }  // namespace zlt::db

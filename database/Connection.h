@@ -1,9 +1,8 @@
 #pragma once
 
-#include <ibase.h>
-
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +13,7 @@ namespace zlt::db {
 
 class Transaction;
 
+struct ClientHandle;
 struct FbClient;
 
 // The one connection to the competition database: a parameter list of "NAME=value"
@@ -48,10 +48,10 @@ public:
 
     void connect();
     void disconnect();
-    bool connected() const { return handle_ != 0; }
+    bool connected() const;
 
     // For the layer's statements and result sets: attaches first when needed.
-    isc_db_handle* handle();
+    ClientHandle& handle();
     const FbClient& client();
 
     // Told once, after a write, that the database file was deleted or moved while in use.
@@ -68,7 +68,7 @@ private:
     std::string name_;
     std::vector<std::string> params_;
     std::string scrambledPassword_;
-    isc_db_handle handle_ = 0;
+    std::unique_ptr<ClientHandle> handle_;
     const FbClient* client_ = nullptr;
     Transaction* shared_ = nullptr;
     FileWatch watch_;

@@ -6,6 +6,14 @@
 
 namespace zlt::db {
 
+// A handle of the client library, for an attachment or a transaction. The layer's public
+// classes hold it through a pointer, so that their headers need not include the library's.
+struct ClientHandle {
+    FB_API_HANDLE value = 0;
+    // The library's calls take the address of the handle they use or fill in.
+    operator FB_API_HANDLE*() { return &value; }
+};
+
 // The ISC C API of the Firebird client library, opened at run time so that a machine
 // without the library still starts the program and reports what is missing.
 struct FbClient {

@@ -1,5 +1,7 @@
 #pragma once
 
+// Private to the database layer: only its own sources include this header, as it brings
+// the client library's types along.
 #include <ibase.h>
 
 #include <cstdint>

@@ -23,9 +23,12 @@ struct TransactionBlock {
 }  // namespace
 
 Transaction::Transaction(Connection& connection, Access access)
-    : connection_(connection), client_(connection.client()), write_(access == Access::ReadWrite) {
+    : connection_(connection),
+      client_(connection.client()),
+      write_(access == Access::ReadWrite),
+      handle_(std::make_unique<ClientHandle>()) {
     if (Transaction* shared = connection.sharedTransaction()) {
-        handle_ = shared->handle_;
+        handle_->value = shared->handle_->value;
         joined_ = true;
         return;
     }
@@ -34,14 +37,14 @@ Transaction::Transaction(Connection& connection, Access access)
         write_ ? static_cast<long>(sizeof kReadWrite) : static_cast<long>(sizeof kReadOnly),
         write_ ? kReadWrite : kReadOnly};
     ISC_STATUS_ARRAY status{};
-    client_.start_multiple(status, &handle_, 1, &teb);
+    client_.start_multiple(status, &handle_->value, 1, &teb);
     client_.check(status);
 }
 
 Transaction::~Transaction() {
-    if (handle_ != 0 && !joined_) {
+    if (handle_->value != 0 && !joined_) {
         ISC_STATUS_ARRAY status{};
-        client_.rollback_transaction(status, &handle_);
+        client_.rollback_transaction(status, &handle_->value);
     }
 }
 
@@ -50,7 +53,7 @@ void Transaction::commit() {
         return;
     }
     ISC_STATUS_ARRAY status{};
-    client_.commit_transaction(status, &handle_);
+    client_.commit_transaction(status, &handle_->value);
     client_.check(status);
     if (write_) {
         connection_.checkFileAfterWrite();

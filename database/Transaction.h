@@ -1,12 +1,12 @@
 #pragma once
 
-#include <ibase.h>
-
 #include <functional>
+#include <memory>
 
 namespace zlt::db {
 
 class Connection;
+struct ClientHandle;
 struct FbClient;
 
 // One short read-committed transaction. The layer never keeps one open between calls:
@@ -21,7 +21,7 @@ public:
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
 
-    isc_tr_handle* handle() { return &handle_; }
+    ClientHandle& handle() { return *handle_; }
     void commit();
 
     // Runs the work in one read-write transaction that every transaction of the connection
@@ -33,7 +33,7 @@ private:
     Connection& connection_;
     const FbClient& client_;
     const bool write_;
-    isc_tr_handle handle_ = 0;
+    std::unique_ptr<ClientHandle> handle_;
     bool joined_ = false;  // part of a shared transaction, which its owner ends
 };
 

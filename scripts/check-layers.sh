@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Checks the layering: the lower layers never include a window header, and the project's
+# CMake targets depend on one another without a cycle.
+# Usage: scripts/check-layers.sh [BUILD_DIR]   (a configured build folder, default build)
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${1:-$root/build}"
+if [ ! -f "$build/CMakeCache.txt" ]; then
+    echo "check-layers: $build is not a configured build folder; run scripts/build.sh first" >&2
+    exit 2
+fi
+build="$(cd "$build" && pwd)"
+cd "$root"
+failed=0
+
+# Window headers: those directly in the window folders, and all under windows/.
+declare -A window
+while IFS= read -r header; do
+    window["${header#./}"]=1
+done < <(find app finals settings reports -maxdepth 1 -name '*.h' 2>/dev/null
+         find windows -name '*.h' 2>/dev/null || true)
+
+lower=()
+for folder in database platform reports/model competition; do
+    [ -d "$folder" ] && lower+=("$folder")
+done
+
+while IFS= read -r hit; do
+    file="${hit%%:*}"
+    rest="${hit#*:}"
+    line="${rest%%:*}"
+    included="$(sed -E 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*["<]([^">]+)[">].*/\1/' <<<"${rest#*:}")"
+    # A quoted include is looked up next to the including file first.
+    if [ -e "$(dirname "$file")/$included" ]; then
+        included="$(realpath -m --relative-to=. "$(dirname "$file")/$included")"
+    fi
+    if [ -n "${window[$included]:-}" ]; then
+        echo "$file:$line: includes the window header $included" >&2
+        failed=1
+    fi
+done < <(find "${lower[@]}" -type f \( -name '*.h' -o -name '*.cpp' \) -print0 |
+         xargs -0 -r grep -nHE '^[[:space:]]*#[[:space:]]*include[[:space:]]*["<]' || true)
+
+# The target graph as CMake sees it; it writes one extra file per target, hence the folder.
+graph="$(mktemp -d)"
+trap 'rm -rf "$graph"' EXIT
+(cd "$graph" && cmake --graphviz=targets.dot "$build" >/dev/null)
+# Edges between the project's own targets: imported targets (Qt6::Core, GTest::gtest) and
+# plain libraries such as dl, which CMake draws as unknown libraries, are left out. Some
+# targets are drawn with an edge to themselves, which is not a cycle.
+edges="$(awk '
+    / \[ label = / && !/legendNode/ {
+        match($0, /label = "[^"]*"/)
+        name = substr($0, RSTART + 9, RLENGTH - 10)
+        split($1, id, "\"")
+        if (name !~ /::/ && $0 !~ /shape = septagon/) own[id[2]] = name
+    }
+    / -> / && !/legendNode/ {
+        split($1, from, "\""); split($3, to, "\"")
+        if ((from[2] in own) && (to[2] in own) && from[2] != to[2])
+            print own[from[2]], own[to[2]]
+    }' "$graph/targets.dot")"
+if [ -z "$edges" ]; then
+    echo "check-layers: no dependencies between the project's targets in $build" >&2
+    exit 1
+fi
+# tsort names the targets of each loop it finds on its error output, one a line; each
+# loop is shown on a line of its own.
+if ! loops="$(tsort <<<"$edges" 2>&1 >/dev/null)"; then
+    echo "the CMake targets depend on one another in a cycle:" >&2
+    awk '/input contains a loop/ { if (loop) print loop; loop = " "; next }
+         { sub(/^tsort: /, ""); loop = loop " " $0 }
+         END { if (loop) print loop }' <<<"$loops" >&2
+    failed=1
+fi
+
+if [ "$failed" -eq 0 ]; then
+    echo "layers: no lower layer includes a window header; the targets form no cycle"
+fi
+exit "$failed"
