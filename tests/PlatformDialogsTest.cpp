@@ -7,30 +7,20 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <cstdlib>
 #include <functional>
 #include <stdexcept>
 
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
+#include "tests/support/Application.h"
 #include "tests/support/DialogRecorder.h"
 
 namespace zlt::platform {
 namespace {
 
 using test::DialogRecorder;
+using test::ensureApplication;
 using Buttons = std::vector<DialogButton>;
-
-// Made once per process and never destroyed, since Qt's own statics outlive main().
-void ensureApplication() {
-    if (QApplication::instance() == nullptr) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        static int argc = 1;
-        static char name[] = "platform-qt-tests";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-    }
-}
 
 TEST(ErrorMessage, EndsInExactlyOneFullStopWithStopIconOkAndApplicationTitle) {
     DialogRecorder dialogs;

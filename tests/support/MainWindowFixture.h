@@ -10,15 +10,13 @@
 #include "app/Hlavni.h"
 #include "app/SharedState.h"
 #include "app/Startup.h"
+#include "tests/support/Application.h"
 #include "tests/support/Database.h"
 #include "tests/support/DialogRecorder.h"
 #include "tests/support/Operator.h"
 #include "tests/support/TempEventFolder.h"
 
 namespace zlt::test {
-
-// The QApplication of a test process, on the offscreen platform.
-void ensureApplication();
 
 // All nine windows made by the program's own start-up in a new event folder, which is the
 // working directory while the test runs; the main window shown.
