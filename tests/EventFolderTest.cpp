@@ -8,11 +8,13 @@
 #include "database/DatabaseError.h"
 #include "tests/support/Database.h"
 #include "tests/support/Files.h"
+#include "tests/support/Thrown.h"
 
 namespace zlt::tools {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Optional;
 
 TEST(EventFolder, HoldsASeededDatabaseSettingsAndFourStamps) {
     test::TempEventFolder folder;
@@ -50,12 +52,8 @@ TEST(EventFolder, HoldsASeededDatabaseSettingsAndFourStamps) {
 TEST(EventFolder, NeverOverwritesADatabase) {
     test::TempEventFolder folder;
     test::execute(folder.database(), "DELETE FROM DATAZLT WHERE CISLO > 3");
-    try {
-        createEventFolder(folder.path());
-        FAIL();
-    } catch (const db::DatabaseError& error) {
-        EXPECT_THAT(error.what(), HasSubstr("already exists"));
-    }
+    EXPECT_THAT(test::thrownMessage<db::DatabaseError>([&] { createEventFolder(folder.path()); }),
+                Optional(HasSubstr("already exists")));
     EXPECT_EQ(test::storedRows(folder.database(), db::preliminaryFields(), "CISLO").size(), 3u);
 }
 
