@@ -190,6 +190,7 @@ TEST_F(MissingDatabase, StartsWithTwoMessagesAndAnEmptyGrid) {
     startProgram();
     ASSERT_EQ(dialogs.requests.size(), 2u);
     for (const auto& request : dialogs.requests) {
+        SCOPED_TRACE(request.text.toStdString());
         EXPECT_THAT(request.text.toStdString(), HasSubstr("ZLT04.GDB"));
         EXPECT_EQ(request.icon, platform::DialogIcon::Stop);
     }

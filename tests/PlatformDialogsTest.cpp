@@ -36,6 +36,7 @@ TEST(ErrorMessage, EndsInExactlyOneFullStopWithStopIconOkAndApplicationTitle) {
     EXPECT_EQ(dialogs.requests[1].text, QStringLiteral("Hotovo."));
     EXPECT_EQ(dialogs.requests[2].text, QStringLiteral("Počkejte..."));
     for (const DialogRequest& request : dialogs.requests) {
+        SCOPED_TRACE(request.text.toStdString());
         EXPECT_EQ(request.icon, DialogIcon::Stop);
         EXPECT_EQ(request.buttons, Buttons{DialogButton::Ok});
     }
