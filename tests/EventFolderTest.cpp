@@ -9,6 +9,7 @@
 #include "database/DatabaseError.h"
 #include "tests/support/Database.h"
 #include "tests/support/Files.h"
+#include "tests/support/Thrown.h"
 
 namespace zlt::tools {
 namespace {
@@ -16,6 +17,7 @@ namespace {
 using competition::kDatabaseFile;
 using competition::kSettingsFile;
 using ::testing::HasSubstr;
+using ::testing::Optional;
 
 TEST(EventFolder, HoldsASeededDatabaseSettingsAndFourStamps) {
     test::TempEventFolder folder;
@@ -53,12 +55,8 @@ TEST(EventFolder, HoldsASeededDatabaseSettingsAndFourStamps) {
 TEST(EventFolder, NeverOverwritesADatabase) {
     test::TempEventFolder folder;
     test::execute(folder.database(), "DELETE FROM DATAZLT WHERE CISLO > 3");
-    try {
-        createEventFolder(folder.path());
-        FAIL();
-    } catch (const competition::Refusal& error) {
-        EXPECT_THAT(error.what(), HasSubstr("already exists"));
-    }
+    EXPECT_THAT(test::thrownMessage<competition::Refusal>([&] { createEventFolder(folder.path()); }),
+                Optional(HasSubstr("already exists")));
     EXPECT_EQ(test::storedRows(folder.database(), db::preliminaryFields(), "CISLO").size(), 3u);
 }
 

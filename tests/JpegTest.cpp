@@ -19,12 +19,14 @@
 #include <vector>
 
 #include "tests/support/BigJpeg.h"
+#include "tests/support/Thrown.h"
 #include "tools/StampArt.h"
 
 namespace zlt::platform {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::Optional;
 using ::testing::StartsWith;
 
 // JPEG bytes in a colour space the stamp encoder does not write; every sample is `value`.
@@ -90,12 +92,9 @@ void writeFile(const fs::path& file, const QByteArray& bytes) {
 }
 
 std::string decodeError(const QByteArray& bytes) {
-    try {
-        decodeJpeg(bytes, QStringLiteral("vadný.jpg"));
-    } catch (const std::runtime_error& error) {
-        return error.what();
-    }
-    return "no error";
+    return test::thrownMessage<std::runtime_error>(
+               [&] { decodeJpeg(bytes, QStringLiteral("vadný.jpg")); })
+        .value_or("no error");
 }
 
 bool near(int actual, int expected) {
@@ -162,9 +161,10 @@ TEST(Jpeg, KeepsOnlyTheCornerAskedForWithThePixelsOfTheWhole) {
     const QImage whole = loadJpegFile(file);
     ASSERT_EQ(whole.size(), QSize(1001, 603));
     for (const QSize kept : {QSize(234, 129), QSize(8, 8), QSize(1, 1), QSize(1000, 602)}) {
+        SCOPED_TRACE(std::to_string(kept.width()) + " x " + std::to_string(kept.height()));
         const QImage corner = loadJpegFile(file, kept);
         ASSERT_EQ(corner.size(), kept);
-        EXPECT_EQ(corner, whole.copy(QRect(QPoint(0, 0), kept))) << kept.width();
+        EXPECT_EQ(corner, whole.copy(QRect(QPoint(0, 0), kept)));
     }
     EXPECT_EQ(loadJpegFile(file, QSize(5000, 5000)), whole) << "no larger than the picture";
     EXPECT_EQ(loadJpegFile(file, QSize(0, 10)), whole.copy(0, 0, 1001, 10)) << "rows only";
@@ -204,32 +204,20 @@ TEST(JpegFile, LoadsANameWithCzechLettersAndSpaces) {
 }
 
 TEST(JpegFile, NamesTheFileItCannotOpenOrRead) {
-    try {
-        loadJpegFile(fs::path(u8"chybí - létoA.jpg"));
-        FAIL() << "a missing file loaded";
-    } catch (const std::runtime_error& error) {
-        EXPECT_STREQ(error.what(), "Cannot open file chybí - létoA.jpg");
-    }
+    EXPECT_EQ(test::thrownMessage<std::runtime_error>(
+                  [] { loadJpegFile(fs::path(u8"chybí - létoA.jpg")); }),
+              "Cannot open file chybí - létoA.jpg");
 
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     const fs::path directory(folder.path().toStdString());
-    try {
-        loadJpegFile(directory);
-        FAIL() << "a folder loaded";
-    } catch (const std::runtime_error& error) {
-        EXPECT_EQ(error.what(), "Cannot open file " + directory.string());
-    }
+    EXPECT_EQ(test::thrownMessage<std::runtime_error>([&] { loadJpegFile(directory); }),
+              "Cannot open file " + directory.string());
 
     const fs::path truncated = directory / "půlka.jpg";
     writeFile(truncated, halfAStamp());
-    try {
-        loadJpegFile(truncated);
-        FAIL() << "half a picture loaded";
-    } catch (const std::runtime_error& error) {
-        EXPECT_THAT(std::string(error.what()),
-                    StartsWith("Cannot read the picture " + truncated.string() + ": "));
-    }
+    EXPECT_THAT(test::thrownMessage<std::runtime_error>([&] { loadJpegFile(truncated); }),
+                Optional(StartsWith("Cannot read the picture " + truncated.string() + ": ")));
 
     const fs::path empty = directory / "prázdný.jpg";
     writeFile(empty, {});

@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 
 #include <QApplication>
-#include <QLineEdit>
 
 #include "finals/Finale.h"
 #include "reports/Preview.h"
@@ -17,39 +16,15 @@ using platform::DialogButton;
 using ::testing::HasSubstr;
 
 // Preliminary fields by position.
-constexpr int CISLO = 0, DRUZSTVO = 1, DISCIPLINA1 = 3, BOD1 = 4, DISCIPLINA2 = 5, CELKEM = 15;
+constexpr int DRUZSTVO = 1, BOD1 = 4;
 // Finals fields by position.
-constexpr int FDRUZSTVO = 0, FBOD1 = 3, FCELKEM = 8, FPORADI = 9;
+constexpr int FDRUZSTVO = 0, FPORADI = 9;
 
 class OperatorPath : public MainWindowFixture {
 protected:
     void SetUp() override {
         MainWindowFixture::SetUp();
         startProgram();
-    }
-    int column() { return grid().currentIndex().column(); }
-    int row() { return grid().currentIndex().row(); }
-    bool keyboardInGrid() {
-        QWidget* focus = QApplication::focusWidget();
-        return focus == &grid() || grid().isAncestorOf(focus);
-    }
-    // Types a placing into each of three teams in turn: the value, Enter, Down, Enter.
-    // The Enter on arriving recomputes that team and opens the editor for the next value.
-    void typeThreePlacings(int placingColumn) {
-        selectCell(0, placingColumn);
-        const char* const placings[] = {"3", "5", "7"};
-        for (int team = 0; team < 3; ++team) {
-            if (team > 0) {
-                press(Qt::Key_Down);
-                press(Qt::Key_Return);
-                ASSERT_TRUE(grid().isEditing()) << "team " << team;
-            }
-            type(placings[team]);
-            press(Qt::Key_Return);
-            EXPECT_EQ(row(), team);
-            EXPECT_EQ(column(), placingColumn) << "team " << team;
-            EXPECT_TRUE(keyboardInGrid()) << "team " << team;
-        }
     }
     void toFinals() {
         op::click(*frmHlavni->btnFinale);
@@ -60,87 +35,6 @@ protected:
         return storedRows(folder.database(), db::finalsFields(), "RDB$DB_KEY");
     }
 };
-
-TEST_F(OperatorPath, PlacingsTypedDownTheMainGridEachGetTheirTotal) {
-    typeThreePlacings(BOD1);
-    const auto table = stored();
-    for (int team = 0; team < 3; ++team) {
-        EXPECT_EQ(table[team][CISLO], db::FieldValue(team + 1)) << "the number is untouched";
-        EXPECT_EQ(table[team][BOD1], db::FieldValue(3 + 2 * team));
-        EXPECT_EQ(table[team][CELKEM], db::FieldValue(3 + 2 * team));
-    }
-    EXPECT_TRUE(dialogs.requests.empty());
-}
-
-TEST_F(OperatorPath, PlacingsTypedDownTheFinalsGridEachGetTheirTotal) {
-    toFinals();
-    const auto before = storedFinals();
-    typeThreePlacings(FBOD1);
-    const auto table = storedFinals();
-    for (int team = 0; team < 3; ++team) {
-        EXPECT_EQ(table[team][FDRUZSTVO], before[team][FDRUZSTVO]) << "the name is untouched";
-        EXPECT_EQ(table[team][FBOD1], db::FieldValue(3 + 2 * team));
-        EXPECT_EQ(table[team][FCELKEM], db::FieldValue(3 + 2 * team));
-    }
-}
-
-TEST_F(OperatorPath, EnterEnterThenTypingWritesIntoTheSameColumn) {
-    selectCell(1, BOD1);
-    press(Qt::Key_Return);  // recomputes and opens the editor
-    press(Qt::Key_Return);  // recomputes and closes it
-    EXPECT_EQ(column(), BOD1);
-    type("5");
-    press(Qt::Key_Return);
-    EXPECT_EQ(stored()[1][BOD1], db::FieldValue(5));
-    EXPECT_EQ(stored()[1][CISLO], db::FieldValue(2));
-    EXPECT_EQ(stored()[1][CELKEM], db::FieldValue(5));
-}
-
-TEST_F(OperatorPath, TabAndShiftTabMoveFromTheCellOfAnEnter) {
-    selectCell(2, BOD1);
-    type("4");
-    press(Qt::Key_Return);
-    press(Qt::Key_Tab);
-    EXPECT_EQ(column(), DISCIPLINA2);
-    press(Qt::Key_Backtab, Qt::ShiftModifier);
-    press(Qt::Key_Backtab, Qt::ShiftModifier);
-    EXPECT_EQ(column(), DISCIPLINA1);
-    EXPECT_EQ(row(), 2);
-}
-
-TEST_F(OperatorPath, ATitleClickMakesTheFirstRowCurrentInTheSameColumn) {
-    selectCell(6, BOD1);
-    clickTitle(CELKEM);
-    EXPECT_EQ(row(), 0);
-    EXPECT_EQ(column(), BOD1);
-    EXPECT_EQ(rows().recNo(), 0);
-    type("2");
-    press(Qt::Key_Return);
-    EXPECT_EQ(rows().field(BOD1), db::FieldValue(2));
-}
-
-TEST_F(OperatorPath, InsertingAndCancellingARowKeepTheColumnAndTheKeyboard) {
-    selectCell(4, DRUZSTVO);
-    press(Qt::Key_Insert);
-    EXPECT_EQ(column(), DRUZSTVO);
-    press(Qt::Key_Escape);
-    EXPECT_EQ(rows().recordCount(), 30);
-    EXPECT_EQ(column(), DRUZSTVO);
-    EXPECT_TRUE(keyboardInGrid());
-    press(Qt::Key_Down);
-    EXPECT_EQ(row(), 5);
-}
-
-TEST_F(OperatorPath, TheCellEditorHoldsNoMoreThanTheColumn) {
-    selectCell(0, DISCIPLINA1);
-    type(QStringLiteral("12345678901234567890"));
-    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-    ASSERT_NE(editor, nullptr);
-    EXPECT_EQ(editor->text(), QStringLiteral("12345678901234"));
-    press(Qt::Key_Return);
-    EXPECT_EQ(stored()[0][DISCIPLINA1], db::FieldValue(std::string("12345678901234")));
-    EXPECT_TRUE(dialogs.requests.empty());
-}
 
 // Every sheet of the print choice dialog, opened by "Tisk": the preview takes the keys and
 // the clicks, and once it is closed the dialog is gone and the main window has the keys.

@@ -4,7 +4,8 @@
 #include <QLocale>
 
 #include "reports/model/Generator.h"
-#include "tests/support/MainWindowFixture.h"
+#include "tests/support/Application.h"
+#include "tests/support/PageQuery.h"
 #include "tests/support/SampleReport.h"
 
 namespace zlt::reports {
@@ -12,29 +13,17 @@ namespace {
 
 using Kind = DrawOp::Kind;
 
-// The operations drawing that text, in page order.
-std::vector<QRectF> boxesOf(const Page& page, const QString& text) {
-    std::vector<QRectF> boxes;
-    for (const DrawOp& op : page.ops) {
-        if (op.kind == Kind::Text && op.text == text)
-            boxes.push_back(op.box);
-    }
-    return boxes;
-}
-
-std::vector<QString> textsIn(const Page& page, double left, double right) {
-    std::vector<QString> texts;
-    for (const DrawOp& op : page.ops) {
-        if (op.kind == Kind::Text && op.box.left() >= left && op.box.left() < right) {
-            texts.push_back(op.text);
-        }
-    }
-    return texts;
-}
+using test::boxesOf;
+using test::boxOf;
+using test::drawn;
 
 int countOf(const Page& page, Kind kind) {
-    return static_cast<int>(std::count_if(page.ops.begin(), page.ops.end(),
-                                          [&](const DrawOp& op) { return op.kind == kind; }));
+    return static_cast<int>(drawn(page, kind).size());
+}
+
+// The texts whose left edge lies in [left, right).
+test::DrawFilter startingIn(double left, double right) {
+    return [=](const DrawOp& op) { return op.box.left() >= left && op.box.left() < right; };
 }
 
 class ReportGeneration : public ::testing::Test {
@@ -48,10 +37,9 @@ TEST_F(ReportGeneration, BandsFollowEachOtherFromTheTopMarginAndBreakWhenTheyNoL
     std::vector<Page> pages = generate(sample.report);
     ASSERT_EQ(pages.size(), 1u);
     // Element tops are band position plus their own top; the left margin is 10 mm.
-    EXPECT_NEAR(boxesOf(pages[0], QStringLiteral("Tým 1"))[0].top(), 10 + 43.13 + 1, 0.01);
-    EXPECT_NEAR(boxesOf(pages[0], QStringLiteral("Tým 31"))[0].top(), 10 + 43.13 + 30 * 6.35 + 1,
-                0.01);
-    EXPECT_NEAR(boxesOf(pages[0], QStringLiteral("Tým 31"))[0].left(), 10 + 40, 0.01);
+    EXPECT_NEAR(boxOf(pages[0], QStringLiteral("Tým 1")).top(), 10 + 43.13 + 1, 0.01);
+    EXPECT_NEAR(boxOf(pages[0], QStringLiteral("Tým 31")).top(), 10 + 43.13 + 30 * 6.35 + 1, 0.01);
+    EXPECT_NEAR(boxOf(pages[0], QStringLiteral("Tým 31")).left(), 10 + 40, 0.01);
     EXPECT_NEAR(boxesOf(pages[0], QStringLiteral("31")).back().top(), 10 + 43.13 + 31 * 6.35 + 5,
                 0.01)
         << "the count in the summary right below the last row";
@@ -62,13 +50,13 @@ TEST_F(ReportGeneration, BandsFollowEachOtherFromTheTopMarginAndBreakWhenTheyNoL
     ASSERT_EQ(pages.size(), 2u);
     EXPECT_EQ(countOf(pages[0], Kind::Rectangle), 32);
     EXPECT_EQ(countOf(pages[1], Kind::Rectangle), 0);
-    EXPECT_NEAR(boxesOf(pages[1], QStringLiteral("32"))[0].top(), 10 + 5, 0.01);
+    EXPECT_NEAR(boxOf(pages[1], QStringLiteral("32")).top(), 10 + 5, 0.01);
 
     sample.holdRows(70);  // rows themselves break pages: 37 fit below the title on page 1
     pages = generate(sample.report);
     ASSERT_EQ(pages.size(), 2u);
     EXPECT_EQ(countOf(pages[0], Kind::Rectangle), 36);
-    EXPECT_NEAR(boxesOf(pages[1], QStringLiteral("Tým 37"))[0].top(), 10 + 1, 0.01);
+    EXPECT_NEAR(boxOf(pages[1], QStringLiteral("Tým 37")).top(), 10 + 1, 0.01);
 }
 
 TEST_F(ReportGeneration, CountAndDateAreTheSameInEveryRunAndTheSetEndsOnItsLastRow) {
@@ -97,7 +85,7 @@ TEST_F(ReportGeneration, AnEmptySetGivesOnePageWithOneEmptyDetailBand) {
     // Title texts, the count of no teams, and the date: no data text prints.
     EXPECT_EQ(countOf(pages[0], Kind::Text), 5);
     EXPECT_EQ(boxesOf(pages[0], QStringLiteral("0")).size(), 1u);
-    EXPECT_NEAR(boxesOf(pages[0], QStringLiteral("0"))[0].top(), 10 + 43.13 + 6.35 + 5, 0.01);
+    EXPECT_NEAR(boxOf(pages[0], QStringLiteral("0")).top(), 10 + 43.13 + 6.35 + 5, 0.01);
 }
 
 TEST_F(ReportGeneration, AutoSizedTextsKeepTheAnchorOfTheirAlignment) {
@@ -117,12 +105,12 @@ TEST_F(ReportGeneration, AutoSizedTextsKeepTheAnchorOfTheirAlignment) {
     EXPECT_NEAR(left.left, 46.57, 0.005);
 
     const auto pages = generate(sample.report);
-    const QRectF heading = boxesOf(pages[0], centred.caption)[0];
+    const QRectF heading = boxOf(pages[0], centred.caption);
     EXPECT_NEAR(heading.center().x(), 10 + centre, 0.01);
     EXPECT_NEAR(heading.width(), textWidth(centred.caption, *centred.font), 1e-9);
     // The right-aligned team numbers end at the same edge whatever their width.
-    EXPECT_NEAR(boxesOf(pages[0], QStringLiteral("9"))[0].right(),
-                boxesOf(pages[0], QStringLiteral("10"))[0].right(), 1e-9);
+    EXPECT_NEAR(boxOf(pages[0], QStringLiteral("9")).right(),
+                boxOf(pages[0], QStringLiteral("10")).right(), 1e-9);
     // Labels hide what lies under them; data texts only draw their glyphs.
     const auto fills = countOf(pages[0], Kind::Fill);
     EXPECT_EQ(fills, 3 + 2) << "three title labels, then the count and the date";
@@ -130,9 +118,10 @@ TEST_F(ReportGeneration, AutoSizedTextsKeepTheAnchorOfTheirAlignment) {
 
 TEST_F(ReportGeneration, AFieldNameThatNamesNoFieldPrintsNothing) {
     const auto pages = generate(sample.report);
-    EXPECT_TRUE(textsIn(pages[0], 10 + 120, 10 + 140).empty());
+    EXPECT_TRUE(drawn(pages[0], Kind::Text, startingIn(10 + 120, 10 + 140)).empty());
     sample.report.element("QRDBText3").dataField = "CISLO";
-    EXPECT_EQ(textsIn(generate(sample.report)[0], 10 + 120, 10 + 140).size(), 30u);
+    EXPECT_EQ(drawn(generate(sample.report)[0], Kind::Text, startingIn(10 + 120, 10 + 140)).size(),
+              30u);
 }
 
 TEST_F(ReportGeneration, APictureDrawsAtNaturalSizeClippedToItsBox) {
@@ -140,12 +129,11 @@ TEST_F(ReportGeneration, APictureDrawsAtNaturalSizeClippedToItsBox) {
     stamp.fill(Qt::red);
     sample.report.element("QRImage1").picture = stamp;
     const auto pages = generate(sample.report);
-    const auto picture = std::find_if(pages[0].ops.begin(), pages[0].ops.end(),
-                                      [](const DrawOp& op) { return op.kind == Kind::Picture; });
-    ASSERT_NE(picture, pages[0].ops.end());
-    EXPECT_NEAR(picture->box.left(), 10 + 120, 0.01);
-    EXPECT_NEAR(picture->box.width(), 60, 0.01);
-    EXPECT_EQ(picture->picture.size(), QSize(227, 128));
+    const auto pictures = drawn(pages[0], Kind::Picture);
+    ASSERT_EQ(pictures.size(), 1u);
+    EXPECT_NEAR(pictures[0].box.left(), 10 + 120, 0.01);
+    EXPECT_NEAR(pictures[0].box.width(), 60, 0.01);
+    EXPECT_EQ(pictures[0].picture.size(), QSize(227, 128));
 }
 
 TEST_F(ReportGeneration, AClosedResultSetIsAnError) {

@@ -16,10 +16,12 @@
 #include "reports/model/Generator.h"
 #include "reports/model/PageTarget.h"
 #include "reports/model/SavedReport.h"
+#include "tests/support/Application.h"
 #include "tests/support/BigJpeg.h"
 #include "tests/support/DialogRecorder.h"
-#include "tests/support/MainWindowFixture.h"
+#include "tests/support/Operator.h"
 #include "tests/support/SampleReport.h"
+#include "tests/support/Thrown.h"
 
 namespace zlt::reports {
 namespace {
@@ -46,12 +48,9 @@ protected:
 TEST_F(ReportOutput, SavedPagesLoadBackIdentical) {
     saveReportFile(pages, file("sheet.zltr"));
     EXPECT_EQ(loadReportFile(file("sheet.zltr")), pages);
-    try {
-        loadReportFile(file("missing.zltr"));
-        FAIL();
-    } catch (const std::runtime_error& error) {
-        EXPECT_STREQ(error.what(), "File does not exist");
-    }
+    EXPECT_EQ(
+        test::thrownMessage<std::runtime_error>([&] { loadReportFile(file("missing.zltr")); }),
+        "File does not exist");
 }
 
 TEST_F(ReportOutput, DamagedSavedReportsAreRefusedWithAClearError) {
@@ -238,6 +237,7 @@ void clickCommandPastTheEdge(PreviewWindow& preview, const QString& toolTip) {
 TEST_F(ReportOutput, ASavedReportNamedWithoutASuffixGetsZltr) {
     withPreview(sample.report, [&](PreviewWindow& preview) {
         for (const char* typed : {"rozpis", "rozpis-kopie.zltr"}) {
+            SCOPED_TRACE(typed);
             whenFileDialogShown([&](QFileDialog& dialog) {
                 EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Save report"));
                 dialog.setDirectory(QString::fromStdString(sample.folder.path().string()));

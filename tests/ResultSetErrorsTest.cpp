@@ -6,6 +6,7 @@
 #include "database/DatabaseError.h"
 #include "database/ResultSet.h"
 #include "tests/support/Database.h"
+#include "tests/support/Thrown.h"
 
 namespace zlt::db {
 namespace {
@@ -22,26 +23,24 @@ protected:
         query.edit();
         query.setField("PORADI", 1);  // a valid change in the same row must not get through
         query.setField(field, std::move(value));
-        try {
-            query.post();
-        } catch (const DatabaseError& error) {
-            EXPECT_EQ(query.state(), DataSetState::Edit) << "the row stays in edit state";
-            EXPECT_TRUE(
-                isNull(test::storedRows(folder.database(), preliminaryFields(), "CISLO")[0][16]))
-                << "nothing was written";
-            return error.what();
+        const auto message = test::thrownMessage<DatabaseError>([&] { query.post(); });
+        if (!message) {
+            return "posted";
         }
-        return "posted";
+        EXPECT_EQ(query.state(), DataSetState::Edit) << "the row stays in edit state";
+        EXPECT_TRUE(
+            isNull(test::storedRows(folder.database(), preliminaryFields(), "CISLO")[0][16]))
+            << "nothing was written";
+        return *message;
     }
 
     std::string openError() {
-        try {
-            query.open();
-        } catch (const DatabaseError& error) {
-            EXPECT_FALSE(query.active());
-            return error.what();
+        const auto message = test::thrownMessage<DatabaseError>([&] { query.open(); });
+        if (!message) {
+            return "opened";
         }
-        return "opened";
+        EXPECT_FALSE(query.active());
+        return *message;
     }
 
     test::TempEventFolder folder;
@@ -51,10 +50,10 @@ protected:
 
 TEST_F(ResultSetErrors, IntegerTextMustBeAWholeNumberIn32Bits) {
     for (const std::string typed : {"12a", "1.5", "2147483648", "-2147483649", "x", "1 2"}) {
+        SCOPED_TRACE(typed);
         EXPECT_EQ(refusal("BOD3", typed),
                   "Field \"3.Pořadí\" (BOD3): \"" + typed +
-                      "\" is not a whole number from -2147483648 to 2147483647")
-            << typed;
+                      "\" is not a whole number from -2147483648 to 2147483647");
         query.cancel();
         query.close();
     }
@@ -93,16 +92,14 @@ TEST_F(ResultSetErrors, ARowTheDatabaseRefusesStaysInItsState) {
 }
 
 TEST_F(ResultSetErrors, AClosedResultSetRefusesWork) {
-    for (auto operation : std::vector<void (ResultSet::*)()>{
-             &ResultSet::refresh, &ResultSet::edit, &ResultSet::insert, &ResultSet::post,
-             &ResultSet::deleteRow, &ResultSet::first}) {
-        try {
-            (query.*operation)();
-            ADD_FAILURE();
-        } catch (const DatabaseError& error) {
-            EXPECT_STREQ(error.what(),
-                         "IBOQuery1: Cannot perform this operation on a closed dataset");
-        }
+    const std::pair<const char*, void (ResultSet::*)()> operations[] = {
+        {"refresh", &ResultSet::refresh},     {"edit", &ResultSet::edit},
+        {"insert", &ResultSet::insert},       {"post", &ResultSet::post},
+        {"deleteRow", &ResultSet::deleteRow}, {"first", &ResultSet::first}};
+    for (const auto& [name, operation] : operations) {
+        EXPECT_EQ(test::thrownMessage<DatabaseError>([&] { (query.*operation)(); }),
+                  "IBOQuery1: Cannot perform this operation on a closed dataset")
+            << name;
     }
     EXPECT_THROW(query.field(0), DatabaseError);
     EXPECT_EQ(query.recordCount(), 0);
@@ -112,12 +109,8 @@ TEST_F(ResultSetErrors, FieldsAreSetOnlyWhileEditingAndByKnownNames) {
     query.open();
     EXPECT_THROW(query.setField("BOD1", 1), DatabaseError);
     query.edit();
-    try {
-        query.setField("BOD9", 1);
-        FAIL();
-    } catch (const DatabaseError& error) {
-        EXPECT_STREQ(error.what(), "IBOQuery1: Field 'BOD9' not found");
-    }
+    EXPECT_EQ(test::thrownMessage<DatabaseError>([&] { query.setField("BOD9", 1); }),
+              "IBOQuery1: Field 'BOD9' not found");
     query.cancel();
     Statement("IB_DSQL1", connection, "DELETE FROM DATAZLT").execute();
     query.refresh();

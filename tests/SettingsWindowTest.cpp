@@ -81,6 +81,7 @@ TEST_F(SettingsWindow, LoadsCrLfLfOnlyAndShortFilesAlike) {
     for (const std::string& bytes : {kConfirmedFile, std::string("50\nLhota 1.5.\nB\xECh\nd2\nd3\n"
                                                                  "d4\nd5\nd6\nf1\nf2\nf3\n"
                                                                  "Penalizace ANO\nLetni hry")}) {
+        SCOPED_TRACE(bytes == kConfirmedFile ? "the file as written" : "LF line ends");
         writeSettings(bytes);
         startProgram();
         EXPECT_EQ(frmNastaveni->EditCislo->text(), QStringLiteral("50"));
@@ -149,6 +150,7 @@ TEST_F(SettingsWindow, ConfirmingAppliesEverythingAndWritesThirteenCrLfLines) {
     EXPECT_EQ(frmTiskDisc->penaltyField(), "PENALIZACE");
     EXPECT_EQ(shown(*frmHlavni->Image1), pictureFile(competition::mainWindowPicture(true)));
     for (auto* sheet : sheets()) {
+        SCOPED_TRACE(sheet->metaObject()->className());
         EXPECT_EQ(sheet->stamp().convertToFormat(QImage::Format_RGB888),
                   pictureFile(competition::reportStamp(true)));
     }
@@ -203,6 +205,8 @@ TEST_F(SettingsWindow, AMissingOrBrokenPictureChangesNothing) {
         EXPECT_EQ(frmTiskDisc->penaltyField(), " ");
         EXPECT_EQ(shown(*frmHlavni->Image1), summerPicture);
         for (auto* sheet : sheets()) {
+            SCOPED_TRACE(sheet->metaObject()->className());
+            SCOPED_TRACE(sheet->metaObject()->className());
             EXPECT_EQ(sheet->stamp().convertToFormat(QImage::Format_RGB888),
                       pictureFile(competition::reportStamp(true)));
         }
@@ -262,6 +266,7 @@ void expectNothingConfirmed() {
     EXPECT_NE(frmFinale->lblFobec->text(), QStringLiteral("Lhota 1.5."));
     EXPECT_NE(frmTiskDisc->penaltyField(), "PENALIZACE");
     for (auto* sheet : sheets()) {
+        SCOPED_TRACE(sheet->metaObject()->className());
         EXPECT_TRUE(sheet->stamp().isNull());
     }
 }
@@ -347,6 +352,7 @@ TEST_F(SettingsWindow, AHugeStampIsReadOnceSharedAndCutToWhatItsBoxShows) {
     EXPECT_LE(stamp.width(), 240);
     EXPECT_LE(stamp.height(), 140);
     for (auto* sheet : sheets()) {
+        SCOPED_TRACE(sheet->metaObject()->className());
         EXPECT_EQ(sheet->stamp().constBits(), stamp.constBits()) << "one shared picture";
     }
     // Whole, it would be 300 MB a copy.
@@ -390,6 +396,7 @@ TEST_F(SettingsWindow, NezobrazitClearsAndUnconfirmsStornoOnlyCloses) {
 TEST_F(SettingsWindow, ActivatingFocusesTheEditionNumberAndEscClosesNothing) {
     startProgram();
     for (int opening = 0; opening < 2; ++opening) {
+        SCOPED_TRACE("opening " + std::to_string(opening + 1));
         inSettings([] {
             EXPECT_TRUE(frmNastaveni->EditCislo->hasFocus());
             op::click(*frmNastaveni->EditObec);  // the next opening starts in the number again
@@ -451,6 +458,7 @@ TEST_F(DatabaseReset, YesLeaves30NumberedAnd12BlankRowsShownAtOnce) {
 
 void DatabaseReset::resetTwiceAndCheck() {
     for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE("reset " + std::to_string(run + 1));
         dialogs.answer(DialogButton::Yes);
         op::click(*frmNastaveni->btnDelete);
         const auto preliminary = stored();

@@ -13,6 +13,7 @@
 #include "reports/ZLTTisk.h"
 #include "settings/Nastaveni.h"
 #include "tests/support/MainWindowFixture.h"
+#include "tests/support/PageQuery.h"
 
 namespace zlt::test {
 namespace {
@@ -20,36 +21,6 @@ namespace {
 using platform::DialogButton;
 using reports::DrawOp;
 using reports::Page;
-
-std::vector<QString> texts(const std::vector<Page>& pages) {
-    std::vector<QString> all;
-    for (const Page& page : pages) {
-        for (const DrawOp& op : page.ops) {
-            if (op.kind == DrawOp::Kind::Text)
-                all.push_back(op.text);
-        }
-    }
-    return all;
-}
-
-// The box of the first text that starts with the given text, on the given page.
-QRectF boxOf(const Page& page, const QString& start) {
-    for (const DrawOp& op : page.ops) {
-        if (op.kind == DrawOp::Kind::Text && op.text.startsWith(start))
-            return op.box;
-    }
-    return {};
-}
-
-bool hasPicture(const std::vector<Page>& pages) {
-    for (const Page& page : pages) {
-        for (const DrawOp& op : page.ops) {
-            if (op.kind == DrawOp::Kind::Picture)
-                return true;
-        }
-    }
-    return false;
-}
 
 class Sheets : public MainWindowFixture {
 protected:
@@ -119,10 +90,13 @@ TEST_F(Sheets, DisciplineHeadingsNamesAndLeftEdges) {
     EXPECT_THAT(texts(pages),
                 ::testing::Contains(QStringLiteral("Výsledky 2.disciplíny 50.Zeltoria")));
     EXPECT_THAT(texts(pages), ::testing::Contains(QStringLiteral("Přetahování lanem")));
-    EXPECT_NEAR(boxOf(pages[0], QStringLiteral("Výsledky")).left(), 10 + 46.57, 0.01);
+    EXPECT_NEAR(boxOf(pages[0], QStringLiteral("Výsledky 2.disciplíny 50.Zeltoria")).left(),
+                10 + 46.57, 0.01);
 
     pages = discipline(6);
-    EXPECT_NEAR(boxOf(pages[0], QStringLiteral("Výsledky")).left(), 10 + 37.04, 0.01);
+    EXPECT_NEAR(
+        boxOf(pages[0], QStringLiteral("Výsledky 6.disciplíny - průběžné 50.Zeltoria")).left(),
+        10 + 37.04, 0.01);
     EXPECT_THAT(texts(pages), ::testing::Contains(
                                   QStringLiteral("Výsledky 6.disciplíny - průběžné 50.Zeltoria")));
 
@@ -130,32 +104,34 @@ TEST_F(Sheets, DisciplineHeadingsNamesAndLeftEdges) {
     pages = discipline(3);
     EXPECT_THAT(texts(pages),
                 ::testing::Contains(QStringLiteral("Výsledky 3.disciplíny .Zeltoria")));
-    EXPECT_NEAR(boxOf(pages[0], QStringLiteral("Výsledky")).left(), 10 + 46.57, 0.01);
+    EXPECT_NEAR(boxOf(pages[0], QStringLiteral("Výsledky 3.disciplíny .Zeltoria")).left(),
+                10 + 46.57, 0.01);
     EXPECT_THAT(texts(pages), ::testing::Contains(QStringLiteral("12,5 s")));
     EXPECT_THAT(texts(pages), ::testing::Contains(QStringLiteral("Celkem družstev : ")));
     ASSERT_EQ(pages.size(), 1u) << "30 rows and the summary fit one page";
-    EXPECT_NEAR(boxOf(pages[0], QStringLiteral("Celkem družstev")).top(),
+    EXPECT_NEAR(boxOf(pages[0], QStringLiteral("Celkem družstev : ")).top(),
                 10 + 43.13 + 30 * 6.35 + 16.93, 0.01);
 }
 
 TEST_F(Sheets, PenaltyColumnAndStampFollowTheConfirmedSettings) {
     auto pages = discipline(1);
-    EXPECT_FALSE(hasPicture(pages));
+    EXPECT_TRUE(drawn(pages, DrawOp::Kind::Picture).empty());
     EXPECT_THAT(texts(pages), ::testing::Not(::testing::Contains(QStringLiteral("Penalizace"))));
 
     confirm(true);
     pages = discipline(1);
-    EXPECT_TRUE(hasPicture(pages));
+    EXPECT_FALSE(drawn(pages, DrawOp::Kind::Picture).empty());
     EXPECT_THAT(texts(pages), ::testing::Contains(QStringLiteral("Penalizace")));
     // Team 2's penalty of 2 prints at the penalty column's left edge.
     const double row = boxOf(pages[0], QStringLiteral("Tým 2")).top();
-    bool penaltyShown = false;
-    for (const DrawOp& op : pages[0].ops) {
-        penaltyShown |= op.kind == DrawOp::Kind::Text && op.text == QStringLiteral("2") &&
-                        std::abs(op.box.top() - row) < 0.01 &&
-                        std::abs(op.box.left() - 172.98) < 0.01;
-    }
-    EXPECT_TRUE(penaltyShown);
+    EXPECT_FALSE(drawn(pages[0], DrawOp::Kind::Text,
+                       [&](const DrawOp& op) {
+                           return op.text == QStringLiteral("2") &&
+                                  std::abs(op.box.top() - row) < 0.01 &&
+                                  std::abs(op.box.left() - 172.98) < 0.01;
+                       })
+                     .empty())
+        << "team 2's penalty at the penalty column";
 
     confirm(false);
     pages = discipline(1);
@@ -241,6 +217,7 @@ TEST_F(Sheets, TheMergeCopiesRankNameAndFinalsTotalIntoTheTopTwelve) {
     execute(folder.database(), "UPDATE DATAZLT SET CELKEM = 200 + CISLO");
     op::click(*frmHlavni->btnFinale);
     for (DialogButton answer : {DialogButton::No, DialogButton::Cancel}) {
+        SCOPED_TRACE(answer == DialogButton::No ? "No" : "Cancel");
         dialogs.answer(answer);
         EXPECT_FALSE(op::showsPreview([&] { op::click(*frmFinale->btn); }));
     }

@@ -1,5 +1,6 @@
 #include "tools/StampArt.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 // jpeglib.h uses FILE and size_t without declaring them.
@@ -15,10 +16,16 @@
 #include <string>
 #include <utility>
 
+#include "tests/support/Thrown.h"
+
 namespace zlt::tools {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::Not;
+using ::testing::Optional;
 
 // A new empty folder under the system's temporary folder, removed with all it holds.
 class TempFolder {
@@ -144,28 +151,22 @@ TEST(StampArt, KeepsPicturesAlreadyThereOnlyWhenAsked) {
     EXPECT_EQ(readPicture(own).width, 227);
 }
 
-// The message of the std::runtime_error that `action` throws; empty when it throws none.
-template <typename Action>
-std::string runtimeError(Action action) {
-    try {
-        action();
-    } catch (const std::runtime_error& e) {
-        return e.what();
-    }
-    return {};
-}
-
 TEST(StampArt, ReportsWhatItCannotDo) {
     TempFolder folder;
-    const std::string missing = runtimeError([&] { writeStampFiles(folder.path() / "missing"); });
-    EXPECT_NE(missing.find("razítko"), std::string::npos) << "names the file: " << missing;
-    EXPECT_NE(runtimeError([] { encodeJpeg(RgbImage{10, 10, {}}); }), "");
+    EXPECT_THAT(test::thrownMessage<std::runtime_error>(
+                    [&] { writeStampFiles(folder.path() / "missing"); }),
+                Optional(HasSubstr("razítko")))
+        << "names the file";
+    EXPECT_THAT(test::thrownMessage<std::runtime_error>([] {
+                    encodeJpeg(RgbImage{10, 10, {}});
+                }),
+                Optional(Not(IsEmpty())));
     EXPECT_THROW(drawStamp(Season::Summer, 0, 100), std::invalid_argument);
     // libjpeg's own refusal comes back as an exception carrying its message.
-    const std::string refused = runtimeError([] {
-        encodeJpeg(RgbImage{70000, 1, std::vector<unsigned char>(210000, 0)});
-    });
-    EXPECT_NE(refused.find("65500"), std::string::npos) << refused;
+    EXPECT_THAT(test::thrownMessage<std::runtime_error>([] {
+                    encodeJpeg(RgbImage{70000, 1, std::vector<unsigned char>(210000, 0)});
+                }),
+                Optional(HasSubstr("65500")));
 }
 
 }  // namespace

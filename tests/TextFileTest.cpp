@@ -7,6 +7,7 @@
 #include "platform/Win1250.h"
 #include "tests/support/Files.h"
 #include "tests/support/TempEventFolder.h"
+#include "tests/support/Thrown.h"
 
 namespace zlt::platform {
 namespace {
@@ -30,12 +31,9 @@ TEST(TextFile, AFailedWriteLeavesTheOldFileAsItWas) {
     EXPECT_THROW(writeWin1250Lines(file, {"new", "Ж"}), EncodingError);
     EXPECT_EQ(test::fileBytes(file), "old\r\n");
 
-    try {
-        writeWin1250Lines(folder.path() / "missing" / "Nastaveni.txt", {"x"});
-        FAIL();
-    } catch (const std::runtime_error& error) {
-        EXPECT_STREQ(error.what(), "Cannot create file Nastaveni.txt");
-    }
+    EXPECT_EQ(test::thrownMessage<std::runtime_error>(
+                  [&] { writeWin1250Lines(folder.path() / "missing" / "Nastaveni.txt", {"x"}); }),
+              "Cannot create file Nastaveni.txt");
 }
 
 }  // namespace

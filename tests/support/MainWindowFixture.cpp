@@ -1,21 +1,10 @@
 #include "tests/support/MainWindowFixture.h"
 
 #include <QApplication>
-#include <cstdlib>
 
 #include "settings/Nastaveni.h"
 
 namespace zlt::test {
-
-void ensureApplication() {
-    if (QApplication::instance() == nullptr) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        static int argc = 1;
-        static char name[] = "zlt-tests";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-    }
-}
 
 void MainWindowFixture::SetUp() {
     ensureApplication();

@@ -10,15 +10,13 @@
 #include "app/Hlavni.h"
 #include "app/Startup.h"
 #include "competition/Competition.h"
+#include "tests/support/Application.h"
 #include "tests/support/Database.h"
 #include "tests/support/DialogRecorder.h"
 #include "tests/support/Operator.h"
 #include "tests/support/TempEventFolder.h"
 
 namespace zlt::test {
-
-// The QApplication of a test process, on the offscreen platform.
-void ensureApplication();
 
 // The event's details confirmed in this run.
 inline bool detailsConfirmed() {

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QRectF>
+#include <QString>
+#include <functional>
+#include <vector>
+
+#include "reports/model/Page.h"
+
+// Questions about what generated pages draw, asked of their drawing operations.
+namespace zlt::test {
+
+using DrawFilter = std::function<bool(const reports::DrawOp&)>;
+
+// The operations of one kind on the page that pass the filter, in drawing order.
+inline std::vector<reports::DrawOp> drawn(const reports::Page& page, reports::DrawOp::Kind kind,
+                                          const DrawFilter& where = {}) {
+    std::vector<reports::DrawOp> found;
+    for (const reports::DrawOp& op : page.ops) {
+        if (op.kind == kind && (!where || where(op)))
+            found.push_back(op);
+    }
+    return found;
+}
+
+inline std::vector<reports::DrawOp> drawn(const std::vector<reports::Page>& pages,
+                                          reports::DrawOp::Kind kind,
+                                          const DrawFilter& where = {}) {
+    std::vector<reports::DrawOp> found;
+    for (const reports::Page& page : pages) {
+        const auto onPage = drawn(page, kind, where);
+        found.insert(found.end(), onPage.begin(), onPage.end());
+    }
+    return found;
+}
+
+// Every text the pages draw, in drawing order.
+inline std::vector<QString> texts(const std::vector<reports::Page>& pages) {
+    std::vector<QString> all;
+    for (const reports::DrawOp& op : drawn(pages, reports::DrawOp::Kind::Text))
+        all.push_back(op.text);
+    return all;
+}
+
+// Where the page draws exactly this text, in drawing order.
+inline std::vector<QRectF> boxesOf(const reports::Page& page, const QString& text) {
+    std::vector<QRectF> boxes;
+    for (const reports::DrawOp& op :
+         drawn(page, reports::DrawOp::Kind::Text,
+               [&](const reports::DrawOp& op) { return op.text == text; }))
+        boxes.push_back(op.box);
+    return boxes;
+}
+
+// Where the page first draws this text; the test fails when it does not draw it at all.
+inline QRectF boxOf(const reports::Page& page, const QString& text) {
+    const auto boxes = boxesOf(page, text);
+    if (boxes.empty()) {
+        ADD_FAILURE() << "the page draws no \"" << text.toStdString() << "\"";
+        return {};
+    }
+    return boxes.front();
+}
+
+}  // namespace zlt::test
