@@ -114,6 +114,24 @@ std::string Connection::parameterBlock() const {
     return dpb;
 }
 
+void Connection::createFile(int sqlDialect) {
+    std::string dpb = parameterBlock();
+    dpb += static_cast<char>(isc_dpb_set_db_charset);
+    dpb += static_cast<char>(7);
+    dpb += "WIN1250";
+    dpb += static_cast<char>(isc_dpb_sql_dialect);
+    dpb += std::string{4, static_cast<char>(sqlDialect), 0, 0, 0};
+    const FbClient& api = client();
+    const std::string file = path();
+    isc_db_handle created = 0;
+    ISC_STATUS_ARRAY status{};
+    api.create_database(status, 0, file.c_str(), &created, static_cast<short>(dpb.size()),
+                        dpb.data(), 0);
+    api.check(status);
+    api.detach_database(status, &created);
+    api.check(status);
+}
+
 void Connection::connect() {
     if (connected()) {
         return;

@@ -43,8 +43,12 @@ public:
     const std::string& savedPassword() const { return scrambledPassword_; }
 
     // The attach parameters as the client library takes them (user, password, character
-    // set, embedded engine), also used to create a database for a new event.
+    // set, embedded engine).
     std::string parameterBlock() const;
+
+    // Creates an empty database file at the path, in Windows-1250 and the given SQL
+    // dialect, and leaves it detached.
+    void createFile(int sqlDialect);
 
     void connect();
     void disconnect();

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Checks the layering: the lower layers never include a window header, and the project's
-# CMake targets depend on one another without a cycle.
+# Checks the layering: the lower layers never include a window header, the database client
+# API stays inside the database layer, and the project's CMake targets depend on one
+# another without a cycle.
 # Usage: scripts/check-layers.sh [BUILD_DIR]   (a configured build folder, default build)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -41,6 +42,14 @@ while IFS= read -r hit; do
 done < <(find "${lower[@]}" -type f \( -name '*.h' -o -name '*.cpp' \) -print0 |
          xargs -0 -r grep -nHE '^[[:space:]]*#[[:space:]]*include[[:space:]]*["<]' || true)
 
+# The client API of the database stays in its layer: besides database/, only the layer's
+# own tests and the raw-commit baseline of the benchmarks may include it.
+while IFS= read -r hit; do
+    echo "${hit%%:*}:$(cut -d: -f2 <<<"$hit"): reaches the database client API outside database/" >&2
+    failed=1
+done < <(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"](ibase\.h|database/FbClient\.h|database/PreparedStatement\.h)[">]' \
+             --include='*.h' --include='*.cpp' app competition finals platform reports settings tools 2>/dev/null || true)
+
 # The target graph as CMake sees it; it writes one extra file per target, hence the folder.
 graph="$(mktemp -d)"
 trap 'rm -rf "$graph"' EXIT
@@ -75,6 +84,7 @@ if ! loops="$(tsort <<<"$edges" 2>&1 >/dev/null)"; then
 fi
 
 if [ "$failed" -eq 0 ]; then
-    echo "layers: no lower layer includes a window header; the targets form no cycle"
+    echo "layers: no lower layer includes a window header, the client API stays in the database"
+    echo "layer, and the targets form no cycle"
 fi
 exit "$failed"

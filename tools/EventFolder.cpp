@@ -5,7 +5,6 @@
 #include "competition/Refusal.h"
 #include "database/Connection.h"
 #include "database/DatabaseError.h"
-#include "database/FbClient.h"
 #include "database/FieldList.h"
 #include "database/ResultSet.h"
 #include "database/Statement.h"
@@ -26,23 +25,7 @@ std::string createTableText(const db::FieldList& fields) {
     return "CREATE TABLE " + fields.table() + " (" + columns + ")";
 }
 
-void createEmptyDatabase(db::Connection& connection, int sqlDialect, bool& created) {
-    const db::FbClient& api = connection.client();
-    std::string dpb = connection.parameterBlock();
-    dpb += static_cast<char>(isc_dpb_set_db_charset);
-    dpb += static_cast<char>(7);
-    dpb += "WIN1250";
-    dpb += static_cast<char>(isc_dpb_sql_dialect);
-    dpb += std::string{4, static_cast<char>(sqlDialect), 0, 0, 0};
-    const std::string file = connection.path();
-    isc_db_handle handle = 0;
-    ISC_STATUS_ARRAY status{};
-    api.create_database(status, 0, file.c_str(), &handle, static_cast<short>(dpb.size()),
-                        dpb.data(), 0);
-    api.check(status);
-    created = true;
-    api.detach_database(status, &handle);
-    api.check(status);
+void createTables(db::Connection& connection) {
     for (const db::FieldList* fields : {&db::preliminaryFields(), &db::finalsFields()}) {
         db::Statement("create", connection, createTableText(*fields)).execute();
     }
@@ -67,26 +50,24 @@ competition::EventSettings exampleSettings() {
 void createDatabase(const std::filesystem::path& file, int sqlDialect) {
     if (std::filesystem::exists(file)) {
         throw competition::Refusal("The database file " + file.string() +
-                                " already exists; it is left as it is");
+                                   " already exists; it is left as it is");
     }
     db::Connection connection("new event");
     connection.setPath(std::filesystem::absolute(file).string());
-    bool created = false;
+    connection.createFile(sqlDialect);
     try {
-        createEmptyDatabase(connection, sqlDialect, created);
+        createTables(connection);
         seedRows(connection, db::preliminaryFields());
         seedRows(connection, db::finalsFields());
         connection.disconnect();
     } catch (...) {
-        // Only a file this call made is removed, so that no half-seeded database stays.
-        if (created) {
-            try {
-                connection.disconnect();
-            } catch (const db::DatabaseError&) {
-            }
-            std::error_code ignored;
-            std::filesystem::remove(file, ignored);
+        // The file is this call's own, so no half-seeded database stays.
+        try {
+            connection.disconnect();
+        } catch (const db::DatabaseError&) {
         }
+        std::error_code ignored;
+        std::filesystem::remove(file, ignored);
         throw;
     }
 }
