@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <array>
 #include <filesystem>
 
 #include "competition/EventFiles.h"
@@ -51,9 +52,27 @@ int placingColumn(int discipline) {
     return *db::preliminaryFields().positionOf("BOD" + std::to_string(discipline));
 }
 
-QPushButton* command(QWidget* parent, const QString& caption, const QString& hint, int top) {
-    return platform::makeButton(parent, caption, {852, top, 75, 25}, hint);
-}
+// Where the controls sit, in pixels of the window or of their panel. A point places a
+// control that takes its natural size.
+constexpr struct {
+    QSize window{996, 751};
+    QRect Label1{328, 9, 327, 37};
+    QRect lblObec{408, 88, 70, 24};
+    QRect Image1{32, 0, 185, 105};
+    QRect Image2{816, 0, 161, 153};
+    QRect DBGrid1{8, 120, 780, 585};
+    QRect DBNavigator1{800, 468, 175, 25};
+    QRect Panel1{800, 184, 177, 265};
+    QPoint Label2{32, 16};
+    std::array<QPoint, 6> cbNDisc{
+        {{40, 40}, {40, 72}, {40, 104}, {40, 136}, {40, 168}, {40, 200}}};
+    QPoint cbDisc{40, 234};
+    QRect Bevel1{800, 512, 177, 169};
+    QRect btnFinale{852, 528, 75, 25};
+    QRect btnTisk{852, 565, 75, 25};
+    QRect btnNastaveni{852, 603, 75, 25};
+    QRect btnKonec{852, 640, 75, 25};
+} kLayout;
 
 }  // namespace
 
@@ -63,7 +82,7 @@ TfrmHlavni::TfrmHlavni(competition::Competition& competition)
       IB_DSQL1(competition.deletePreliminary()),
       competition_(competition) {
     setWindowTitle(QStringLiteral("Zeltoria "));
-    platform::placeWindow(*this, 996, 751);
+    platform::placeWindow(*this, kLayout.window.width(), kLayout.window.height());
     platform::setBackground(*this, platform::silver());
     buildTitle();
     buildGrid();
@@ -104,14 +123,14 @@ void TfrmHlavni::followEventDetails() {
 void TfrmHlavni::buildTitle() {
     Label1 = new QLabel(QStringLiteral(" ZELTORIA"), this);
     platform::useDesignFont(*Label1, 24);
-    Label1->setGeometry(328, 9, 327, 37);
+    Label1->setGeometry(kLayout.Label1);
     lblObec = new QLabel(QString(14, QLatin1Char(' ')), this);
     platform::useDesignFont(*lblObec, 14);
-    lblObec->setGeometry(408, 88, 70, 24);
+    lblObec->setGeometry(kLayout.lblObec);
     lblObec->hide();
-    Image1 = platform::makePicture(this, {32, 0, 185, 105});
+    Image1 = platform::makePicture(this, kLayout.Image1);
     platform::showPicture(*Image1, platform::builtInPicture(":/zlt/design-stamp.jpg"));
-    Image2 = platform::makePicture(this, {816, 0, 161, 153});
+    Image2 = platform::makePicture(this, kLayout.Image2);
     platform::showPicture(*Image2, platform::builtInPicture(":/zlt/emblem.jpg"));
     Timer1 = new QTimer(this);
     Timer1->setInterval(50);
@@ -121,7 +140,7 @@ void TfrmHlavni::buildTitle() {
 
 void TfrmHlavni::buildGrid() {
     DBGrid1 = new platform::DBGrid(DataSource1, this);
-    DBGrid1->setGeometry(8, 120, 780, 585);
+    DBGrid1->setGeometry(kLayout.DBGrid1);
     DBGrid1->setColumnWidths(kColumnWidths);
     DBGrid1->setColumnVisible(kHiddenTotalColumn, false);
     for (int column = 0; column < db::preliminaryFields().size(); ++column) {
@@ -130,36 +149,34 @@ void TfrmHlavni::buildGrid() {
     DBGrid1->onKeyDown = [this](int key) { DBGrid1KeyDown(key); };
     platform::onSignal(DBGrid1, &platform::DBGrid::titleClicked, this,
                        [this](int column) { DBGrid1TitleClick(column); });
-    DBNavigator1 = platform::makeTeamNavigator(DataSource1, this, {800, 468, 175, 25});
+    DBNavigator1 = platform::makeTeamNavigator(DataSource1, this, kLayout.DBNavigator1);
 }
 
 void TfrmHlavni::buildColumnChoice() {
     Panel1 = new QFrame(this);
-    Panel1->setGeometry(800, 184, 177, 265);
+    Panel1->setGeometry(kLayout.Panel1);
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
     platform::setBackground(*Panel1, platform::activeBorder());
     Label2 = new QLabel(QStringLiteral("Vyber, co chceš zobrazit"), Panel1);
     QFont underlined = Label2->font();
     underlined.setUnderline(true);
     Label2->setFont(underlined);
-    Label2->move(32, 16);
+    Label2->move(kLayout.Label2);
     Label2->adjustSize();
 
     struct Box {
         const char* caption;
         const char* hint;
-        int top;
     };
-    static const Box boxes[6] = {
-        {"1. Disciplína", "Zobrazí 1.disciplínu a pořadí", 40},
-        {"2. Disciplína", "Zobazí 2.disciplínu a pořadí", 72},
-        {"3. Disciplína", "Zobrazí 3.disciplínu a pořadí", 104},
-        {"4. Disciplína", "Zobrazí 4.disciplínu a pořadí", 136},
-        {"5. Disciplína", "Zobrazí 5.disciplínu a pořadí", 168},
-        {"6. Disciplína - průběžná", "Zobrazí 6.disciplínu a pořadí", 200}};
+    static const Box boxes[6] = {{"1. Disciplína", "Zobrazí 1.disciplínu a pořadí"},
+                                 {"2. Disciplína", "Zobazí 2.disciplínu a pořadí"},
+                                 {"3. Disciplína", "Zobrazí 3.disciplínu a pořadí"},
+                                 {"4. Disciplína", "Zobrazí 4.disciplínu a pořadí"},
+                                 {"5. Disciplína", "Zobrazí 5.disciplínu a pořadí"},
+                                 {"6. Disciplína - průběžná", "Zobrazí 6.disciplínu a pořadí"}};
     for (int i = 0; i < 6; ++i) {
         auto* box = new QCheckBox(QString::fromUtf8(boxes[i].caption), Panel1);
-        box->move(40, boxes[i].top);
+        box->move(kLayout.cbNDisc[i]);
         box->adjustSize();
         box->setToolTip(QString::fromUtf8(boxes[i].hint));
         box->setChecked(true);
@@ -167,7 +184,7 @@ void TfrmHlavni::buildColumnChoice() {
         cbNDisc[i] = box;
     }
     cbDisc = new QCheckBox(QStringLiteral("Disciplíny"), Panel1);
-    cbDisc->move(40, 234);
+    cbDisc->move(kLayout.cbDisc);
     cbDisc->adjustSize();
     cbDisc->setToolTip(QStringLiteral("Zobrazí všechny disciplíny"));
     cbDisc->setChecked(true);
@@ -176,13 +193,16 @@ void TfrmHlavni::buildColumnChoice() {
 
 void TfrmHlavni::buildCommands() {
     Bevel1 = new QFrame(this);
-    Bevel1->setGeometry(800, 512, 177, 169);
+    Bevel1->setGeometry(kLayout.Bevel1);
     Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    btnFinale = command(this, QStringLiteral("Finále"), QStringLiteral("Přepnout do finále"), 528);
-    btnTisk = command(this, QStringLiteral("Tisk"), QStringLiteral("Přepnout do volby tisku"), 565);
-    btnNastaveni =
-        command(this, QStringLiteral("Nastavení"), QStringLiteral("Nastavit program "), 603);
-    btnKonec = command(this, QStringLiteral("Konec"), QStringLiteral("Ukončit program"), 640);
+    btnFinale = platform::makeButton(this, QStringLiteral("Finále"), kLayout.btnFinale,
+                                     QStringLiteral("Přepnout do finále"));
+    btnTisk = platform::makeButton(this, QStringLiteral("Tisk"), kLayout.btnTisk,
+                                   QStringLiteral("Přepnout do volby tisku"));
+    btnNastaveni = platform::makeButton(this, QStringLiteral("Nastavení"), kLayout.btnNastaveni,
+                                        QStringLiteral("Nastavit program "));
+    btnKonec = platform::makeButton(this, QStringLiteral("Konec"), kLayout.btnKonec,
+                                    QStringLiteral("Ukončit program"));
     platform::onSignal(btnFinale, &QPushButton::clicked, this, [this] { btnFinaleClick(); });
     platform::onSignal(btnTisk, &QPushButton::clicked, this, [this] { btnTiskClick(); });
     platform::onSignal(btnNastaveni, &QPushButton::clicked, this, [this] { btnNastaveniClick(); });

@@ -1,6 +1,7 @@
 #include "finals/Finale.h"
 
 #include <QCloseEvent>
+#include <array>
 
 #include "platform/Controls.h"
 #include "platform/Dialogs.h"
@@ -22,6 +23,25 @@ namespace {
 const int kStartingValueColumn = *db::finalsFields().positionOf("FPOCATEK");
 constexpr int kStartingValueWidth = 36;
 
+// Where the controls sit, in pixels of the window or of their panel. A point places a
+// control that takes its natural size.
+constexpr struct {
+    QSize window{1060, 584};
+    QRect Label1{144, 56, 439, 37};
+    QPoint lblFobec{248, 120};
+    QRect Image1{768, 24, 257, 249};
+    QRect DBGridF{16, 168, 705, 345};
+    QRect DBNavigator1{256, 520, 189, 25};
+    QRect Panel1{792, 296, 201, 217};
+    std::array<QRect, 3> btnTiskN{{{56, 12, 99, 25}, {56, 42, 99, 25}, {56, 72, 99, 25}}};
+    QRect btnTiskCelkem{56, 102, 99, 25};
+    QRect Panel2{808, 432, 169, 65};
+    QRect rbVynulovani{24, 8, 137, 17};
+    QRect rbPokracovani{24, 40, 129, 17};
+    QRect btnZpet{576, 520, 75, 25};
+    QRect btn{56, 520, 97, 25};
+} kLayout;
+
 }  // namespace
 
 TfrmFinale::TfrmFinale(competition::Competition& competition)
@@ -29,7 +49,7 @@ TfrmFinale::TfrmFinale(competition::Competition& competition)
       IB_DSQLF(competition.deleteFinals()),
       competition_(competition) {
     setWindowTitle(QStringLiteral("Finále"));
-    platform::placeWindow(*this, 1060, 584);
+    platform::placeWindow(*this, kLayout.window.width(), kLayout.window.height());
     platform::setBackground(*this, platform::silver());
     buildHeading();
     buildGrid();
@@ -56,17 +76,17 @@ TfrmFinale::TfrmFinale(competition::Competition& competition)
 void TfrmFinale::buildHeading() {
     Label1 = new QLabel(QStringLiteral("FINÁLE ZELTORIA"), this);
     platform::useDesignFont(*Label1, 24);
-    Label1->setGeometry(144, 56, 439, 37);
+    Label1->setGeometry(kLayout.Label1);
     lblFobec = new QLabel(QString(17, QLatin1Char(' ')), this);
     platform::useDesignFont(*lblFobec, 14);
-    lblFobec->move(248, 120);
-    Image1 = platform::makePicture(this, {768, 24, 257, 249});
+    lblFobec->move(kLayout.lblFobec);
+    Image1 = platform::makePicture(this, kLayout.Image1);
     platform::showPicture(*Image1, platform::builtInPicture(":/zlt/finals-emblem.jpg"));
 }
 
 void TfrmFinale::buildGrid() {
     DBGridF = new platform::DBGrid(DataSourceF, this);
-    DBGridF->setGeometry(16, 168, 705, 345);
+    DBGridF->setGeometry(kLayout.DBGridF);
     const int byDefault = platform::DBGrid::kDefaultWidth;
     DBGridF->setColumnWidths({byDefault, byDefault, 74, 48, 74, 48, 74, 48, 48, 48});
     for (int column = 0; column < db::finalsFields().size(); ++column) {
@@ -77,23 +97,23 @@ void TfrmFinale::buildGrid() {
     DBGridF->onKeyDown = [this](int key) { DBGridFKeyDown(key); };
     platform::onSignal(DBGridF, &platform::DBGrid::titleClicked, this,
                        [this](int column) { DBGridFTitleClick(column); });
-    DBNavigator1 = platform::makeTeamNavigator(DataSourceF, this, {256, 520, 189, 25});
+    DBNavigator1 = platform::makeTeamNavigator(DataSourceF, this, kLayout.DBNavigator1);
 }
 
 void TfrmFinale::buildPrintPanel() {
     Panel1 = new QFrame(this);
-    Panel1->setGeometry(792, 296, 201, 217);
+    Panel1->setGeometry(kLayout.Panel1);
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
     platform::setBackground(*Panel1, platform::silver());
     QPushButton** const disciplines[] = {&btnTisk1, &btnTisk2, &btnTisk3};
     for (int i = 0; i < 3; ++i) {
         *disciplines[i] = platform::makeButton(
-            Panel1, QStringLiteral("Tisk %1.disciplíny").arg(i + 1), {56, 12 + 30 * i, 99, 25},
+            Panel1, QStringLiteral("Tisk %1.disciplíny").arg(i + 1), kLayout.btnTiskN[i],
             QStringLiteral("Vytisknout %1.finálovou disciplínu").arg(i + 1));
         platform::onSignal(*disciplines[i], &QPushButton::clicked, this,
                            [this, i] { btnTiskNClick(i + 1); });
     }
-    btnTiskCelkem = platform::makeButton(Panel1, QStringLiteral("Tisk Finále"), {56, 102, 99, 25},
+    btnTiskCelkem = platform::makeButton(Panel1, QStringLiteral("Tisk Finále"), kLayout.btnTiskCelkem,
                                          QStringLiteral("Vytisknout finálové pořadí"));
     platform::onSignal(btnTiskCelkem, &QPushButton::clicked, this,
                        [this] { btnTiskCelkemClick(); });
@@ -101,15 +121,15 @@ void TfrmFinale::buildPrintPanel() {
 
 void TfrmFinale::buildModePanel() {
     Panel2 = new QFrame(this);
-    Panel2->setGeometry(808, 432, 169, 65);
+    Panel2->setGeometry(kLayout.Panel2);
     Panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
     platform::setBackground(*Panel2, platform::silver());
     rbVynulovani = new QRadioButton(QStringLiteral("Finále s vynulováním"), Panel2);
-    rbVynulovani->setGeometry(24, 8, 137, 17);
+    rbVynulovani->setGeometry(kLayout.rbVynulovani);
     rbVynulovani->setToolTip(QStringLiteral("Družstvům se nepočítají výsledky ze základní části"));
     rbVynulovani->setChecked(true);
     rbPokracovani = new QRadioButton(QStringLiteral("Finále s pokračováním"), Panel2);
-    rbPokracovani->setGeometry(24, 40, 129, 17);
+    rbPokracovani->setGeometry(kLayout.rbPokracovani);
     rbPokracovani->setToolTip(
         QStringLiteral("Družstvům ve finále se počítají výsledky ze základní části"));
     // A mode handler runs only when its button becomes checked, never when it is cleared
@@ -125,10 +145,10 @@ void TfrmFinale::buildModePanel() {
 }
 
 void TfrmFinale::buildCommands() {
-    btnZpet = platform::makeButton(this, QStringLiteral("Zpět"), {576, 520, 75, 25},
+    btnZpet = platform::makeButton(this, QStringLiteral("Zpět"), kLayout.btnZpet,
                                    QStringLiteral("Přepnout do základní části"));
     platform::onSignal(btnZpet, &QPushButton::clicked, this, [this] { btnZpetClick(); });
-    btn = platform::makeButton(this, QStringLiteral("Celkový tisk ZLT"), {56, 520, 97, 25});
+    btn = platform::makeButton(this, QStringLiteral("Celkový tisk ZLT"), kLayout.btn);
     platform::onSignal(btn, &QPushButton::clicked, this, [this] { btnClick(); });
 }
 

@@ -15,16 +15,35 @@ TfrmNastaveni* frmNastaveni = nullptr;
 
 namespace {
 
-QLabel* caption(QWidget* parent, const QString& text, int top) {
+// Where the controls sit, in pixels of the window. The eleven rows of a caption and a box
+// come in the order of the settings file's lines; captions take their natural size.
+constexpr struct {
+    QSize window{400, 558};
+    QPoint Label1{104, 16};
+    int captionLeft = 16;
+    std::array<int, 11> captionTop{72, 104, 136, 168, 200, 232, 264, 296, 328, 360, 392};
+    int boxLeft = 168;
+    QSize box{209, 21};
+    std::array<int, 11> boxTop{70, 102, 132, 166, 198, 230, 262, 294, 326, 358, 390};
+    QRect CheckBox1{16, 432, 153, 17};
+    QRect btnDelete{224, 424, 131, 25};
+    QRect rbLetni{48, 464, 113, 17};
+    QRect rbZimni{232, 464, 113, 17};
+    QRect btnPotvrdit{32, 488, 89, 25};
+    QRect btnNeuvadet{154, 488, 75, 25};
+    QRect Button2{264, 488, 89, 25};
+} kLayout;
+
+QLabel* caption(QWidget* parent, const QString& text, std::size_t row) {
     auto* label = new QLabel(text, parent);
-    label->move(16, top);
+    label->move(kLayout.captionLeft, kLayout.captionTop[row]);
     label->adjustSize();
     return label;
 }
 
-QLineEdit* box(QWidget* parent, int top) {
+QLineEdit* box(QWidget* parent, std::size_t row) {
     auto* edit = new QLineEdit(parent);
-    edit->setGeometry(168, top, 209, 21);
+    edit->setGeometry({{kLayout.boxLeft, kLayout.boxTop[row]}, kLayout.box});
     return edit;
 }
 
@@ -33,10 +52,10 @@ QLineEdit* box(QWidget* parent, int top) {
 TfrmNastaveni::TfrmNastaveni(competition::Competition& competition)
     : competition_(competition), details_(competition.details()) {
     setWindowTitle(QStringLiteral("Nastaveni programu"));
-    platform::placeWindow(*this, 400, 558);
+    platform::placeWindow(*this, kLayout.window.width(), kLayout.window.height());
     Label1 = new QLabel(QStringLiteral("Základní údaje o ZLT "), this);
     platform::useDesignFont(*Label1, 14);
-    Label1->move(104, 16);
+    Label1->move(kLayout.Label1);
     Label1->adjustSize();
     buildBoxes();
     buildChoices();
@@ -60,42 +79,40 @@ TfrmNastaveni::TfrmNastaveni(competition::Competition& competition)
 }
 
 void TfrmNastaveni::buildBoxes() {
-    Label12 = caption(this, QStringLiteral("Pořadové číslo ZLT :"), 72);
-    EditCislo = box(this, 70);
-    Label2 = caption(this, QStringLiteral("Místo a datum  : "), 104);
-    EditObec = box(this, 102);
-    const int disciplineTops[5] = {132, 166, 198, 230, 262};
-    for (int i = 0; i < 5; ++i) {
-        LabelND[i] =
-            caption(this, QStringLiteral("Název %1.disciplíny :").arg(i + 1), 136 + 32 * i);
-        EditND[i] = box(this, disciplineTops[i]);
+    Label12 = caption(this, QStringLiteral("Pořadové číslo ZLT :"), 0);
+    EditCislo = box(this, 0);
+    Label2 = caption(this, QStringLiteral("Místo a datum  : "), 1);
+    EditObec = box(this, 1);
+    for (std::size_t i = 0; i < 5; ++i) {
+        LabelND[i] = caption(this, QStringLiteral("Název %1.disciplíny :").arg(i + 1), 2 + i);
+        EditND[i] = box(this, 2 + i);
     }
-    Label8 = caption(this, QStringLiteral("Název 6.disciplíny - průběžné :"), 296);
-    Edit6D = box(this, 294);
-    for (int i = 0; i < 3; ++i) {
-        LabelNFD[i] = caption(this, QStringLiteral("Název %1.finálové disciplíny :").arg(i + 1),
-                              328 + 32 * i);
-        EditNFD[i] = box(this, 326 + 32 * i);
+    Label8 = caption(this, QStringLiteral("Název 6.disciplíny - průběžné :"), 7);
+    Edit6D = box(this, 7);
+    for (std::size_t i = 0; i < 3; ++i) {
+        LabelNFD[i] =
+            caption(this, QStringLiteral("Název %1.finálové disciplíny :").arg(i + 1), 8 + i);
+        EditNFD[i] = box(this, 8 + i);
     }
 }
 
 void TfrmNastaveni::buildChoices() {
     CheckBox1 = new QCheckBox(QStringLiteral("Zobrazit penalizaci při tisku"), this);
-    CheckBox1->setGeometry(16, 432, 153, 17);
-    btnDelete = addButton(QStringLiteral("Vymazat databáze"), {224, 424, 131, 25});
+    CheckBox1->setGeometry(kLayout.CheckBox1);
+    btnDelete = addButton(QStringLiteral("Vymazat databáze"), kLayout.btnDelete);
     platform::onSignal(btnDelete, &QPushButton::clicked, this, [this] { btnDeleteClick(); });
     rbLetni = new QRadioButton(QStringLiteral("Letní hry"), this);
-    rbLetni->setGeometry(48, 464, 113, 17);
+    rbLetni->setGeometry(kLayout.rbLetni);
     rbZimni = new QRadioButton(QStringLiteral("Zimní hry"), this);
-    rbZimni->setGeometry(232, 464, 113, 17);
+    rbZimni->setGeometry(kLayout.rbZimni);
 }
 
 void TfrmNastaveni::buildButtons() {
-    btnPotvrdit = addButton(QStringLiteral("Potvrdit"), {32, 488, 89, 25});
+    btnPotvrdit = addButton(QStringLiteral("Potvrdit"), kLayout.btnPotvrdit);
     btnPotvrdit->setToolTip(QStringLiteral("Zobrazí názvy disciplín do tisku  "));
-    btnNeuvadet = addButton(QStringLiteral("Nezobrazit"), {154, 488, 75, 25});
+    btnNeuvadet = addButton(QStringLiteral("Nezobrazit"), kLayout.btnNeuvadet);
     btnNeuvadet->setToolTip(QStringLiteral("Nezobrazí názvy disciplín a všechny smaže"));
-    Button2 = addButton(QStringLiteral("Storno"), {264, 488, 89, 25});
+    Button2 = addButton(QStringLiteral("Storno"), kLayout.Button2);
     platform::onSignal(btnPotvrdit, &QPushButton::clicked, this, [this] { btnPotvrditClick(); });
     platform::onSignal(btnNeuvadet, &QPushButton::clicked, this, [this] { btnNeuvadetClick(); });
     platform::onSignal(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
