@@ -64,8 +64,7 @@ constexpr struct {
     QRect DBNavigator1{800, 468, 175, 25};
     QRect Panel1{800, 184, 177, 265};
     QPoint Label2{32, 16};
-    std::array<QPoint, 6> cbNDisc{
-        {{40, 40}, {40, 72}, {40, 104}, {40, 136}, {40, 168}, {40, 200}}};
+    std::array<QPoint, 6> cbNDisc{{{40, 40}, {40, 72}, {40, 104}, {40, 136}, {40, 168}, {40, 200}}};
     QPoint cbDisc{40, 234};
     QRect Bevel1{800, 512, 177, 169};
     QRect btnFinale{852, 528, 75, 25};
@@ -238,7 +237,8 @@ void TfrmHlavni::offerLostCopy() {
     if (folder.isEmpty()) {
         return;
     }
-    const std::filesystem::path copy = std::filesystem::path(folder.toStdString()) / competition::kDatabaseFile;
+    const std::filesystem::path copy =
+        std::filesystem::path(folder.toStdString()) / competition::kDatabaseFile;
     IB_Connection1.copyFileTo(copy);
     platform::Dialogs::show({platform::Dialogs::applicationTitle(),
                              QStringLiteral("Kopie databáze je uložena jako %1.")

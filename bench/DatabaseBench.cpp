@@ -6,10 +6,10 @@
 
 #include "bench/BenchReport.h"
 #include "bench/RawCommit.h"
+#include "competition/DatabaseReset.h"
 #include "database/Connection.h"
 #include "database/ResultSet.h"
 #include "database/Statement.h"
-#include "competition/DatabaseReset.h"
 #include "tests/support/TempEventFolder.h"
 
 namespace {

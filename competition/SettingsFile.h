@@ -42,8 +42,7 @@ std::optional<std::string> whyUnsavable(const std::string& text);
 // A text of the settings refused before anything was written.
 class UnsavableText : public Refusal {
 public:
-    UnsavableText(std::size_t line, const std::string& reason)
-        : Refusal(reason), line_(line) {}
+    UnsavableText(std::size_t line, const std::string& reason) : Refusal(reason), line_(line) {}
     std::size_t line() const { return line_; }
 
 private:

@@ -113,8 +113,9 @@ void TfrmFinale::buildPrintPanel() {
         platform::onSignal(*disciplines[i], &QPushButton::clicked, this,
                            [this, i] { btnTiskNClick(i + 1); });
     }
-    btnTiskCelkem = platform::makeButton(Panel1, QStringLiteral("Tisk Finále"), kLayout.btnTiskCelkem,
-                                         QStringLiteral("Vytisknout finálové pořadí"));
+    btnTiskCelkem =
+        platform::makeButton(Panel1, QStringLiteral("Tisk Finále"), kLayout.btnTiskCelkem,
+                             QStringLiteral("Vytisknout finálové pořadí"));
     platform::onSignal(btnTiskCelkem, &QPushButton::clicked, this,
                        [this] { btnTiskCelkemClick(); });
 }

@@ -17,7 +17,7 @@ template <typename Handler>
 struct GuardedHandler {
     Handler handler;
     template <typename... Args>
-        requires std::invocable<Handler&, Args...>
+    requires std::invocable<Handler&, Args...>
     void operator()(Args... args) {
         runGuarded([&] { handler(std::forward<Args>(args)...); });
     }
@@ -28,8 +28,7 @@ struct GuardedHandler {
 // the key next depends on whether the handler ran to its end.
 // The handler takes as many of the signal's arguments as it needs, none included.
 template <typename Sender, typename Signal, typename Handler>
-QMetaObject::Connection onSignal(Sender* sender, Signal signal, QObject* context,
-                                 Handler handler) {
+QMetaObject::Connection onSignal(Sender* sender, Signal signal, QObject* context, Handler handler) {
     return QObject::connect(sender, signal, context, GuardedHandler<Handler>{std::move(handler)});
 }
 

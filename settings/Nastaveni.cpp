@@ -74,8 +74,7 @@ TfrmNastaveni::TfrmNastaveni(competition::Competition& competition)
         connect(edits[line], &QLineEdit::textChanged, this,
                 [this, line](const QString& text) { details_.setText(line, text); });
     }
-    connect(&details_, &competition::EventDetails::loaded, this,
-            &TfrmNastaveni::showLoadedDetails);
+    connect(&details_, &competition::EventDetails::loaded, this, &TfrmNastaveni::showLoadedDetails);
 }
 
 void TfrmNastaveni::buildBoxes() {
@@ -160,8 +159,8 @@ void TfrmNastaveni::btnPotvrditClick() {
     try {
         details_.confirm(CheckBox1->isChecked(), summer, picture, stamp);
     } catch (const competition::UnsavableText& refused) {
-        const QLabel* const labels[] = {Label12,    Label2,      LabelND[0],  LabelND[1],
-                                        LabelND[2], LabelND[3],  LabelND[4],  Label8,
+        const QLabel* const labels[] = {Label12,     Label2,      LabelND[0], LabelND[1],
+                                        LabelND[2],  LabelND[3],  LabelND[4], Label8,
                                         LabelNFD[0], LabelNFD[1], LabelNFD[2]};
         throw competition::Refusal(labels[refused.line()]->text().trimmed().toStdString() + " " +
                                    refused.what() + "; nothing was saved");

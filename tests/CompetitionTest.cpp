@@ -89,9 +89,9 @@ TEST_F(CompetitionCore, AConfirmationThatCannotBeSavedChangesNothing) {
     }
     details.setText(EventDetails::Place, QStringLiteral("Lhota"));
     details.setText(EventDetails::FirstDiscipline + 1, QStringLiteral("Бег"));
-    EXPECT_THAT(test::thrownMessage<UnsavableText>(
-                    [&] { details.confirm(true, true, picture, picture); }),
-                Optional(HasSubstr("Windows-1250")));
+    EXPECT_THAT(
+        test::thrownMessage<UnsavableText>([&] { details.confirm(true, true, picture, picture); }),
+        Optional(HasSubstr("Windows-1250")));
 
     // A folder where the file should be is found out before anything is applied.
     details.setText(EventDetails::FirstDiscipline + 1, QStringLiteral("Běh"));

@@ -4,11 +4,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "competition/DatabaseReset.h"
+#include "competition/StandingsMerge.h"
 #include "database/DatabaseError.h"
 #include "database/FbClient.h"
 #include "finals/Finale.h"
-#include "competition/StandingsMerge.h"
-#include "competition/DatabaseReset.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tools/EventFolder.h"
 
@@ -103,7 +103,7 @@ TEST_P(EitherDialect, TheResetRefillsBothTables) {
     execute(folder.database(), "UPDATE DATAZLT SET DRUZSTVO = 'Lhota', PORADI = CISLO");
     execute(folder.database(), "UPDATE DATAZLTF SET DRUZSTVO = 'Lhota'");
     competition::resetDatabase({frmHlavni->IB_DSQL1, frmHlavni->IBOQuery1},
-                            {frmFinale->IB_DSQLF, frmFinale->IBOQueryF});
+                               {frmFinale->IB_DSQLF, frmFinale->IBOQueryF});
     const auto preliminary = stored();
     ASSERT_EQ(preliminary.size(), 30u);
     for (int row = 0; row < 30; ++row) {

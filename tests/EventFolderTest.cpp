@@ -55,8 +55,9 @@ TEST(EventFolder, HoldsASeededDatabaseSettingsAndFourStamps) {
 TEST(EventFolder, NeverOverwritesADatabase) {
     test::TempEventFolder folder;
     test::execute(folder.database(), "DELETE FROM DATAZLT WHERE CISLO > 3");
-    EXPECT_THAT(test::thrownMessage<competition::Refusal>([&] { createEventFolder(folder.path()); }),
-                Optional(HasSubstr("already exists")));
+    EXPECT_THAT(
+        test::thrownMessage<competition::Refusal>([&] { createEventFolder(folder.path()); }),
+        Optional(HasSubstr("already exists")));
     EXPECT_EQ(test::storedRows(folder.database(), db::preliminaryFields(), "CISLO").size(), 3u);
 }
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/TextFile.h"
 #include "competition/SettingsFile.h"
+#include "platform/TextFile.h"
 #include "tests/support/TempEventFolder.h"
 
 namespace zlt::competition {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "competition/EventFiles.h"
 #include "finals/Finale.h"
 #include "platform/Jpeg.h"
 #include "reports/CelkovyTisk.h"
@@ -14,7 +15,6 @@
 #include "reports/TiskDisc.h"
 #include "reports/TiskFDisc.h"
 #include "reports/ZLTTisk.h"
-#include "competition/EventFiles.h"
 #include "settings/Nastaveni.h"
 #include "tests/support/BigJpeg.h"
 #include "tests/support/Files.h"

@@ -378,8 +378,8 @@ void writeStampFiles(const std::filesystem::path& folder, bool keepExisting) {
         if (keepExisting && std::filesystem::exists(file)) {
             continue;
         }
-        const auto bytes = makeStampJpeg(stamp.summer ? Season::Summer : Season::Winter,
-                                         stamp.mainWindowSize);
+        const auto bytes =
+            makeStampJpeg(stamp.summer ? Season::Summer : Season::Winter, stamp.mainWindowSize);
         const auto failed = [&] {
             const std::u8string name = file.u8string();
             return std::runtime_error("Cannot write the stamp picture " +

@@ -5,11 +5,11 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "competition/DatabaseReset.h"
 #include "database/Connection.h"
 #include "database/DataSource.h"
 #include "database/ResultSet.h"
 #include "database/Statement.h"
-#include "competition/DatabaseReset.h"
 
 int main(int argc, char** argv) {
     using namespace zlt;
