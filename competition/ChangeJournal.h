@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace zlt::db {
+class ResultSet;
+}
+
+namespace zlt::competition {
+
+// One line of the journal.
+struct JournalEntry {
+    QDateTime time;      // local time, to the second
+    std::string change;  // "úprava", "nový řádek", "smazání", "vymazání databáze", "obnova"
+    std::string table;   // DATAZLT or DATAZLTF; empty for the whole database
+    std::string row;     // the row's CISLO, or the team name in the finals; empty for none
+    std::string field;   // empty for a whole row
+    std::string before;  // the value before, empty for Null
+    std::string after;
+};
+
+// The change journal "zmeny.csv" in the event folder: one line for every value the
+// program writes, UTF-8 with a header line and semicolons. Lines are flushed at once and
+// synced to disk at least once a second while writes happen.
+// A journal that cannot be written never stops a write: it is told through problem().
+class ChangeJournal : public QObject {
+    Q_OBJECT
+public:
+    static constexpr const char* kFile = "zmeny.csv";
+
+    explicit ChangeJournal(std::filesystem::path file);
+    ~ChangeJournal() override;
+
+    // Records every post, insert and delete of these rows from now on.
+    void watch(db::ResultSet& rows);
+    void record(const JournalEntry& entry);
+    // While a pause lives, the watched rows' writes are not recorded one by one (the
+    // reset, a replay, a restore record one line of their own).
+    class Pause {
+    public:
+        explicit Pause(ChangeJournal& journal);
+        ~Pause();
+        Pause(const Pause&) = delete;
+        Pause& operator=(const Pause&) = delete;
+
+    private:
+        ChangeJournal& journal_;
+    };
+
+    // Every entry, oldest first; a last line cut short by a power failure is left out.
+    std::vector<JournalEntry> entries() const;
+
+    const QString& problem() const { return problem_; }
+
+signals:
+    void recorded();
+    void problemChanged();
+
+private:
+    QString problem_;
+};
+
+// Applies the entries' new values, in order, to the rows (found by CISLO, or by the team
+// name in the finals), inserting and deleting rows as the entries say. An entry whose row
+// no longer exists is skipped; what was skipped comes back in words.
+std::vector<std::string> replayEntries(const std::vector<JournalEntry>& entries,
+                                       db::ResultSet& preliminary, db::ResultSet& finals);
+
+}  // namespace zlt::competition
