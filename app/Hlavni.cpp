@@ -5,6 +5,7 @@
 #include <array>
 #include <filesystem>
 
+#include "app/Nastroje.h"
 #include "competition/EventFiles.h"
 #include "finals/Finale.h"
 #include "platform/Controls.h"
@@ -71,6 +72,8 @@ constexpr struct {
     QRect btnTisk{852, 565, 75, 25};
     QRect btnNastaveni{852, 603, 75, 25};
     QRect btnKonec{852, 640, 75, 25};
+    QRect btnNastroje{852, 688, 75, 25};
+    QRect lblZaloha{800, 495, 177, 16};
 } kLayout;
 
 }  // namespace
@@ -96,7 +99,24 @@ TfrmHlavni::TfrmHlavni(competition::Competition& competition)
     setTabOrder(btnKonec, btnTisk);
     setTabOrder(btnTisk, btnFinale);
     setTabOrder(btnFinale, btnNastaveni);
+    setTabOrder(btnNastaveni, btnNastroje);
     followEventDetails();
+    followSafekeeping();
+}
+
+// A copy or a journal line that could not be written is told here once, and stays told
+// until one succeeds; the tools window says which folder and why.
+void TfrmHlavni::followSafekeeping() {
+    const auto show = [this] {
+        const QString backup = competition_.backups().problem();
+        const QString journal = competition_.journal().problem();
+        lblZaloha->setText(!backup.isEmpty() ? QStringLiteral("Záloha selhala – viz Nástroje")
+                                             : QStringLiteral("Deník změn selhal – viz Nástroje"));
+        lblZaloha->setToolTip(backup.isEmpty() ? journal : backup);
+        lblZaloha->setVisible(!backup.isEmpty() || !journal.isEmpty());
+    };
+    connect(&competition_.backups(), &competition::Backups::statusChanged, this, show);
+    connect(&competition_.journal(), &competition::ChangeJournal::problemChanged, this, show);
 }
 
 // The heading, the caption, the place and the season picture show the details as last
@@ -206,6 +226,15 @@ void TfrmHlavni::buildCommands() {
     platform::onSignal(btnTisk, &QPushButton::clicked, this, [this] { btnTiskClick(); });
     platform::onSignal(btnNastaveni, &QPushButton::clicked, this, [this] { btnNastaveniClick(); });
     platform::onSignal(btnKonec, &QPushButton::clicked, this, [this] { btnKonecClick(); });
+    btnNastroje = platform::makeButton(this, QStringLiteral("Nástroje"), kLayout.btnNastroje,
+                                       QStringLiteral("Zálohy, pořadí, import a export"));
+    platform::onSignal(btnNastroje, &QPushButton::clicked, this, [this] { btnNastrojeClick(); });
+    lblZaloha = new QLabel(this);
+    lblZaloha->setGeometry(kLayout.lblZaloha);
+    QPalette warning = lblZaloha->palette();
+    warning.setColor(QPalette::WindowText, Qt::darkRed);
+    lblZaloha->setPalette(warning);
+    lblZaloha->hide();
 }
 
 // The grid and navigator listen to the data source, a member that dies before the base
@@ -270,6 +299,12 @@ void TfrmHlavni::btnTiskClick() {
 void TfrmHlavni::btnNastaveniClick() {
     frmNastaveni->exec();
     activateWindow();
+}
+
+void TfrmHlavni::btnNastrojeClick() {
+    frmNastroje->show();
+    frmNastroje->raise();
+    frmNastroje->activateWindow();
 }
 
 void TfrmHlavni::btnKonecClick() {

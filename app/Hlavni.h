@@ -31,6 +31,7 @@ public:
     void btnTiskClick();
     void btnNastaveniClick();
     void btnKonecClick();
+    void btnNastrojeClick();
     void DBGrid1KeyDown(int key);
     void DBGrid1TitleClick(int column);
     // cb1Disc to cb6Disc: shows or hides discipline N's result and placing.
@@ -57,6 +58,10 @@ public:
     QPushButton* btnTisk;
     QPushButton* btnNastaveni;
     QPushButton* btnKonec;
+    // Beyond the event's own commands: the tools window, and a line that tells when a copy
+    // of the database or the change journal could not be written.
+    QPushButton* btnNastroje;
+    QLabel* lblZaloha;
     QTimer* Timer1;
 
     // The database file was deleted or moved under the program: a warning, and a copy of
@@ -68,6 +73,7 @@ protected:
 
 private:
     void followEventDetails();
+    void followSafekeeping();
     void buildTitle();
     void buildGrid();
     void buildColumnChoice();

@@ -5,6 +5,7 @@
 
 #include "app/CommandLine.h"
 #include "app/Hlavni.h"
+#include "app/Nastroje.h"
 #include "app/Unattended.h"
 #include "competition/Competition.h"
 #include "finals/Finale.h"
@@ -52,10 +53,12 @@ void createWindows() {
     create(frmTiskFDisc);
     create(frmNastaveni, &TfrmNastaveni::FormCreate);
     create(frmCelkovyTisk);
+    create(frmNastroje);
     QObject::connect(frmFinale, &TfrmFinale::backToMainWindow, frmHlavni, &QWidget::show);
 }
 
 void destroyWindows() {
+    destroy(frmNastroje);
     destroy(frmCelkovyTisk);
     destroy(frmNastaveni);
     destroy(frmTiskFDisc);
@@ -88,6 +91,7 @@ int ZLT(int argc, char** argv) {
     frmHlavni->show();
     prepareForUnattendedEnd();
     const int result = application.exec();
+    theCompetition->backups().takeCopy();
     destroyWindows();
     return result;
 }

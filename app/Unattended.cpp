@@ -56,6 +56,9 @@ void detach() {
 
 void endUnattended() {
     writeOrKeepPendingRows();
+    if (competition::Competition* competition = currentCompetition()) {
+        competition->backups().takeCopy();
+    }
     detach();
     std::exit(0);
 }

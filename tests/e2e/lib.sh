@@ -7,7 +7,15 @@
 # Layout of the main window, in its client coordinates.
 readonly MAIN_TITLE='^Zeltoria $'
 readonly GRID_X=8 GRID_Y=120
-readonly BTN_FINALE=(889 540) BTN_TISK=(889 577) BTN_KONEC=(889 652)
+readonly BTN_FINALE=(889 540) BTN_TISK=(889 577) BTN_NASTAVENI=(889 615) BTN_KONEC=(889 652)
+readonly BTN_NASTROJE=(889 700)
+# The settings window: "Vymazat databáze" at 224,424 and "Storno" at 264,488.
+readonly SETTINGS_TITLE='^Nastaveni programu$'
+readonly BTN_VYMAZAT=(289 436) BTN_STORNO=(308 500)
+# The tools window: "Zálohovat nyní" at 16,40, the copies' list at 16,72 under its title
+# row, "Obnovit zálohu" at 584,72.
+readonly TOOLS_TITLE='^N.stroje$'
+readonly BTN_ZALOHOVAT=(76 52) NEWEST_COPY=(120 108) BTN_OBNOVIT=(644 84)
 # The print choice dialog: a discipline button i (0..5) is at 40,40+32*i, 129×25.
 readonly CHOICE_TITLE='^Volba Tisku$'
 # The finals window: its print panel at 792,296 holds "Tisk 1.disciplíny" at 56,12;

@@ -72,6 +72,37 @@ finals_print() {
     expect_exit 5
 }
 
+# A placing typed, a copy taken, the database reset, and the copy restored from the tools
+# window: the placing is back.
+restore_after_reset() {
+    start_zlt
+    grid_cell 4 1 # BOD1 of the first team
+    click "$MAIN" "$CELL_X" "$CELL_Y"
+    focus "$MAIN"
+    type_text 3
+    keys Return
+    click "$MAIN" "${BTN_NASTROJE[@]}"
+    local tools settings
+    tools=$(wait_window "$TOOLS_TITLE") || fail "Nástroje did not open the tools window"
+    click "$tools" "${BTN_ZALOHOVAT[@]}"
+
+    click "$MAIN" "${BTN_NASTAVENI[@]}"
+    settings=$(wait_window "$SETTINGS_TITLE") || fail "Nastavení did not open the settings"
+    click "$settings" "${BTN_VYMAZAT[@]}"
+    answer_yes '^Vymaz.n. datab.ze$'
+    click "$settings" "${BTN_STORNO[@]}"
+    wait_no_window "$SETTINGS_TITLE" || fail "Storno did not close the settings window"
+
+    click "$tools" "${NEWEST_COPY[@]}"
+    click "$tools" "${BTN_OBNOVIT[@]}"
+    answer_yes '^Obnovit z.lohu$'
+    snapshot restored
+    click "$MAIN" "${BTN_KONEC[@]}"
+    expect_exit 10
+    expect_rows "BOD1 of team 1" "SELECT COALESCE(BOD1 || '', '-') FROM DATAZLT WHERE CISLO = 1" 3
+    expect_rows "teams" "SELECT COUNT(*) FROM DATAZLT" 30
+}
+
 # Konec while a team's name is still in the cell editor: the name is kept.
 pending_edit() {
     start_zlt
@@ -166,6 +197,15 @@ lost_display() {
     kill -KILL "$display_pid"
     expect_exit 2 nonzero
     expect_rows "names" "SELECT DRUZSTVO FROM DATAZLT WHERE DRUZSTVO IS NOT NULL" "Nova Ves"
+}
+
+# Answers Yes in the message box of that title, with the keyboard as a person would.
+answer_yes() {
+    local box
+    box=$(wait_window "$1") || fail "no message box $1"
+    focus "$box"
+    keys alt+y
+    wait_no_window "$1" || fail "the message box $1 stayed after Yes"
 }
 
 expect_fills_screen() {

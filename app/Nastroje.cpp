@@ -1,0 +1,255 @@
+#include "app/Nastroje.h"
+
+#include <QHeaderView>
+#include <algorithm>
+
+#include "competition/Refusal.h"
+#include "platform/Controls.h"
+#include "platform/Dialogs.h"
+#include "platform/Guard.h"
+#include "platform/WindowGeometry.h"
+
+namespace zlt {
+
+TfrmNastroje* frmNastroje = nullptr;
+
+namespace {
+
+// Where the controls sit, in pixels of the window.
+constexpr struct {
+    QSize window{720, 640};
+    QRect lblZalohy{16, 12, 688, 20};
+    QRect btnZalohovat{16, 40, 121, 25};
+    QRect btnDruhaSlozka{144, 40, 121, 25};
+    QRect lblDruhaSlozka{272, 44, 432, 20};
+    QRect gridZalohy{16, 72, 560, 180};
+    QRect btnObnovit{584, 72, 121, 25};
+    QRect lblDenik{16, 268, 688, 20};
+    QRect gridZmeny{16, 292, 688, 300};
+} kLayout;
+
+// The journal's newest changes shown; older ones stay in the file.
+constexpr int kShownChanges = 200;
+// The changes a replay question lists before it only counts the rest.
+constexpr int kListedChanges = 15;
+
+QTableWidget* table(QWidget* parent, const QRect& box, const QStringList& titles) {
+    auto* grid = new QTableWidget(0, static_cast<int>(titles.size()), parent);
+    grid->setGeometry(box);
+    grid->setHorizontalHeaderLabels(titles);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->verticalHeader()->hide();
+    grid->horizontalHeader()->setStretchLastSection(true);
+    return grid;
+}
+
+void setRow(QTableWidget& grid, int row, const QStringList& texts) {
+    for (int column = 0; column < texts.size(); ++column) {
+        grid.setItem(row, column, new QTableWidgetItem(texts[column]));
+    }
+}
+
+QString timeText(const QDateTime& time) {
+    return time.toString(QStringLiteral("d. M. yyyy H:mm:ss"));
+}
+
+QString describe(const competition::JournalEntry& change) {
+    const auto text = [](const std::string& value) { return QString::fromStdString(value); };
+    QString line = change.time.toString(QStringLiteral("H:mm:ss")) + QStringLiteral("  ") +
+                   text(change.change) + QStringLiteral("  ") + text(change.table) +
+                   QStringLiteral(" ") + text(change.row);
+    if (!change.field.empty()) {
+        line += QStringLiteral("  %1: %2 → %3")
+                    .arg(text(change.field), text(change.before), text(change.after));
+    }
+    return line;
+}
+
+void showProblem(QLabel& label, const QString& problem, const QString& fine) {
+    label.setText(problem.isEmpty() ? fine : problem);
+    QPalette palette = label.palette();
+    palette.setColor(QPalette::WindowText, problem.isEmpty() ? Qt::black : Qt::darkRed);
+    label.setPalette(palette);
+}
+
+}  // namespace
+
+TfrmNastroje::TfrmNastroje(competition::Competition& competition) : competition_(competition) {
+    setWindowTitle(QStringLiteral("Nástroje"));
+    platform::placeWindow(*this, kLayout.window.width(), kLayout.window.height());
+    buildBackups();
+    buildJournal();
+    connect(&competition_.backups(), &competition::Backups::statusChanged, this, [this] {
+        showBackupStatus();
+        showCopies();
+    });
+    connect(&competition_.journal(), &competition::ChangeJournal::recorded, this,
+            [this] { showJournal(); });
+    connect(&competition_.journal(), &competition::ChangeJournal::problemChanged, this,
+            [this] { showJournal(); });
+}
+
+void TfrmNastroje::buildBackups() {
+    lblZalohy = new QLabel(this);
+    lblZalohy->setGeometry(kLayout.lblZalohy);
+    btnZalohovat =
+        platform::makeButton(this, QStringLiteral("Zálohovat nyní"), kLayout.btnZalohovat,
+                             QStringLiteral("Uloží kopii databáze do složky zalohy a do druhé "
+                                            "složky, je-li zvolená"));
+    platform::onSignal(btnZalohovat, &QPushButton::clicked, this, [this] { btnZalohovatClick(); });
+    btnDruhaSlozka = platform::makeButton(
+        this, QStringLiteral("Druhá složka…"), kLayout.btnDruhaSlozka,
+        QStringLiteral("Zvolí druhou složku pro zálohy, například na flash disku nebo v síti"));
+    platform::onSignal(btnDruhaSlozka, &QPushButton::clicked, this,
+                       [this] { btnDruhaSlozkaClick(); });
+    lblDruhaSlozka = new QLabel(this);
+    lblDruhaSlozka->setGeometry(kLayout.lblDruhaSlozka);
+    gridZalohy = table(this, kLayout.gridZalohy,
+                       {QStringLiteral("Záloha z"), QStringLiteral("Družstev"),
+                        QStringLiteral("Vyplněných pořadí")});
+    gridZalohy->setToolTip(QStringLiteral("Zálohy ve složce zalohy, nejnovější nahoře"));
+    btnObnovit = platform::makeButton(
+        this, QStringLiteral("Obnovit zálohu"), kLayout.btnObnovit,
+        QStringLiteral("Vrátí databázi do stavu vybrané zálohy; současná databáze se "
+                       "nejdřív zazálohuje"));
+    platform::onSignal(btnObnovit, &QPushButton::clicked, this, [this] { btnObnovitClick(); });
+}
+
+void TfrmNastroje::buildJournal() {
+    lblDenik = new QLabel(this);
+    lblDenik->setGeometry(kLayout.lblDenik);
+    gridZmeny = table(this, kLayout.gridZmeny,
+                      {QStringLiteral("Čas"), QStringLiteral("Změna"), QStringLiteral("Tabulka"),
+                       QStringLiteral("Řádek"), QStringLiteral("Pole"), QStringLiteral("Původně"),
+                       QStringLiteral("Nově")});
+    gridZmeny->setToolTip(QStringLiteral("Poslední změny z deníku zmeny.csv, nejnovější nahoře"));
+}
+
+void TfrmNastroje::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    showBackupStatus();
+    showCopies();
+    showJournal();
+}
+
+void TfrmNastroje::showBackupStatus() {
+    const competition::Backups& backups = competition_.backups();
+    const QDateTime last = backups.lastCopy();
+    showProblem(*lblZalohy, backups.problem(),
+                last.isValid() ? QStringLiteral("Poslední záloha: %1").arg(timeText(last))
+                               : QStringLiteral("Zatím žádná záloha"));
+    const std::filesystem::path second = backups.secondFolder();
+    lblDruhaSlozka->setText(second.empty()
+                                ? QStringLiteral("Druhá složka není zvolená")
+                                : QString::fromStdString(second.string()));
+}
+
+void TfrmNastroje::showCopies() {
+    if (!isVisible()) {
+        return;
+    }
+    copies_ = competition_.backups().copies();
+    gridZalohy->setRowCount(static_cast<int>(copies_.size()));
+    for (int row = 0; row < gridZalohy->rowCount(); ++row) {
+        const competition::BackupCopy& copy = copies_[static_cast<std::size_t>(row)];
+        QStringList texts{timeText(copy.taken), QString(), QString()};
+        try {
+            const competition::BackupContents contents =
+                competition::Backups::contentsOf(copy.file);
+            texts[1] = QString::number(contents.teams);
+            texts[2] = QString::number(contents.placings);
+        } catch (const std::exception&) {
+            texts[1] = QStringLiteral("nelze přečíst");
+        }
+        setRow(*gridZalohy, row, texts);
+    }
+}
+
+void TfrmNastroje::showJournal() {
+    const competition::ChangeJournal& journal = competition_.journal();
+    showProblem(*lblDenik, journal.problem(),
+                QStringLiteral("Deník změn (zmeny.csv), nejnovější nahoře"));
+    if (!isVisible()) {
+        return;
+    }
+    const std::vector<competition::JournalEntry> entries = journal.entries();
+    const int shown = std::min(static_cast<int>(entries.size()), kShownChanges);
+    gridZmeny->setRowCount(shown);
+    for (int row = 0; row < shown; ++row) {
+        const competition::JournalEntry& entry = entries[entries.size() - 1 - row];
+        const auto text = [](const std::string& value) { return QString::fromStdString(value); };
+        setRow(*gridZmeny, row,
+               {timeText(entry.time), text(entry.change), text(entry.table), text(entry.row),
+                text(entry.field), text(entry.before), text(entry.after)});
+    }
+}
+
+void TfrmNastroje::btnZalohovatClick() {
+    competition_.backups().takeCopy();
+}
+
+void TfrmNastroje::btnDruhaSlozkaClick() {
+    const QString folder =
+        platform::Dialogs::chooseFolder(QStringLiteral("Druhá složka pro zálohy"));
+    if (!folder.isEmpty()) {
+        competition_.backups().setSecondFolder(folder.toStdString());
+        competition_.backups().takeCopy();
+        showBackupStatus();
+    }
+}
+
+void TfrmNastroje::btnObnovitClick() {
+    const int row = gridZalohy->currentRow();
+    if (row < 0 || row >= static_cast<int>(copies_.size())) {
+        throw competition::Refusal("Vyberte zálohu, kterou chcete obnovit");
+    }
+    const competition::BackupCopy copy = copies_[static_cast<std::size_t>(row)];
+    const auto answer = platform::Dialogs::askYesNoCancel(
+        QStringLiteral("Obnovit zálohu"),
+        QStringLiteral("Vrátit databázi do stavu zálohy z %1? Současná databáze se nejdřív "
+                       "uloží jako další záloha.")
+            .arg(timeText(copy.taken)));
+    if (answer != platform::DialogButton::Yes) {
+        return;
+    }
+    offerReplay(competition_.restore(copy));
+    showCopies();
+}
+
+void TfrmNastroje::offerReplay(const std::vector<competition::JournalEntry>& changes) {
+    if (changes.empty()) {
+        return;
+    }
+    QStringList lines;
+    for (std::size_t i = 0; i < changes.size() && i < kListedChanges; ++i) {
+        lines << describe(changes[i]);
+    }
+    if (changes.size() > kListedChanges) {
+        lines << QStringLiteral("… a dalších %1").arg(changes.size() - kListedChanges);
+    }
+    const auto answer = platform::Dialogs::askYesNoCancel(
+        QStringLiteral("Změny po záloze"),
+        QStringLiteral("Po pořízení zálohy se v databázi změnilo:\n\n%1\n\nProvést tyto změny "
+                       "znovu?")
+            .arg(lines.join(QLatin1Char('\n'))));
+    if (answer != platform::DialogButton::Yes) {
+        return;
+    }
+    const std::vector<std::string> skipped = competition_.replay(changes);
+    if (!skipped.empty()) {
+        QStringList texts;
+        for (const std::string& line : skipped) {
+            texts << QString::fromStdString(line);
+        }
+        platform::Dialogs::show({platform::Dialogs::applicationTitle(),
+                                 QStringLiteral("Některé změny nešlo provést znovu:\n\n%1")
+                                     .arg(texts.join(QLatin1Char('\n'))),
+                                 platform::DialogIcon::Warning,
+                                 {platform::DialogButton::Ok},
+                                 platform::DialogButton::Ok});
+    }
+}
+
+}  // namespace zlt
