@@ -1,11 +1,13 @@
 // The data-access layer against the floor of the raw client API, in one run.
 #include <benchmark/benchmark.h>
 
+#include <QCoreApplication>
 #include <map>
 #include <memory>
 
 #include "bench/BenchReport.h"
 #include "bench/RawCommit.h"
+#include "competition/ChangeJournal.h"
 #include "competition/DatabaseReset.h"
 #include "database/Connection.h"
 #include "database/ResultSet.h"
@@ -63,17 +65,29 @@ void RawUpdateCommit(benchmark::State& state) {
 BENCHMARK(RawUpdateCommit)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 // Editing one value of the current row and posting it.
-void ResultSetPost(benchmark::State& state) {
-    Event& e = event(30);
-    e.query.moveTo(4);
+void postEdits(benchmark::State& state, db::ResultSet& rows) {
+    rows.moveTo(4);
     int value = 0;
     for (auto _ : state) {
-        e.query.edit();
-        e.query.setField("BOD1", ++value % 30);
-        e.query.post();
+        rows.edit();
+        rows.setField("BOD1", ++value % 30);
+        rows.post();
     }
 }
+
+void ResultSetPost(benchmark::State& state) {
+    postEdits(state, event(30).query);
+}
 BENCHMARK(ResultSetPost)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+// The same with the change journal recording each post.
+void JournalledPost(benchmark::State& state) {
+    Event& e = event(30);
+    competition::ChangeJournal journal(e.folder.path() / competition::ChangeJournal::kFile);
+    journal.watch(e.query);
+    postEdits(state, e.query);
+}
+BENCHMARK(JournalledPost)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 void Refresh(benchmark::State& state) {
     Event& e = event(static_cast<int>(state.range(0)));
@@ -110,10 +124,14 @@ BENCHMARK(Raw44Commits)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The journal syncs from the event loop's timers.
+    QCoreApplication application(argc, argv);
     const int result = zlt::bench::runAndReport(
         argc, argv,
         {{"post of one edited row / raw UPDATE + commit", "ResultSetPost/min_time:1.000",
           "RawUpdateCommit/min_time:1.000", 1.5},
+         {"post with the change journal / post without", "JournalledPost/min_time:1.000",
+          "ResultSetPost/min_time:1.000", 1.10},
          {"refresh of 30 rows", "Refresh/30", "", 2.0},
          {"refresh of 10,000 rows / refresh of 1,000 rows", "Refresh/10000", "Refresh/1000", 15.0},
          {"database reset / 44 raw commits", "DatabaseReset/min_time:2.000",

@@ -3,13 +3,15 @@
 #include <QDateTime>
 #include <QObject>
 #include <QString>
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 namespace zlt::db {
 class ResultSet;
-}
+struct RowWrite;
+}  // namespace zlt::db
 
 namespace zlt::competition {
 
@@ -28,6 +30,8 @@ struct JournalEntry {
 // program writes, UTF-8 with a header line and semicolons. Lines are flushed at once and
 // synced to disk at least once a second while writes happen.
 // A journal that cannot be written never stops a write: it is told through problem().
+// An insert is recorded as a "nový řádek" line with the new row's key and then one
+// "úprava" line for each other field it was written with.
 class ChangeJournal : public QObject {
     Q_OBJECT
 public:
@@ -36,7 +40,8 @@ public:
     explicit ChangeJournal(std::filesystem::path file);
     ~ChangeJournal() override;
 
-    // Records every post, insert and delete of these rows from now on.
+    // Records every post, insert and delete of these rows from now on. The rows must
+    // outlive the journal, which takes its observer back when it goes.
     void watch(db::ResultSet& rows);
     void record(const JournalEntry& entry);
     // While a pause lives, the watched rows' writes are not recorded one by one (the
@@ -62,6 +67,24 @@ signals:
     void problemChanged();
 
 private:
+    void recordWrite(const db::ResultSet& rows, const db::RowWrite& write);
+    void append(std::string lines);
+    bool openFile(std::string& lead);
+    void writePending();
+    void syncSoon();
+    void sync();
+    QString cannotWrite(int error) const;
+    void setProblem(const QString& problem);
+
+    std::filesystem::path file_;
+    int fd_ = -1;
+    // Lines not yet in the file: those a failed write left, written with the next line.
+    std::string pending_;
+    bool unsynced_ = false;
+    bool syncArmed_ = false;
+    std::chrono::steady_clock::time_point lastSync_;
+    int pauses_ = 0;
+    std::vector<db::ResultSet*> watched_;
     QString problem_;
 };
 

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <limits>
 #include <optional>
+#include <utility>
 
 #include "database/Connection.h"
 #include "database/DatabaseError.h"
@@ -483,7 +484,13 @@ void ResultSet::post() {
 
 void ResultSet::writePending() {
     if (state_ == DataSetState::Insert || modified_) {
-        rows_[current_] = writeRow();
+        const WriteKind kind =
+            state_ == DataSetState::Insert ? WriteKind::Insert : WriteKind::Update;
+        // The placeholder of a new row holds only Nulls, which is what was before an insert.
+        Row previous = std::exchange(rows_[current_], writeRow());
+        if (writeObserver_) {
+            writeObserver_({kind, previous.values, rows_[current_].values});
+        }
     }
     finishEditing(DataSetState::Browse);
 }
@@ -567,6 +574,9 @@ void ResultSet::deleteRow() {
         remove.execute();
     }
     transaction.commit();
+    if (writeObserver_) {
+        writeObserver_({WriteKind::Delete, rows_[current_].values, nullRow(fields_)});
+    }
     removeCurrentRow();
     notify(DataEvent::DataSetChanged);
 }

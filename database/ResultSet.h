@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +17,19 @@ class Connection;
 class SqlValues;
 
 enum class DataSetState { Inactive, Browse, Edit, Insert };
+
+enum class WriteKind { Update, Insert, Delete };
+
+// A row written to the table. Before an insert and after a delete every value is Null.
+struct RowWrite {
+    WriteKind kind;
+    const std::vector<FieldValue>& before;
+    const std::vector<FieldValue>& after;
+};
+
+// Told of each row a result set has written, so that a journal can record the writes
+// without this layer knowing of it. It must not throw: the write is already done.
+using WriteObserver = std::function<void(const RowWrite&)>;
 
 // A live, updatable result over one table (IBOQuery1, IBOQueryF). Opening reads all rows
 // into memory in one short transaction, so the count is exact and no transaction stays
@@ -88,6 +102,11 @@ public:
     // can be read before it is written.
     void takeTypedText();
 
+    // The one observer of this result set's writes, told after each post or delete has
+    // been committed (inside Transaction::together: once the row is written); an empty
+    // one removes it.
+    void setWriteObserver(WriteObserver observer) { writeObserver_ = std::move(observer); }
+
     // The row being edited or inserted with its changed values, to be kept when it cannot
     // be written; none while browsing.
     std::optional<PendingRow> pendingRow();
@@ -127,6 +146,7 @@ private:
     std::vector<bool> changed_;       // which of its fields were set
     bool modified_ = false;
     std::vector<DataSource*> sources_;
+    WriteObserver writeObserver_;
 };
 
 }  // namespace zlt::db

@@ -7,6 +7,7 @@
 #include "finals/Finale.h"
 #include "settings/Nastaveni.h"
 #include "tests/support/MainWindowFixture.h"
+#include "tests/support/Validation.h"
 
 namespace zlt::test {
 namespace {
@@ -51,6 +52,8 @@ TEST(ResetCrash, AKilledResetLeavesTheOldEventOrTheNewOneNeverAMix) {
     // In the preliminary refill, at its last row, and in the finals refill.
     for (int field : {11, 30, 35}) {
         ASSERT_EQ(resetKilledAt(folder.database(), field), SIGKILL) << field;
+        const Validation validation = validate(folder.database());
+        EXPECT_TRUE(validation.sound()) << "killed at field " << field << ": " << validation.output;
         EXPECT_EQ(storedRows(folder.database(), db::preliminaryFields(), "CISLO"), oldPreliminary)
             << "killed at field " << field;
         EXPECT_EQ(storedRows(folder.database(), db::finalsFields(), "RDB$DB_KEY"), oldFinals)

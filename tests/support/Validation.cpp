@@ -1,0 +1,29 @@
+#include "tests/support/Validation.h"
+
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+
+#include "database/FbClient.h"
+
+namespace zlt::test {
+
+Validation validate(const std::filesystem::path& database) {
+    db::prepareEngineLockFolder();
+    const std::string command = "gfix -v -full -user SYSDBA '" + database.string() + "' 2>&1";
+    Validation result;
+    FILE* output = popen(command.c_str(), "r");
+    if (output == nullptr) {
+        return result;
+    }
+    std::array<char, 512> chunk{};
+    while (const std::size_t read = std::fread(chunk.data(), 1, chunk.size(), output)) {
+        result.output.append(chunk.data(), read);
+    }
+    const int status = pclose(output);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+}  // namespace zlt::test
