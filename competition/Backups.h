@@ -76,7 +76,16 @@ signals:
     void statusChanged();
 
 private:
-    // implementation's own members
+    std::filesystem::path database() const;
+    // The copy into one folder; a failure is put in words into problem.
+    std::optional<std::filesystem::path> copyInto(const std::filesystem::path& folder,
+                                                  const QDateTime& now, QString& problem);
+    void setStatus(const QString& problem, const QDateTime& lastCopy);
+
+    db::Connection& connection_;
+    std::filesystem::path eventFolder_;
+    std::chrono::seconds interval_{std::chrono::minutes(5)};
+    std::optional<std::chrono::steady_clock::time_point> lastAttempt_;
     QString problem_;
     QDateTime lastCopy_;
 };

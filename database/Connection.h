@@ -47,7 +47,7 @@ public:
     std::string parameterBlock() const;
 
     // Creates an empty database file at the path, in Windows-1250 and the given SQL
-    // dialect, and leaves it detached.
+    // dialect, with forced writes, and leaves it detached.
     void createFile(int sqlDialect);
 
     void connect();

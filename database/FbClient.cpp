@@ -83,6 +83,10 @@ FbClient FbClient::load(const std::string& libraryFile) {
     resolve(library, "isc_dsql_free_statement", api.dsql_free_statement, libraryFile);
     resolve(library, "isc_dsql_sql_info", api.dsql_sql_info, libraryFile);
     resolve(library, "fb_interpret", api.interpret, libraryFile);
+    resolve(library, "isc_service_attach", api.service_attach, libraryFile);
+    resolve(library, "isc_service_detach", api.service_detach, libraryFile);
+    resolve(library, "isc_service_start", api.service_start, libraryFile);
+    resolve(library, "isc_service_query", api.service_query, libraryFile);
     // The library stays loaded for the rest of the run: the engine keeps threads in it.
     return api;
 }

@@ -34,6 +34,10 @@ struct FbClient {
     decltype(&::isc_dsql_free_statement) dsql_free_statement;
     decltype(&::isc_dsql_sql_info) dsql_sql_info;
     decltype(&::fb_interpret) interpret;
+    decltype(&::isc_service_attach) service_attach;
+    decltype(&::isc_service_detach) service_detach;
+    decltype(&::isc_service_start) service_start;
+    decltype(&::isc_service_query) service_query;
 
     // The client library of this platform, named in the error when it cannot be loaded.
     static constexpr const char* kLibraryFile = "libfbclient.so.2";

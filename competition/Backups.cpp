@@ -1,0 +1,334 @@
+#include "competition/Backups.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QRegularExpression>
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <fstream>
+#include <set>
+#include <system_error>
+#include <tuple>
+
+#include "competition/Refusal.h"
+#include "database/Connection.h"
+#include "database/FieldList.h"
+#include "database/ResultSet.h"
+#include "database/Services.h"
+
+namespace zlt::competition {
+namespace {
+
+namespace fs = std::filesystem;
+
+const QString kTimeFormat = QStringLiteral("yyyyMMdd-HHmmss");
+
+struct NamedCopy {
+    BackupCopy copy;
+    int sequence;  // 1 for the first copy of its second, then 2, 3...
+};
+
+QString nameOf(const QDateTime& taken, int sequence) {
+    QString name = QStringLiteral("ZLT04-") + taken.toString(kTimeFormat);
+    if (sequence > 1) {
+        name += QStringLiteral("-") + QString::number(sequence);
+    }
+    return name + QStringLiteral(".GDB");
+}
+
+std::optional<NamedCopy> parseName(const fs::path& file) {
+    static const QRegularExpression pattern(
+        QStringLiteral(R"(^ZLT04-(\d{8}-\d{6})(?:-([1-9]\d{0,5}))?\.GDB$)"));
+    const QRegularExpressionMatch match =
+        pattern.match(QString::fromStdString(file.filename().string()));
+    if (!match.hasMatch()) {
+        return std::nullopt;
+    }
+    const QDateTime taken = QDateTime::fromString(match.captured(1), kTimeFormat);
+    if (!taken.isValid()) {
+        return std::nullopt;
+    }
+    return NamedCopy{{file, taken}, match.captured(2).isEmpty() ? 1 : match.captured(2).toInt()};
+}
+
+// Newest first; a folder that cannot be read has none.
+std::vector<NamedCopy> copiesIn(const fs::path& folder) {
+    std::vector<NamedCopy> found;
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        if (std::optional<NamedCopy> named = parseName(entry->path())) {
+            found.push_back(*named);
+        }
+    }
+    std::sort(found.begin(), found.end(), [](const NamedCopy& a, const NamedCopy& b) {
+        return std::tie(b.copy.taken, b.sequence) < std::tie(a.copy.taken, a.sequence);
+    });
+    return found;
+}
+
+void rotate(const fs::path& folder) {
+    std::set<QDate> daysSeen;
+    int position = 0;
+    for (const NamedCopy& named : copiesIn(folder)) {
+        const bool lastOfItsDay = daysSeen.insert(named.copy.taken.date()).second;
+        if (position++ >= Backups::kKeptCopies && !lastOfItsDay) {
+            std::error_code ignored;
+            fs::remove(named.copy.file, ignored);
+        }
+    }
+}
+
+// Two copies in the same second keep both.
+fs::path unusedName(const fs::path& folder, const QDateTime& taken) {
+    for (int sequence = 1;; ++sequence) {
+        const fs::path candidate = folder / nameOf(taken, sequence).toStdString();
+        std::error_code ignored;
+        if (!fs::exists(candidate, ignored)) {
+            return candidate;
+        }
+    }
+}
+
+// The folder's own trouble, found before the engine is asked: 0 when it takes files.
+int folderError(const fs::path& folder) {
+    struct stat info {};
+    if (stat(folder.c_str(), &info) != 0) {
+        return errno;
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        return ENOTDIR;
+    }
+    return access(folder.c_str(), W_OK) == 0 ? 0 : errno;
+}
+
+// Empty for an error the operator could not act on without the engine's own words.
+QString reasonOf(int systemError) {
+    switch (systemError) {
+        case ENOSPC:
+        case EDQUOT:
+            return QStringLiteral("disk je plný");
+        case ENOENT:
+        case ENOTDIR:
+            return QStringLiteral("složka neexistuje");
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return QStringLiteral("do složky nelze zapisovat");
+        default:
+            return {};
+    }
+}
+
+QString folderText(const fs::path& folder) {
+    return QString::fromStdString(folder.string());
+}
+
+void syncFile(const fs::path& file) {
+    const int descriptor = open(file.c_str(), O_RDONLY);
+    const bool synced = descriptor >= 0 && fsync(descriptor) == 0;
+    const int error = errno;
+    if (descriptor >= 0) {
+        close(descriptor);
+    }
+    if (!synced) {
+        throw fs::filesystem_error("fsync", file, std::error_code(error, std::generic_category()));
+    }
+}
+
+// One rename, so that a failure anywhere before it leaves the database as it was.
+void replaceFile(const fs::path& target, const fs::path& source) {
+    const fs::path incoming = fs::path(target) += ".obnova";
+    try {
+        fs::copy_file(source, incoming, fs::copy_options::overwrite_existing);
+        syncFile(incoming);
+        fs::rename(incoming, target);
+    } catch (const fs::filesystem_error& error) {
+        std::error_code ignored;
+        fs::remove(incoming, ignored);
+        const QString reason = reasonOf(error.code().value());
+        throw Refusal("Databázi nelze nahradit zálohou: " +
+                      (reason.isEmpty() ? error.code().message() : reason.toStdString()) + ".");
+    }
+    try {
+        syncFile(target.parent_path());
+    } catch (const fs::filesystem_error&) {
+        // The rename is done; only its durability over a power cut is left to the system.
+    }
+}
+
+bool blank(const db::FieldValue& value) {
+    const std::string text = db::displayText(value);
+    return std::all_of(text.begin(), text.end(),
+                       [](unsigned char c) { return std::isspace(c) != 0; });
+}
+
+int countFilled(const db::ResultSet& rows, std::initializer_list<const char*> fields) {
+    int filled = 0;
+    for (int row = 0; row < rows.recordCount(); ++row) {
+        for (const char* field : fields) {
+            filled += db::isNull(rows.value(row, rows.fieldPosition(field))) ? 0 : 1;
+        }
+    }
+    return filled;
+}
+
+int countTeams(const db::ResultSet& rows) {
+    const int team = rows.fieldPosition("DRUZSTVO");
+    int teams = 0;
+    for (int row = 0; row < rows.recordCount(); ++row) {
+        teams += blank(rows.value(row, team)) ? 0 : 1;
+    }
+    return teams;
+}
+
+}  // namespace
+
+Backups::Backups(db::Connection& connection, std::filesystem::path eventFolder)
+    : connection_(connection), eventFolder_(std::move(eventFolder)) {}
+
+Backups::~Backups() = default;
+
+fs::path Backups::database() const {
+    return fs::absolute(connection_.path());
+}
+
+std::optional<fs::path> Backups::takeCopy() {
+    lastAttempt_ = std::chrono::steady_clock::now();
+    QDateTime now = QDateTime::currentDateTime();
+    now = now.addMSecs(-now.time().msec());
+    QString problem;
+    const fs::path ownFolder = eventFolder_ / kFolder;
+    std::error_code ignored;
+    fs::create_directory(ownFolder, ignored);
+    const std::optional<fs::path> copy = copyInto(ownFolder, now, problem);
+    bool copiedSomewhere = copy.has_value();
+    if (const fs::path second = secondFolder(); !second.empty()) {
+        copiedSomewhere = copyInto(second, now, problem).has_value() || copiedSomewhere;
+    }
+    setStatus(problem, copiedSomewhere ? now : lastCopy_);
+    return copy;
+}
+
+std::optional<fs::path> Backups::copyInto(const fs::path& folder, const QDateTime& now,
+                                          QString& problem) {
+    int error = folderError(folder);
+    QString reason;
+    if (error == 0) {
+        try {
+            const fs::path copy = unusedName(folder, now);
+            db::copyDatabase(database(), copy);
+            rotate(folder);
+            return copy;
+        } catch (const db::ServiceError& failure) {
+            error = failure.systemError();
+            reason = QString::fromStdString(failure.what());
+        } catch (const fs::filesystem_error& failure) {
+            error = failure.code().value();
+            reason = QString::fromStdString(failure.code().message());
+        } catch (const std::exception& failure) {
+            reason = QString::fromStdString(failure.what());
+        }
+    }
+    if (const QString known = reasonOf(error); !known.isEmpty()) {
+        reason = known;
+    }
+    if (!problem.isEmpty()) {
+        problem += QStringLiteral(" ");
+    }
+    problem +=
+        QStringLiteral("Zálohu do složky %1 nelze uložit: %2.").arg(folderText(folder), reason);
+    return std::nullopt;
+}
+
+void Backups::setStatus(const QString& problem, const QDateTime& lastCopy) {
+    if (problem == problem_ && lastCopy == lastCopy_) {
+        return;
+    }
+    problem_ = problem;
+    lastCopy_ = lastCopy;
+    emit statusChanged();
+}
+
+void Backups::changed() {
+    if (!lastAttempt_ || std::chrono::steady_clock::now() - *lastAttempt_ >= interval_) {
+        takeCopy();
+    }
+}
+
+void Backups::setInterval(std::chrono::seconds interval) {
+    interval_ = interval;
+}
+
+fs::path Backups::secondFolder() const {
+    std::ifstream in(eventFolder_ / kSecondFolderFile);
+    std::string line;
+    std::getline(in, line);
+    while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back()))) {
+        line.pop_back();
+    }
+    return line;
+}
+
+void Backups::setSecondFolder(const fs::path& folder) {
+    const fs::path file = eventFolder_ / kSecondFolderFile;
+    std::error_code error;
+    if (folder.empty()) {
+        fs::remove(file, error);
+    } else {
+        // Written beside and renamed, so that a failure keeps the folder chosen before.
+        const fs::path written = fs::path(file) += ".tmp";
+        std::ofstream(written, std::ios::binary | std::ios::trunc) << folder.string() << '\n';
+        if (fs::file_size(written, error) != folder.string().size() + 1) {
+            error = std::make_error_code(std::errc::io_error);
+        } else {
+            fs::rename(written, file, error);
+        }
+        if (error) {
+            std::error_code ignored;
+            fs::remove(written, ignored);
+        }
+    }
+    if (error) {
+        throw Refusal("Druhou složku záloh nelze uložit do souboru " + file.string() + ": " +
+                      error.message() + ".");
+    }
+}
+
+std::vector<BackupCopy> Backups::copies() const {
+    std::vector<BackupCopy> found;
+    for (const NamedCopy& named : copiesIn(eventFolder_ / kFolder)) {
+        found.push_back(named.copy);
+    }
+    return found;
+}
+
+BackupContents Backups::contentsOf(const fs::path& copy) {
+    db::Connection connection("backup contents");
+    connection.setPath(fs::absolute(copy).string());
+    db::ResultSet preliminary("backup contents", connection, db::preliminaryFields(),
+                              "SELECT * FROM " + db::preliminaryFields().table());
+    db::ResultSet finals("backup contents", connection, db::finalsFields(),
+                         "SELECT * FROM " + db::finalsFields().table());
+    preliminary.open();
+    finals.open();
+    return {countTeams(preliminary),
+            countFilled(preliminary, {"BOD1", "BOD2", "BOD3", "BOD4", "BOD5", "BOD6"}) +
+                countFilled(finals, {"FBOD1", "FBOD2", "FBOD3"})};
+}
+
+fs::path Backups::restore(const fs::path& copy) {
+    const std::optional<fs::path> before = takeCopy();
+    if (!before) {
+        throw Refusal("Před obnovou se nepodařilo zálohovat současnou databázi: " +
+                      problem_.toStdString());
+    }
+    connection_.disconnect();
+    replaceFile(database(), copy);
+    return *before;
+}
+
+}  // namespace zlt::competition

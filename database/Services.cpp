@@ -1,0 +1,173 @@
+#include "database/Services.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <string_view>
+#include <system_error>
+
+#include "database/FbClient.h"
+
+namespace zlt::db {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The service parameters' clumplets: a short one (attach) has a one-byte length, an action's
+// text a two-byte and its number a four-byte value, all little-endian.
+void appendShortText(std::string& block, char tag, std::string_view text) {
+    block += tag;
+    block += static_cast<char>(text.size());
+    block.append(text);
+}
+
+void appendText(std::string& block, char tag, std::string_view text) {
+    block += tag;
+    block += static_cast<char>(text.size() & 0xFF);
+    block += static_cast<char>(text.size() >> 8);
+    block.append(text);
+}
+
+void appendNumber(std::string& block, char tag, std::uint32_t number) {
+    block += tag;
+    for (int shift = 0; shift < 32; shift += 8) {
+        block += static_cast<char>((number >> shift) & 0xFF);
+    }
+}
+
+int systemErrorOf(const ISC_STATUS* status) {
+    for (const ISC_STATUS* item = status; *item != isc_arg_end;) {
+        if (item[0] == isc_arg_unix) {
+            return static_cast<int>(item[1]);
+        }
+        item += item[0] == isc_arg_cstring ? 3 : 2;
+    }
+    return 0;
+}
+
+// One attachment of the embedded engine's service manager.
+class ServiceManager {
+public:
+    ServiceManager() : api_(FbClient::instance()) {
+        std::string block{static_cast<char>(isc_spb_version),
+                          static_cast<char>(isc_spb_current_version)};
+        appendShortText(block, isc_spb_user_name, "SYSDBA");
+        appendShortText(block, isc_spb_utf8_filename, "");
+        // The same embedded engine the connections use, never a server.
+        appendShortText(block, isc_spb_config, "Providers=Engine12");
+        ISC_STATUS_ARRAY status{};
+        api_.service_attach(status, 0, "service_mgr", &handle_,
+                            static_cast<unsigned short>(block.size()), block.data());
+        check(status);
+    }
+
+    ~ServiceManager() {
+        ISC_STATUS_ARRAY status{};
+        api_.service_detach(status, &handle_);
+    }
+
+    ServiceManager(const ServiceManager&) = delete;
+    ServiceManager& operator=(const ServiceManager&) = delete;
+
+    void run(const std::string& action) {
+        ISC_STATUS_ARRAY status{};
+        api_.service_start(status, &handle_, nullptr, static_cast<unsigned short>(action.size()),
+                           action.data());
+        check(status);
+        while (readOutput()) {
+        }
+    }
+
+private:
+    // The engine answers once the service has ended or the buffer is full; an error of the
+    // service comes with the answer. Returns whether there may be more to read.
+    bool readOutput() {
+        const char request[] = {isc_info_svc_to_eof};
+        char buffer[4096];
+        ISC_STATUS_ARRAY status{};
+        api_.service_query(status, &handle_, nullptr, 0, nullptr, sizeof request, request,
+                           sizeof buffer, buffer);
+        check(status);
+        if (buffer[0] != isc_info_svc_to_eof) {
+            return false;
+        }
+        const auto length = static_cast<std::size_t>(static_cast<unsigned char>(buffer[1]) |
+                                                     static_cast<unsigned char>(buffer[2]) << 8);
+        const std::size_t next = 3 + length;
+        return length > 0 || (next < sizeof buffer && (buffer[next] == isc_info_truncated ||
+                                                       buffer[next] == isc_info_data_not_ready));
+    }
+
+    void check(const ISC_STATUS* status) const {
+        if (status[0] == 1 && status[1] != 0) {
+            throw ServiceError(api_.message(status), status[1], systemErrorOf(status));
+        }
+    }
+
+    const FbClient& api_;
+    isc_svc_handle handle_ = 0;
+};
+
+std::string backupAction(const fs::path& database, const fs::path& backupFile) {
+    std::string action(1, static_cast<char>(isc_action_svc_nbak));
+    appendText(action, isc_spb_dbname, database.string());
+    appendText(action, isc_spb_nbk_file, backupFile.string());
+    appendNumber(action, isc_spb_nbk_level, 0);
+    return action;
+}
+
+std::string restoreAction(const fs::path& database, const fs::path& backupFile) {
+    std::string action(1, static_cast<char>(isc_action_svc_nrest));
+    appendText(action, isc_spb_dbname, database.string());
+    appendText(action, isc_spb_nbk_file, backupFile.string());
+    return action;
+}
+
+void throwSystemError(const std::string& what, const fs::path& file) {
+    const int error = errno;
+    throw ServiceError(what + " " + file.string() + ": " + std::generic_category().message(error),
+                       0, error);
+}
+
+// The copy's data on the disk before its name appears: a USB stick may be pulled out next.
+void finishFile(const fs::path& file, const fs::path& database) {
+    struct stat info {};
+    if (stat(database.c_str(), &info) != 0 || chmod(file.c_str(), info.st_mode & 07777) != 0) {
+        throwSystemError("Cannot set the mode of", file);
+    }
+    const int descriptor = open(file.c_str(), O_RDONLY);
+    if (descriptor < 0 || fsync(descriptor) != 0) {
+        if (descriptor >= 0) {
+            close(descriptor);
+        }
+        throwSystemError("Cannot write", file);
+    }
+    close(descriptor);
+}
+
+}  // namespace
+
+void copyDatabase(const fs::path& database, const fs::path& copy) {
+    // The level-0 backup alone is marked as a database under backup and does not open; the
+    // restore of it is the usable copy.
+    const fs::path backupFile = fs::path(copy) += ".nbk";
+    const fs::path restored = fs::path(copy) += ".part";
+    try {
+        ServiceManager services;
+        services.run(backupAction(database, backupFile));
+        services.run(restoreAction(restored, backupFile));
+        fs::remove(backupFile);
+        finishFile(restored, database);
+        fs::rename(restored, copy);
+    } catch (...) {
+        std::error_code ignored;
+        fs::remove(backupFile, ignored);
+        fs::remove(restored, ignored);
+        throw;
+    }
+}
+
+}  // namespace zlt::db

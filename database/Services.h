@@ -1,0 +1,29 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "database/DatabaseError.h"
+
+namespace zlt::db {
+
+// A failure of the engine's services, with the system's error number (errno) when the
+// engine named one, so that a caller can say "disk full" rather than quote the engine.
+class ServiceError : public DatabaseError {
+public:
+    ServiceError(const std::string& message, long engineCode, int systemError)
+        : DatabaseError(message, engineCode), systemError_(systemError) {}
+
+    int systemError() const { return systemError_; }  // 0 when the engine named none
+
+private:
+    int systemError_;
+};
+
+// Copies the database through the embedded engine's backup service, also while it is open
+// and being written, so that the copy holds every transaction committed before it began and
+// nothing half written. The copy appears under its name only when complete, readable like
+// the database; the work files beside it are removed, also after a failure.
+void copyDatabase(const std::filesystem::path& database, const std::filesystem::path& copy);
+
+}  // namespace zlt::db
