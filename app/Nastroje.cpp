@@ -42,6 +42,7 @@ QTableWidget* table(QWidget* parent, const QRect& box, const QStringList& titles
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->verticalHeader()->hide();
     grid->horizontalHeader()->setStretchLastSection(true);
+    grid->setWordWrap(false);
     return grid;
 }
 
@@ -49,6 +50,12 @@ void setRow(QTableWidget& grid, int row, const QStringList& texts) {
     for (int column = 0; column < texts.size(); ++column) {
         grid.setItem(row, column, new QTableWidgetItem(texts[column]));
     }
+}
+
+// The times are read whole; the other columns share what is left.
+void fitTimes(QTableWidget& grid) {
+    grid.resizeColumnToContents(0);
+    grid.resizeRowsToContents();
 }
 
 QString timeText(const QDateTime& time) {
@@ -141,9 +148,8 @@ void TfrmNastroje::showBackupStatus() {
                 last.isValid() ? QStringLiteral("Poslední záloha: %1").arg(timeText(last))
                                : QStringLiteral("Zatím žádná záloha"));
     const std::filesystem::path second = backups.secondFolder();
-    lblDruhaSlozka->setText(second.empty()
-                                ? QStringLiteral("Druhá složka není zvolená")
-                                : QString::fromStdString(second.string()));
+    lblDruhaSlozka->setText(second.empty() ? QStringLiteral("Druhá složka není zvolená")
+                                           : QString::fromStdString(second.string()));
 }
 
 void TfrmNastroje::showCopies() {
@@ -165,6 +171,7 @@ void TfrmNastroje::showCopies() {
         }
         setRow(*gridZalohy, row, texts);
     }
+    fitTimes(*gridZalohy);
 }
 
 void TfrmNastroje::showJournal() {
@@ -184,6 +191,7 @@ void TfrmNastroje::showJournal() {
                {timeText(entry.time), text(entry.change), text(entry.table), text(entry.row),
                 text(entry.field), text(entry.before), text(entry.after)});
     }
+    fitTimes(*gridZmeny);
 }
 
 void TfrmNastroje::btnZalohovatClick() {

@@ -245,9 +245,6 @@ std::optional<fs::path> Backups::copyInto(const fs::path& folder, const QDateTim
 }
 
 void Backups::setStatus(const QString& problem, const QDateTime& lastCopy) {
-    if (problem == problem_ && lastCopy == lastCopy_) {
-        return;
-    }
     problem_ = problem;
     lastCopy_ = lastCopy;
     emit statusChanged();

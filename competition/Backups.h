@@ -73,6 +73,7 @@ public:
     const QDateTime& lastCopy() const { return lastCopy_; }
 
 signals:
+    // After every copy taken or tried: the list of copies may have changed too.
     void statusChanged();
 
 private:

@@ -165,6 +165,7 @@ void ChangeJournal::recordWrite(const db::ResultSet& rows, const db::RowWrite& w
     if (pauses_ > 0) {
         return;
     }
+    emit rowsWritten();
     const db::FieldList& fields = rows.fields();
     const int key = *fields.positionOf(keyField(fields));
     const bool inserting = write.kind == db::WriteKind::Insert;

@@ -63,6 +63,9 @@ public:
     const QString& problem() const { return problem_; }
 
 signals:
+    // A watched write happened, whether or not its lines could be written.
+    void rowsWritten();
+    // Lines reached the file.
     void recorded();
     void problemChanged();
 

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "competition/Backups.h"
+#include "competition/ChangeJournal.h"
 #include "competition/EventDetails.h"
 #include "database/Connection.h"
 #include "database/ResultSet.h"
@@ -10,7 +12,8 @@
 namespace zlt::competition {
 
 // The competition as the program holds it: the one connection to the event's database,
-// the result sets of both rounds with their delete statements, and the event's details.
+// the result sets of both rounds with their delete statements, the event's details, and
+// the copies and the change journal that keep what was typed.
 // Made once at start-up, before the first window; the windows and sheets work on what it
 // owns and through its operations, so that none of them needs another window.
 class Competition {
@@ -25,9 +28,12 @@ public:
     db::Statement& deletePreliminary() { return deletePreliminary_; }
     db::Statement& deleteFinals() { return deleteFinals_; }
     EventDetails& details() { return details_; }
+    Backups& backups() { return backups_; }
+    ChangeJournal& journal() { return journal_; }
     std::vector<db::ResultSet*> resultSets() { return {&preliminary_, &finals_}; }
 
-    // Attaches the database in the working directory by opening the preliminary rows.
+    // Attaches the database in the working directory by opening the preliminary rows, and
+    // takes the run's first copy.
     void openPreliminary();
     void openFinals();
 
@@ -37,10 +43,17 @@ public:
     // that fails nothing changes); then the shared direction flips, and the rows re-open
     // ordered by the column's field: ascending when the flip made it true.
     void sortByTitle(db::ResultSet& rows, int column);
+    // Both take a copy first, so that either can be undone.
     void mergeFinalsIntoStandings();
     void resetDatabase();
     // Writes a row still being typed in either round.
     void writePendingRows();
+
+    // Puts the copy in the database's place and reopens both rounds' rows. Returns the
+    // journal's changes made since the copy was taken, for replay.
+    std::vector<JournalEntry> restore(const BackupCopy& copy);
+    // Makes the changes again; returns what could not be made, in words.
+    std::vector<std::string> replay(const std::vector<JournalEntry>& changes);
 
     // The sort direction shared by both grids.
     bool Sestupne = false;
@@ -52,6 +65,8 @@ private:
     db::Statement deletePreliminary_;
     db::Statement deleteFinals_;
     EventDetails details_;
+    Backups backups_;
+    ChangeJournal journal_;
 };
 
 }  // namespace zlt::competition

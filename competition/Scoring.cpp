@@ -37,9 +37,9 @@ std::int64_t sumOfPositiveTerms(const db::ResultSet& rows, const TotalRule& rule
 
 void requireFits(std::int64_t sum, const std::string& totalField) {
     if (sum > std::numeric_limits<std::int32_t>::max()) {
-        throw Refusal(
-            "The total " + std::to_string(sum) + " does not fit into " + totalField + " (at most " +
-            std::to_string(std::numeric_limits<std::int32_t>::max()) + "); nothing was written");
+        throw Refusal("The total " + std::to_string(sum) + " does not fit into " + totalField +
+                      " (at most " + std::to_string(std::numeric_limits<std::int32_t>::max()) +
+                      "); nothing was written");
     }
 }
 
@@ -57,8 +57,7 @@ const TotalRule& finalsTotal() {
 }
 
 const TotalRule& totalRuleOf(const db::ResultSet& rows) {
-    return rows.fields().table() == db::finalsFields().table() ? finalsTotal()
-                                                                : preliminaryTotal();
+    return rows.fields().table() == db::finalsFields().table() ? finalsTotal() : preliminaryTotal();
 }
 
 void recomputeRowTotal(db::ResultSet& rows, const TotalRule& rule) {

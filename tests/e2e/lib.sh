@@ -14,7 +14,7 @@ readonly SETTINGS_TITLE='^Nastaveni programu$'
 readonly BTN_VYMAZAT=(289 436) BTN_STORNO=(308 500)
 # The tools window: "Zálohovat nyní" at 16,40, the copies' list at 16,72 under its title
 # row, "Obnovit zálohu" at 584,72.
-readonly TOOLS_TITLE='^N.stroje$'
+readonly TOOLS_TITLE='^N.*stroje$'
 readonly BTN_ZALOHOVAT=(76 52) NEWEST_COPY=(120 108) BTN_OBNOVIT=(644 84)
 # The print choice dialog: a discipline button i (0..5) is at 40,40+32*i, 129×25.
 readonly CHOICE_TITLE='^Volba Tisku$'

@@ -9,8 +9,7 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 build="$(cd "${1:-$here/../../build}" && pwd)"
 timeout_seconds=${ZLT_E2E_TIMEOUT:-45}
-cases=(typing print_choice finals_print pending_edit sigterm sigterm_refused lost_display
-    restore_after_reset)
+mapfile -t cases < <("$here/scenarios.sh" --list)
 
 for binary in "$build/app/zlt" "$build/tools/zlt-new-event"; do
     if [ ! -x "$binary" ]; then

@@ -89,13 +89,20 @@ restore_after_reset() {
     click "$MAIN" "${BTN_NASTAVENI[@]}"
     settings=$(wait_window "$SETTINGS_TITLE") || fail "Nastavení did not open the settings"
     click "$settings" "${BTN_VYMAZAT[@]}"
-    answer_yes '^Vymaz.n. datab.ze$'
+    answer_yes '^Vymaz.*n.* datab.*ze$'
     click "$settings" "${BTN_STORNO[@]}"
     wait_no_window "$SETTINGS_TITLE" || fail "Storno did not close the settings window"
 
     click "$tools" "${NEWEST_COPY[@]}"
     click "$tools" "${BTN_OBNOVIT[@]}"
-    answer_yes '^Obnovit z.lohu$'
+    answer_yes '^Obnovit z.*lohu$'
+    # Changes in the copy's own second are offered again; they are in the copy anyway.
+    local later
+    if later=$(wait_window '^Zm.*ny po z.*loze$' 3); then
+        focus "$later"
+        keys alt+n
+        wait_no_window '^Zm.*ny po z.*loze$' || fail "the question on later changes stayed"
+    fi
     snapshot restored
     click "$MAIN" "${BTN_KONEC[@]}"
     expect_exit 10
@@ -216,12 +223,15 @@ expect_fills_screen() {
         fail "the preview is at $WX,$WY, ${WW}×$WH, not filling the ${screen_w}×$screen_h screen"
 }
 
-case ${1:-} in
-    typing | print_choice | finals_print | pending_edit | sigterm | sigterm_refused | lost_display)
-        "$1"
-        ;;
-    *)
-        echo "usage: $0 typing|print_choice|finals_print|pending_edit|sigterm|sigterm_refused|lost_display" >&2
-        exit 2
-        ;;
-esac
+# The scenarios in the order run.sh runs them.
+readonly SCENARIOS=(typing print_choice finals_print pending_edit sigterm sigterm_refused
+    lost_display restore_after_reset)
+
+if [ "${1:-}" = --list ]; then
+    printf '%s\n' "${SCENARIOS[@]}"
+elif [[ " ${SCENARIOS[*]} " == *" ${1:-} "* ]]; then
+    "$1"
+else
+    echo "usage: $0 --list | $(IFS='|'; echo "${SCENARIOS[*]}")" >&2
+    exit 2
+fi
