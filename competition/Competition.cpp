@@ -35,7 +35,8 @@ JournalEntry wholeDatabase(const char* change, const std::string& what = {}) {
 void Competition::openPreliminary() {
     connection_.setPath((std::filesystem::current_path() / kDatabaseFile).string());
     preliminary_.open();
-    backups_.takeCopy();
+    // Taken once the event loop turns, so that the window is up first.
+    QMetaObject::invokeMethod(&backups_, [this] { backups_.takeCopy(); }, Qt::QueuedConnection);
 }
 
 void Competition::openFinals() {

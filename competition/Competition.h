@@ -32,8 +32,8 @@ public:
     ChangeJournal& journal() { return journal_; }
     std::vector<db::ResultSet*> resultSets() { return {&preliminary_, &finals_}; }
 
-    // Attaches the database in the working directory by opening the preliminary rows, and
-    // takes the run's first copy.
+    // Attaches the database in the working directory by opening the preliminary rows; the
+    // run's first copy follows as soon as the event loop turns.
     void openPreliminary();
     void openFinals();
 

@@ -19,6 +19,7 @@
 #include "tests/support/Files.h"
 #include "tests/support/TempEventFolder.h"
 #include "tests/support/Thrown.h"
+#include "tests/support/Validation.h"
 
 namespace zlt::competition {
 namespace {
@@ -28,20 +29,6 @@ using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::Optional;
-
-// What gfix finds wrong in a database file: empty for a sound one. It runs on the embedded
-// engine with the lock folder this process chose.
-std::string validationErrors(const fs::path& database) {
-    const std::string command = "gfix -v -full -user SYSDBA '" + database.string() + "' 2>&1";
-    FILE* output = popen(command.c_str(), "r");
-    std::string text;
-    std::array<char, 512> chunk{};
-    while (output != nullptr && fgets(chunk.data(), chunk.size(), output) != nullptr) {
-        text += chunk.data();
-    }
-    const int status = output == nullptr ? -1 : pclose(output);
-    return status == 0 ? text : "gfix exit status " + std::to_string(status) + ": " + text;
-}
 
 void touch(const fs::path& file) {
     std::ofstream{file};
@@ -132,7 +119,8 @@ TEST_F(BackupsOfAnEvent, ACopyTakenWhileRowsAreWrittenIsSoundAndHoldsEveryCommit
 
     EXPECT_GT(committed, copies.front().second) << "the copies overlapped the writes";
     for (const auto& [copy, before] : copies) {
-        EXPECT_EQ(validationErrors(copy), "") << copy;
+        const test::Validation validation = test::validate(copy);
+        EXPECT_TRUE(validation.sound()) << copy << ": " << validation.output;
         const BackupContents contents = Backups::contentsOf(copy);
         EXPECT_GE(contents.teams, 1 + before) << copy;
         EXPECT_EQ(contents.placings, 1);

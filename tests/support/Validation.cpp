@@ -4,10 +4,22 @@
 
 #include <array>
 #include <cstdio>
+#include <sstream>
 
 #include "database/FbClient.h"
 
 namespace zlt::test {
+
+bool Validation::sound() const {
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.find("Number of") != std::string::npos &&
+            line.find("warnings") == std::string::npos) {
+            return false;
+        }
+    }
+    return status == 0;
+}
 
 Validation validate(const std::filesystem::path& database) {
     db::prepareEngineLockFolder();

@@ -10,7 +10,10 @@ namespace zlt::test {
 struct Validation {
     int status = -1;
     std::string output;
-    bool sound() const { return status == 0 && output.empty(); }
+    // No error of any kind. A warning is allowed: a page copied in the middle of a write,
+    // or a program killed there, can leave an orphan back version of a record, which
+    // holds no data and whose space the engine takes back.
+    bool sound() const;
 };
 
 // The check runs with the lock folder the program's engine uses, so that it sees the
