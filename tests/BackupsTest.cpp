@@ -15,6 +15,7 @@
 
 #include "competition/Competition.h"
 #include "competition/Refusal.h"
+#include "tests/support/CoreApplication.h"
 #include "tests/support/Database.h"
 #include "tests/support/Files.h"
 #include "tests/support/TempEventFolder.h"
@@ -57,6 +58,7 @@ private:
 class BackupsOfAnEvent : public ::testing::Test {
 protected:
     BackupsOfAnEvent() : previous_(fs::current_path()) {
+        test::ensureCoreApplication();
         fs::current_path(folder.path());
         competition.openPreliminary();
         competition.openFinals();

@@ -7,7 +7,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
@@ -16,6 +15,7 @@
 #include <sstream>
 
 #include "competition/Competition.h"
+#include "tests/support/CoreApplication.h"
 #include "tests/support/Database.h"
 #include "tests/support/Files.h"
 #include "tests/support/TempEventFolder.h"
@@ -30,16 +30,6 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::StartsWith;
-
-// The journal syncs from the event loop's timers.
-void ensureCoreApplication() {
-    if (QCoreApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "journal-tests";
-        static char* argv[] = {name, nullptr};
-        new QCoreApplication(argc, argv);
-    }
-}
 
 // An entry without its time, as one text that a failing test shows whole.
 std::string described(const JournalEntry& entry) {
@@ -77,7 +67,7 @@ void edit(db::ResultSet& rows, int row,
 class Journal : public ::testing::Test {
 protected:
     Journal() : previous_(fs::current_path()) {
-        ensureCoreApplication();
+        test::ensureCoreApplication();
         fs::current_path(folder.path());
         competition.openPreliminary();
         competition.openFinals();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "competition/EventFiles.h"
+#include "tests/support/CoreApplication.h"
 #include "tests/support/Database.h"
 #include "tests/support/Files.h"
 #include "tests/support/TempEventFolder.h"
@@ -24,7 +25,10 @@ using ::testing::Optional;
 // The core runs inside the event folder, as the program does.
 class CompetitionCore : public ::testing::Test {
 protected:
-    CompetitionCore() : previous_(fs::current_path()) { fs::current_path(folder.path()); }
+    CompetitionCore() : previous_(fs::current_path()) {
+        test::ensureCoreApplication();
+        fs::current_path(folder.path());
+    }
     ~CompetitionCore() override { fs::current_path(previous_); }
 
     // Every signal of the details, in the order they came.
