@@ -46,13 +46,7 @@ void Backup(benchmark::State& state) {
 BENCHMARK(Backup)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 void Raw44Commits(benchmark::State& state) {
-    Event& e = *event();
-    int value = 0;
-    for (auto _ : state) {
-        for (int commit = 0; commit < 44; ++commit) {
-            bench::rawUpdateCommit(e.connection, ++value);
-        }
-    }
+    bench::measureRaw44Commits(state, event()->connection);
 }
 BENCHMARK(Raw44Commits)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 

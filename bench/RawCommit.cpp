@@ -27,4 +27,13 @@ void rawUpdateCommit(db::Connection& connection, int value) {
     api.check(status);
 }
 
+void measureRaw44Commits(benchmark::State& state, db::Connection& connection) {
+    int value = 0;
+    for (auto _ : state) {
+        for (int commit = 0; commit < 44; ++commit) {
+            rawUpdateCommit(connection, ++value);
+        }
+    }
+}
+
 }  // namespace zlt::bench
