@@ -17,6 +17,7 @@
 #include <iterator>
 #include <optional>
 
+#include "competition/Csv.h"
 #include "database/FieldList.h"
 #include "database/ResultSet.h"
 
@@ -52,59 +53,14 @@ std::string valueText(const db::FieldValue& value) {
     return text;
 }
 
-bool needsQuotes(const std::string& field) {
-    return field.find_first_of(";\"\r\n") != std::string::npos ||
-           (!field.empty() && (field.front() == ' ' || field.back() == ' '));
-}
-
-std::string csvField(const std::string& field) {
-    if (!needsQuotes(field)) {
-        return field;
-    }
-    std::string quoted = "\"";
-    for (const char c : field) {
-        quoted += c;
-        if (c == '"') {
-            quoted += '"';
-        }
-    }
-    return quoted + '"';
-}
-
 std::string csvLine(const JournalEntry& entry) {
     const QDateTime time = entry.time.isValid() ? entry.time : QDateTime::currentDateTime();
     std::string line = time.toString(kTimeFormat).toStdString();
     for (const std::string* field :
          {&entry.change, &entry.table, &entry.row, &entry.field, &entry.before, &entry.after}) {
-        line += ';' + csvField(*field);
+        line += ';' + csvField(*field, ';');
     }
     return line + '\n';
-}
-
-// The records of the text; a last one without its line end was cut short and is left out.
-std::vector<std::vector<std::string>> csvRecords(const std::string& text) {
-    std::vector<std::vector<std::string>> records;
-    std::vector<std::string> record(1);
-    bool quoted = false;
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        const char c = text[at];
-        if (quoted && c == '"' && at + 1 < text.size() && text[at + 1] == '"') {
-            record.back() += '"';
-            ++at;
-        } else if (c == '"') {
-            quoted = !quoted;
-        } else if (quoted) {
-            record.back() += c;
-        } else if (c == ';') {
-            record.emplace_back();
-        } else if (c == '\n') {
-            records.push_back(std::move(record));
-            record.assign(1, {});
-        } else if (c != '\r') {  // a copy saved by a spreadsheet ends its lines with CR LF
-            record.back() += c;
-        }
-    }
-    return records;
 }
 
 std::optional<JournalEntry> entryOf(const std::vector<std::string>& record) {
@@ -306,7 +262,7 @@ std::vector<JournalEntry> ChangeJournal::entries() const {
     std::ifstream in(file_, std::ios::binary);
     const std::string text{std::istreambuf_iterator<char>(in), {}};
     std::vector<JournalEntry> entries;
-    for (const auto& record : csvRecords(text)) {
+    for (const auto& record : csvRecords(text, ';')) {
         if (auto entry = entryOf(record)) {
             entries.push_back(std::move(*entry));
         }

@@ -5,6 +5,8 @@
 #include "competition/Backups.h"
 #include "competition/ChangeJournal.h"
 #include "competition/EventDetails.h"
+#include "competition/Ranking.h"
+#include "competition/TeamImport.h"
 #include "database/Connection.h"
 #include "database/ResultSet.h"
 #include "database/Statement.h"
@@ -48,6 +50,12 @@ public:
     void resetDatabase();
     // Writes a row still being typed in either round.
     void writePendingRows();
+
+    // The ranks and the team import are previewed first (proposeRanks, planImport) and
+    // then written here: all of the lines in one transaction or none of them, journalled
+    // once committed, and shown in the rows at once. A refusal leaves the rows as stored.
+    void writeRanks(db::ResultSet& rows, const std::vector<RankLine>& lines);
+    void writeImport(db::ResultSet& rows, const std::vector<ImportLine>& lines);
 
     // Puts the copy in the database's place and reopens both rounds' rows. Returns the
     // journal's changes made since the copy was taken, for replay.
