@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 
 namespace zlt::db {
@@ -24,5 +26,14 @@ inline std::string displayText(const FieldValue& value) {
     }
     return {};
 }
+
+// The text without the blanks (spaces and tabs) at either end: a field of blanks only is
+// blank, and blanks around a number are not part of it.
+std::string_view withoutBlanks(std::string_view text);
+
+// The whole number a value stands for, as a post would store it in an integer field: the
+// number itself, or a text of one (blanks around it and a leading + allowed). None for
+// Null, for a blank text, and for a text that is no 32-bit whole number.
+std::optional<std::int32_t> integerOf(const FieldValue& value);
 
 }  // namespace zlt::db

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -37,14 +36,6 @@ std::string fieldName(const FieldDef& field) {
     return "\"" + field.displayLabel + "\" (" + field.name + ")";
 }
 
-std::string_view trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 // A field value checked and converted into what its column takes, or an error naming
 // the field. Nothing reaches the database until every changed field has passed.
 struct ColumnValue {
@@ -55,29 +46,19 @@ struct ColumnValue {
 
 ColumnValue integerColumn(const FieldDef& field, const FieldValue& value) {
     ColumnValue column;
-    if (const auto* number = std::get_if<std::int32_t>(&value)) {
-        column.null = false;
-        column.number = *number;
-    } else if (const auto* text = std::get_if<std::string>(&value)) {
-        std::string_view digits = trimmed(*text);
-        if (digits.empty()) {
-            return column;
-        }
-        if (digits.front() == '+') {
-            digits.remove_prefix(1);
-        }
-        std::int32_t parsed = 0;
-        const auto [end, error] =
-            std::from_chars(digits.data(), digits.data() + digits.size(), parsed);
-        if (digits.empty() || error != std::errc() || end != digits.data() + digits.size()) {
-            throw DatabaseError("Field " + fieldName(field) + ": \"" + *text +
-                                "\" is not a whole number from " +
-                                std::to_string(std::numeric_limits<std::int32_t>::min()) + " to " +
-                                std::to_string(std::numeric_limits<std::int32_t>::max()));
-        }
-        column.null = false;
-        column.number = parsed;
+    const auto* text = std::get_if<std::string>(&value);
+    if (isNull(value) || (text != nullptr && withoutBlanks(*text).empty())) {
+        return column;
     }
+    const auto number = integerOf(value);
+    if (!number) {
+        throw DatabaseError("Field " + fieldName(field) + ": \"" + *text +
+                            "\" is not a whole number from " +
+                            std::to_string(std::numeric_limits<std::int32_t>::min()) + " to " +
+                            std::to_string(std::numeric_limits<std::int32_t>::max()));
+    }
+    column.null = false;
+    column.number = *number;
     return column;
 }
 

@@ -119,9 +119,7 @@ std::string toWin1250(std::string_view utf8) {
         const char32_t cp = nextCodePoint(utf8, pos);
         const auto found = table.fromUnicode.find(cp);
         if (found == table.fromUnicode.end()) {
-            std::string shown;
-            appendUtf8(shown, cp);
-            throw EncodingError("The character \"" + shown + "\" (" + codePointName(cp) +
+            throw EncodingError("The character \"" + utf8Of(cp) + "\" (" + codePointName(cp) +
                                     ") cannot be written in the Windows-1250 code page",
                                 cp);
         }
@@ -136,6 +134,12 @@ std::size_t utf8Length(std::string_view utf8) {
         nextCodePoint(utf8, pos);
     }
     return count;
+}
+
+std::string utf8Of(char32_t character) {
+    std::string text;
+    appendUtf8(text, character);
+    return text;
 }
 
 std::string codePointName(char32_t character) {

@@ -29,6 +29,9 @@ std::string toWin1250(std::string_view utf8);
 // Number of characters (code points) in valid UTF-8 text.
 std::size_t utf8Length(std::string_view utf8);
 
+// The character as UTF-8, for messages.
+std::string utf8Of(char32_t character);
+
 // "U+0416" style name of a code point, for messages.
 std::string codePointName(char32_t character);
 
