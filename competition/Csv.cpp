@@ -1,11 +1,57 @@
 #include "competition/Csv.h"
 
+#include <utility>
+
 namespace zlt::competition {
 namespace {
 
 bool needsQuotes(std::string_view field, char separator) {
     return field.find_first_of(std::string{separator, '"', '\r', '\n'}) != std::string::npos ||
            (!field.empty() && (field.front() == ' ' || field.back() == ' '));
+}
+
+struct Parsed {
+    CsvText whole;
+    bool lastCutShort = false;  // the last record has no line end
+};
+
+Parsed parse(std::string_view text, char separator) {
+    Parsed parsed;
+    int line = 1;
+    CsvRecord record{line, {{}}};
+    bool quoted = false;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const char c = text[at];
+        parsed.lastCutShort = true;
+        if (c == '\n') {
+            ++line;
+        }
+        if (quoted && c == '"' && at + 1 < text.size() && text[at + 1] == '"') {
+            record.fields.back() += '"';
+            ++at;
+        } else if (c == '"') {
+            quoted = !quoted;
+            if (quoted) {
+                parsed.whole.unclosedQuote = line;
+            }
+        } else if (quoted) {
+            record.fields.back() += c;
+        } else if (c == separator) {
+            record.fields.emplace_back();
+        } else if (c == '\n') {
+            parsed.whole.records.push_back(std::exchange(record, CsvRecord{line, {{}}}));
+            parsed.lastCutShort = false;
+        } else if (c != '\r') {  // a copy saved by a spreadsheet ends its lines with CR LF
+            record.fields.back() += c;
+        }
+    }
+    if (parsed.lastCutShort) {
+        parsed.whole.records.push_back(std::move(record));
+    }
+    if (!quoted) {
+        parsed.whole.unclosedQuote.reset();
+    }
+    return parsed;
 }
 
 }  // namespace
@@ -36,28 +82,19 @@ std::string csvLine(const std::vector<std::string>& fields, char separator) {
 }
 
 std::vector<std::vector<std::string>> csvRecords(std::string_view text, char separator) {
+    const Parsed parsed = parse(text, separator);
     std::vector<std::vector<std::string>> records;
-    std::vector<std::string> record(1);
-    bool quoted = false;
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        const char c = text[at];
-        if (quoted && c == '"' && at + 1 < text.size() && text[at + 1] == '"') {
-            record.back() += '"';
-            ++at;
-        } else if (c == '"') {
-            quoted = !quoted;
-        } else if (quoted) {
-            record.back() += c;
-        } else if (c == separator) {
-            record.emplace_back();
-        } else if (c == '\n') {
-            records.push_back(std::move(record));
-            record.assign(1, {});
-        } else if (c != '\r') {  // a copy saved by a spreadsheet ends its lines with CR LF
-            record.back() += c;
-        }
+    for (const CsvRecord& record : parsed.whole.records) {
+        records.push_back(record.fields);
+    }
+    if (parsed.lastCutShort) {
+        records.pop_back();
     }
     return records;
+}
+
+CsvText csvText(std::string_view text, char separator) {
+    return parse(text, separator).whole;
 }
 
 }  // namespace zlt::competition

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,5 +16,19 @@ std::string csvLine(const std::vector<std::string>& fields, char separator);
 // The records of the text. Quoted fields may hold separators and line ends; CR LF ends a
 // line as LF does. A last record without its line end was cut short and is left out.
 std::vector<std::vector<std::string>> csvRecords(std::string_view text, char separator);
+
+// A record with the line it starts on, from 1.
+struct CsvRecord {
+    int line = 0;
+    std::vector<std::string> fields;
+};
+
+// The records of a whole file that a person saved: a last record without its line end is
+// kept, and a quote still open at the end is told by the line it was opened on.
+struct CsvText {
+    std::vector<CsvRecord> records;
+    std::optional<int> unclosedQuote;
+};
+CsvText csvText(std::string_view text, char separator);
 
 }  // namespace zlt::competition

@@ -1,8 +1,8 @@
 #include "competition/DatabaseReset.h"
 
 #include "competition/BlankRows.h"
+#include "competition/Together.h"
 #include "database/DatabaseError.h"
-#include "database/Transaction.h"
 
 namespace zlt::competition {
 namespace {
@@ -37,24 +37,11 @@ void resetDatabase(ResetTable preliminary, ResetTable finals) {
     // the operator typed is lost.
     preliminary.rows.checkBrowseMode();
     finals.rows.checkBrowseMode();
-    try {
-        db::Transaction::together(preliminary.rows.connection(), [&] {
-            refill(preliminary);
-            refill(finals);
-        });
-    } catch (...) {
-        // Nothing was committed: the grids go back to what the tables still hold, without
-        // the reset's own refused row. The error to report is the one that stopped the
-        // reset, not a later one.
-        for (db::ResultSet* rows : {&preliminary.rows, &finals.rows}) {
-            try {
-                rows->cancel();
-                rows->refresh();
-            } catch (const std::exception&) {
-            }
-        }
-        throw;
-    }
+    // Nothing is committed when a refill fails: the grids show what the tables still hold.
+    writeTogether({&preliminary.rows, &finals.rows}, [&] {
+        refill(preliminary);
+        refill(finals);
+    });
 }
 
 }  // namespace zlt::competition
