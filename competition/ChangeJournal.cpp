@@ -63,6 +63,44 @@ std::string csvLine(const JournalEntry& entry) {
     return line + '\n';
 }
 
+// The lines of one write.
+std::string linesOf(const db::FieldList& fields, const db::RowWrite& write) {
+    const int key = *fields.positionOf(keyField(fields));
+    const bool inserting = write.kind == db::WriteKind::Insert;
+    const auto& named = inserting ? write.after : write.before;
+    JournalEntry entry{
+        QDateTime::currentDateTime(), kDelete, fields.table(), valueText(named[key]), {}, {}, {}};
+    if (write.kind == db::WriteKind::Delete) {
+        return csvLine(entry);
+    }
+    std::string lines;
+    if (inserting) {
+        entry.change = kInsert;
+        lines = csvLine(entry);
+    }
+    entry.change = kUpdate;
+    // The key's own line comes last: a replay finds the row by the old key until then.
+    std::vector<int> positions;
+    for (int position = 0; position < fields.size(); ++position) {
+        if (position != key) {
+            positions.push_back(position);
+        }
+    }
+    if (!inserting) {
+        positions.push_back(key);
+    }
+    for (const int position : positions) {
+        if (write.before[position] == write.after[position]) {
+            continue;
+        }
+        entry.field = fields[position].name;
+        entry.before = valueText(write.before[position]);
+        entry.after = valueText(write.after[position]);
+        lines += csvLine(entry);
+    }
+    return lines;
+}
+
 std::optional<JournalEntry> entryOf(const std::vector<std::string>& record) {
     if (record.size() != kFieldsPerLine) {
         return std::nullopt;
@@ -121,41 +159,15 @@ void ChangeJournal::recordWrite(const db::ResultSet& rows, const db::RowWrite& w
     if (pauses_ > 0) {
         return;
     }
+    recordWrites(rows, {write});
+}
+
+void ChangeJournal::recordWrites(const db::ResultSet& rows,
+                                 const std::vector<db::RowWrite>& writes) {
     emit rowsWritten();
-    const db::FieldList& fields = rows.fields();
-    const int key = *fields.positionOf(keyField(fields));
-    const bool inserting = write.kind == db::WriteKind::Insert;
-    const auto& named = inserting ? write.after : write.before;
-    JournalEntry entry{
-        QDateTime::currentDateTime(), kDelete, fields.table(), valueText(named[key]), {}, {}, {}};
-    if (write.kind == db::WriteKind::Delete) {
-        append(csvLine(entry));
-        return;
-    }
     std::string lines;
-    if (inserting) {
-        entry.change = kInsert;
-        lines = csvLine(entry);
-    }
-    entry.change = kUpdate;
-    // The key's own line comes last: a replay finds the row by the old key until then.
-    std::vector<int> positions;
-    for (int position = 0; position < fields.size(); ++position) {
-        if (position != key) {
-            positions.push_back(position);
-        }
-    }
-    if (!inserting) {
-        positions.push_back(key);
-    }
-    for (const int position : positions) {
-        if (write.before[position] == write.after[position]) {
-            continue;
-        }
-        entry.field = fields[position].name;
-        entry.before = valueText(write.before[position]);
-        entry.after = valueText(write.after[position]);
-        lines += csvLine(entry);
+    for (const db::RowWrite& write : writes) {
+        lines += linesOf(rows.fields(), write);
     }
     if (!lines.empty()) {
         append(std::move(lines));

@@ -44,6 +44,10 @@ public:
     // outlive the journal, which takes its observer back when it goes.
     void watch(db::ResultSet& rows);
     void record(const JournalEntry& entry);
+    // Records writes made to the rows while the journal was paused, once they were
+    // committed together, with the lines they would have had one by one; tells of them
+    // by one rowsWritten.
+    void recordWrites(const db::ResultSet& rows, const std::vector<db::RowWrite>& writes);
     // While a pause lives, the watched rows' writes are not recorded one by one (the
     // reset, a replay, a restore record one line of their own).
     class Pause {

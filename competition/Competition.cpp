@@ -1,11 +1,18 @@
 #include "competition/Competition.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <iterator>
+#include <optional>
+#include <utility>
 
 #include "competition/DatabaseReset.h"
 #include "competition/EventFiles.h"
+#include "competition/Refusal.h"
 #include "competition/Scoring.h"
 #include "competition/StandingsMerge.h"
+#include "competition/Together.h"
 #include "database/FieldList.h"
 
 namespace zlt::competition {
@@ -36,7 +43,8 @@ void Competition::openPreliminary() {
     connection_.setPath((std::filesystem::current_path() / kDatabaseFile).string());
     preliminary_.open();
     // Taken once the event loop turns, so that the window is up first.
-    QMetaObject::invokeMethod(&backups_, [this] { backups_.takeCopy(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &backups_, [this] { backups_.takeCopy(); }, Qt::QueuedConnection);
 }
 
 void Competition::openFinals() {
@@ -72,6 +80,156 @@ void Competition::resetDatabase() {
         competition::resetDatabase({deletePreliminary_, preliminary_}, {deleteFinals_, finals_});
     }
     journal_.record(wholeDatabase("vymazání databáze"));
+}
+
+namespace {
+
+// Values for one row in the rows' current order; a row past the last one is appended.
+struct RowValues {
+    int row = 0;
+    std::vector<std::pair<int, db::FieldValue>> values;
+};
+
+// A row's values before and after its write, kept for the journal until the commit.
+struct WrittenRow {
+    db::WriteKind kind;
+    std::vector<db::FieldValue> before;
+    std::vector<db::FieldValue> after;
+};
+
+std::vector<db::FieldValue> valuesOf(const db::ResultSet& rows, int row) {
+    std::vector<db::FieldValue> values;
+    for (int position = 0; position < rows.fields().size(); ++position) {
+        values.push_back(rows.value(row, position));
+    }
+    return values;
+}
+
+// Writes the values that differ from the row's own; with none the row is left alone.
+std::optional<WrittenRow> writeValues(db::ResultSet& rows, const RowValues& change) {
+    const bool appending = change.row >= rows.recordCount();
+    WrittenRow written{
+        appending ? db::WriteKind::Insert : db::WriteKind::Update,
+        appending ? std::vector<db::FieldValue>(rows.fields().size()) : valuesOf(rows, change.row),
+        {}};
+    std::vector<std::pair<int, db::FieldValue>> differing;
+    std::copy_if(change.values.begin(), change.values.end(), std::back_inserter(differing),
+                 [&](const auto& value) { return written.before[value.first] != value.second; });
+    if (differing.empty()) {
+        return std::nullopt;
+    }
+    if (appending) {
+        rows.append();
+    } else {
+        rows.moveTo(change.row);
+        rows.edit();
+    }
+    for (const auto& [position, value] : differing) {
+        rows.setField(position, value);
+    }
+    rows.post();
+    written.after = valuesOf(rows, rows.recNo());
+    return written;
+}
+
+// What writeRanks and writeImport share. The pending row is written first; then the
+// changes the rows call for, as they stand then, are written in one transaction, and
+// journalled once it is committed.
+void writeRows(db::ResultSet& rows, ChangeJournal& journal,
+               const std::function<std::vector<RowValues>()>& changesOfRows) {
+    rows.requireActive();
+    rows.checkBrowseMode();
+    const std::vector<RowValues> changes = changesOfRows();
+    const int current = rows.recNo();
+    std::vector<WrittenRow> written;
+    {
+        const ChangeJournal::Pause pause(journal);
+        writeTogether({&rows}, [&] {
+            for (const RowValues& change : changes) {
+                if (auto row = writeValues(rows, change)) {
+                    written.push_back(std::move(*row));
+                }
+            }
+        });
+    }
+    if (current >= 0) {
+        rows.moveTo(current);
+    }
+    if (written.empty()) {
+        return;
+    }
+    std::vector<db::RowWrite> writes;
+    for (const WrittenRow& row : written) {
+        writes.push_back({row.kind, row.before, row.after});
+    }
+    journal.recordWrites(rows, writes);
+}
+
+}  // namespace
+
+namespace {
+
+// The lines were proposed for the rows as they stood; rows moved or renamed since would
+// take ranks meant for other teams.
+void requireSameRows(const db::ResultSet& rows, const std::vector<RankLine>& lines) {
+    const int team = rows.fieldPosition("DRUZSTVO");
+    for (const RankLine& line : lines) {
+        if (line.row >= rows.recordCount() ||
+            db::withoutBlanks(db::displayText(rows.value(line.row, team))) != line.team) {
+            throw Refusal("Pořadí nelze zapsat: řádky se od výpočtu změnily. Spočítejte je znovu.");
+        }
+    }
+}
+
+// A name the team-name field cannot hold is refused before anything is written.
+void requireStorableNames(const db::ResultSet& rows, const std::vector<ImportLine>& lines) {
+    for (const ImportLine& line : lines) {
+        if (const auto reason = unstorableName(line.name, rows)) {
+            throw Refusal("Řádek " + std::to_string(line.line) + " nelze zapsat. " + *reason +
+                          " Nic nebylo zapsáno.");
+        }
+    }
+}
+
+}  // namespace
+
+void Competition::writeRanks(db::ResultSet& rows, const std::vector<RankLine>& lines) {
+    writeRows(rows, journal_, [&] {
+        requireSameRows(rows, lines);
+        const int rank = rows.fieldPosition(rankRuleOf(rows).rank);
+        std::vector<RowValues> changes;
+        for (const RankLine& line : lines) {
+            if (line.changed()) {
+                changes.push_back(
+                    {line.row,
+                     {{rank, line.computed ? db::FieldValue(*line.computed) : db::FieldValue()}}});
+            }
+        }
+        return changes;
+    });
+}
+
+void Competition::writeImport(db::ResultSet& rows, const std::vector<ImportLine>& lines) {
+    writeRows(rows, journal_, [&] {
+        requireStorableNames(rows, lines);
+        std::vector<int> numbers;
+        for (const ImportLine& line : lines) {
+            numbers.push_back(line.number);
+        }
+        const std::vector<int> targets = rowsOfNumbers(numbers, rows);
+        const bool finals = rows.fields().table() == db::finalsFields().table();
+        const int team = rows.fieldPosition("DRUZSTVO");
+        std::vector<RowValues> changes;
+        for (std::size_t at = 0; at < lines.size(); ++at) {
+            RowValues change{targets[at], {{team, lines[at].name}}};
+            // A new preliminary row is found by its number.
+            if (!finals && targets[at] >= rows.recordCount()) {
+                change.values.emplace_back(rows.fieldPosition("CISLO"), lines[at].number);
+            }
+            changes.push_back(std::move(change));
+        }
+        return changes;
+    });
 }
 
 void Competition::writePendingRows() {

@@ -26,8 +26,8 @@ const RankRule& rankRuleOf(const db::ResultSet& rows);
 
 // One team as the ranking sees it.
 struct RankEntry {
-    std::optional<int> total;             // none: no rank
-    bool named = true;                    // a blank team name: no rank
+    std::optional<int> total;  // none: no rank
+    bool named = true;         // a blank team name: no rank
     std::vector<std::optional<int>> placings;
 };
 

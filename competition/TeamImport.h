@@ -33,11 +33,11 @@ TeamList readTeamList(std::string_view bytes);
 
 // What the import will do to one row, for the preview.
 struct ImportLine {
-    int line = 0;         // in the text
-    int number = 0;       // CISLO in the preliminary round; the position (from 1) in the finals
-    std::string name;     // the new team name
-    std::string replaced; // the non-blank name it replaces; empty for none
-    bool newRow = false;  // no row has this number or position yet
+    int line = 0;          // in the text
+    int number = 0;        // CISLO in the preliminary round; the position (from 1) in the finals
+    std::string name;      // the new team name
+    std::string replaced;  // the non-blank name it replaces; empty for none
+    bool newRow = false;   // no row has this number or position yet
     std::vector<std::string> warnings;  // Czech; none when the line is fine
 };
 
@@ -45,5 +45,14 @@ struct ImportLine {
 // order. Finals: names go to DRUZSTVO of the rows in their current order, the number
 // (when given) being the position. Nothing is written.
 std::vector<ImportLine> planImport(const TeamList& list, const db::ResultSet& rows);
+
+// The row each number goes to, in the rows' current order: by CISLO in the preliminary
+// round, by position (from 1) in the finals. A number no row has gets an index past the
+// last row: the rows to append, one for each such number, in the order they first come.
+std::vector<int> rowsOfNumbers(const std::vector<int>& numbers, const db::ResultSet& rows);
+
+// Why the name cannot be stored as a team name of these rows (too long, or a character
+// Windows-1250 lacks), as a Czech sentence; none when it can.
+std::optional<std::string> unstorableName(std::string_view name, const db::ResultSet& rows);
 
 }  // namespace zlt::competition
