@@ -15,7 +15,7 @@
 
 #include "competition/Competition.h"
 #include "competition/Refusal.h"
-#include "tests/support/CoreApplication.h"
+#include "tests/support/CoreInFolder.h"
 #include "tests/support/Database.h"
 #include "tests/support/Files.h"
 #include "tests/support/TempEventFolder.h"
@@ -54,17 +54,12 @@ private:
     bool mounted_ = false;
 };
 
-// The core runs inside the event folder, as the program does.
-class BackupsOfAnEvent : public ::testing::Test {
+class BackupsOfAnEvent : public test::CoreInFolder {
 protected:
-    BackupsOfAnEvent() : previous_(fs::current_path()) {
-        test::ensureCoreApplication();
-        fs::current_path(folder.path());
-        competition.openPreliminary();
-        competition.openFinals();
+    BackupsOfAnEvent() {
+        open();
         QObject::connect(&backups, &Backups::statusChanged, [this] { ++statusSignals; });
     }
-    ~BackupsOfAnEvent() override { fs::current_path(previous_); }
 
     void nameTeam(int row, const std::string& team, int placing) {
         db::ResultSet& rows = competition.preliminary();
@@ -89,13 +84,8 @@ protected:
 
     fs::path own() const { return folder.path() / Backups::kFolder; }
 
-    test::TempEventFolder folder;
-    Competition competition;
     Backups backups{competition.connection(), folder.path()};
     int statusSignals = 0;
-
-private:
-    fs::path previous_;
 };
 
 TEST_F(BackupsOfAnEvent, ACopyTakenWhileRowsAreWrittenIsSoundAndHoldsEveryCommittedRow) {

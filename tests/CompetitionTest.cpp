@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "competition/EventFiles.h"
-#include "tests/support/CoreApplication.h"
+#include "tests/support/CoreInFolder.h"
 #include "tests/support/Database.h"
 #include "tests/support/Files.h"
 #include "tests/support/TempEventFolder.h"
@@ -22,15 +22,8 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Optional;
 
-// The core runs inside the event folder, as the program does.
-class CompetitionCore : public ::testing::Test {
+class CompetitionCore : public test::CoreInFolder {
 protected:
-    CompetitionCore() : previous_(fs::current_path()) {
-        test::ensureCoreApplication();
-        fs::current_path(folder.path());
-    }
-    ~CompetitionCore() override { fs::current_path(previous_); }
-
     // Every signal of the details, in the order they came.
     void watchDetails() {
         EventDetails& details = competition.details();
@@ -43,12 +36,7 @@ protected:
                          [this] { signals_.push_back("picture"); });
     }
 
-    test::TempEventFolder folder;
-    Competition competition;
     std::vector<std::string> signals_;
-
-private:
-    fs::path previous_;
 };
 
 TEST_F(CompetitionCore, ConfirmingSavesTheLiveTextsAndTellsTheWindowsOnce) {
