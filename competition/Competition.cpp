@@ -228,6 +228,10 @@ void Competition::writeImport(db::ResultSet& rows, const std::vector<ImportLine>
             }
             changes.push_back(std::move(change));
         }
+        // New rows are appended in the order of their numbers; of two lines for one row
+        // the later one is written last.
+        std::stable_sort(changes.begin(), changes.end(),
+                         [](const RowValues& a, const RowValues& b) { return a.row < b.row; });
         return changes;
     });
 }

@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 #include <map>
+#include <set>
 #include <utility>
 
 #include "competition/Csv.h"
@@ -266,12 +267,19 @@ TeamList readTeamList(std::string_view bytes) {
 
 std::vector<int> rowsOfNumbers(const std::vector<int>& numbers, const db::ResultSet& rows) {
     std::map<int, int> rowOf = numberedRows(rows);
+    std::set<int> unknown;
+    for (const int number : numbers) {
+        if (!rowOf.contains(number)) {
+            unknown.insert(number);
+        }
+    }
     int appended = rows.recordCount();
+    for (const int number : unknown) {
+        rowOf.emplace(number, appended++);
+    }
     std::vector<int> targets;
     for (const int number : numbers) {
-        const auto [at, fresh] = rowOf.emplace(number, appended);
-        appended += fresh ? 1 : 0;
-        targets.push_back(at->second);
+        targets.push_back(rowOf.at(number));
     }
     return targets;
 }

@@ -48,7 +48,7 @@ std::vector<ImportLine> planImport(const TeamList& list, const db::ResultSet& ro
 
 // The row each number goes to, in the rows' current order: by CISLO in the preliminary
 // round, by position (from 1) in the finals. A number no row has gets an index past the
-// last row: the rows to append, one for each such number, in the order they first come.
+// last row: the rows to append, one for each such number, in the order of the numbers.
 std::vector<int> rowsOfNumbers(const std::vector<int>& numbers, const db::ResultSet& rows);
 
 // Why the name cannot be stored as a team name of these rows (too long, or a character
