@@ -54,6 +54,9 @@ public:
     // The ranks and the team import are previewed first (proposeRanks, planImport) and
     // then written here: all of the lines in one transaction or none of them, journalled
     // once committed, and shown in the rows at once. A refusal leaves the rows as stored.
+    // Lines that would change nothing are not written. An import holding a name the team
+    // name field cannot hold, which planImport warns of, is refused whole before anything
+    // is written, naming its line.
     void writeRanks(db::ResultSet& rows, const std::vector<RankLine>& lines);
     void writeImport(db::ResultSet& rows, const std::vector<ImportLine>& lines);
 
