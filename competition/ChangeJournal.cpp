@@ -12,12 +12,12 @@
 #include <QTimer>
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <optional>
 
 #include "competition/Csv.h"
+#include "competition/WriteFailure.h"
 #include "database/FieldList.h"
 #include "database/ResultSet.h"
 
@@ -110,26 +110,6 @@ std::optional<JournalEntry> entryOf(const std::vector<std::string>& record) {
         return std::nullopt;  // the header, or a line a power cut left garbled
     }
     return JournalEntry{time, record[1], record[2], record[3], record[4], record[5], record[6]};
-}
-
-QString reasonOf(int error) {
-    switch (error) {
-        case ENOSPC:
-        case EDQUOT:
-            return QStringLiteral("disk je plný");
-        case EACCES:
-        case EPERM:
-            return QStringLiteral("chybí oprávnění k zápisu");
-        case EROFS:
-            return QStringLiteral("disk je jen pro čtení");
-        case EISDIR:
-            return QStringLiteral("na jeho místě je složka");
-        case ENOENT:
-            return QStringLiteral("jeho složka neexistuje");
-        default:
-            return QStringLiteral("chyba systému (%1)")
-                .arg(QString::fromLocal8Bit(std::strerror(error)));
-    }
 }
 
 }  // namespace
@@ -251,7 +231,7 @@ void ChangeJournal::sync() {
 
 QString ChangeJournal::cannotWrite(int error) const {
     return QStringLiteral("Deník změn %1 nelze zapsat: %2.")
-        .arg(QString::fromStdString(file_.filename().string()), reasonOf(error));
+        .arg(QString::fromStdString(file_.filename().string()), writeFailureReason(error));
 }
 
 void ChangeJournal::setProblem(const QString& problem) {

@@ -197,15 +197,12 @@ void TfrmFinale::rbPokracovaniClick() {
 }
 
 void TfrmFinale::btnTiskNClick(int discipline) {
-    const competition::EventDetails& details = competition_.details();
-    frmTiskFDisc->chooseDiscipline(discipline, details.finalDisciplineName(discipline),
-                                   details.edition());
+    frmTiskFDisc->prepare(competition_.details(), discipline);
     reports::previewReport(frmTiskFDisc->QuickRep1);
 }
 
 void TfrmFinale::btnTiskCelkemClick() {
-    const competition::EventDetails& details = competition_.details();
-    frmZLTFinaleTisk->setHeadings(details.Potvrzeno(), details.edition(), details.place());
+    frmZLTFinaleTisk->prepare(competition_.details());
     reports::previewReport(frmZLTFinaleTisk->QuickRep1);
 }
 
@@ -218,8 +215,7 @@ void TfrmFinale::btnClick() {
         return;
     }
     competition_.mergeFinalsIntoStandings();
-    const competition::EventDetails& details = competition_.details();
-    frmCelkovyTisk->setHeadings(details.Potvrzeno(), details.edition(), details.place());
+    frmCelkovyTisk->prepare(competition_.details());
     reports::previewReport(frmCelkovyTisk->QuickRep1);
 }
 

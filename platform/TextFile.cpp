@@ -1,5 +1,6 @@
 #include "platform/TextFile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,7 +14,7 @@
 namespace zlt::platform {
 namespace {
 
-bool writeAll(int fd, const std::string& bytes) {
+bool writeAll(int fd, std::string_view bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -28,15 +29,7 @@ bool writeAll(int fd, const std::string& bytes) {
     return true;
 }
 
-std::runtime_error cannotCreate(const std::filesystem::path& file) {
-    return std::runtime_error("Cannot create file " + file.filename().string());
-}
-
-}  // namespace
-
-PendingTextFile::PendingTextFile(const std::filesystem::path& file,
-                                 const std::vector<std::string>& lines)
-    : file_(file) {
+std::string win1250Bytes(const std::filesystem::path& file, const std::vector<std::string>& lines) {
     std::string bytes;
     for (const std::string& line : lines) {
         if (line.find_first_of("\r\n") != std::string::npos) {
@@ -46,41 +39,75 @@ PendingTextFile::PendingTextFile(const std::filesystem::path& file,
         bytes += toWin1250(line);
         bytes += "\r\n";
     }
+    return bytes;
+}
+
+}  // namespace
+
+FileWriteError::FileWriteError(const std::filesystem::path& file, int error)
+    : std::runtime_error("Cannot create file " + file.filename().string()), error_(error) {}
+
+PendingFile::PendingFile(const std::filesystem::path& file, std::string_view bytes, Flush flush)
+    : file_(file) {
     // A folder of that name could only be found out at the rename, after the caller has
-    // acted on the text.
+    // acted on the content.
     std::error_code ignored;
     if (std::filesystem::is_directory(file, ignored)) {
-        throw cannotCreate(file);
+        throw FileWriteError(file, EISDIR);
     }
     std::string pattern = file.string() + ".tmp-XXXXXX";
     const int fd = mkstemp(pattern.data());
     if (fd < 0) {
-        throw cannotCreate(file);
+        throw FileWriteError(file, errno);
     }
     temporary_ = pattern;
     // mkstemp makes the file private; give it the old file's mode, or the usual one.
     struct stat old {};
     const mode_t mode = ::stat(file.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-    const bool written = writeAll(fd, bytes) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
+    const bool written = writeAll(fd, bytes) && fchmod(fd, mode) == 0 &&
+                         (flush == Flush::WithBatch || fsync(fd) == 0);
+    const int writeError = errno;
+    const bool closed = ::close(fd) == 0;
     // A constructor that throws runs no destructor, so the temporary file goes here.
-    if (::close(fd) != 0 || !written) {
+    if (!written || !closed) {
+        const int error = written ? errno : writeError;
         std::remove(temporary_.c_str());
-        throw cannotCreate(file);
+        throw FileWriteError(file, error);
     }
 }
 
-PendingTextFile::~PendingTextFile() {
+PendingFile::~PendingFile() {
     if (!temporary_.empty()) {
         std::remove(temporary_.c_str());
     }
 }
 
-void PendingTextFile::replaceOld() {
+void PendingFile::replaceOld() {
     if (std::rename(temporary_.c_str(), file_.c_str()) != 0) {
-        throw cannotCreate(file_);
+        throw FileWriteError(file_, errno);
     }
     temporary_.clear();
 }
+
+void replaceFile(const std::filesystem::path& file, std::string_view bytes) {
+    PendingFile(file, bytes).replaceOld();
+}
+
+void flushFileSystem(const std::filesystem::path& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool flushed = fd >= 0 && ::syncfs(fd) == 0;
+    const int error = errno;
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    if (!flushed) {
+        throw FileWriteError(folder, error);
+    }
+}
+
+PendingTextFile::PendingTextFile(const std::filesystem::path& file,
+                                 const std::vector<std::string>& lines)
+    : file_(file, win1250Bytes(file, lines)) {}
 
 void writeWin1250Lines(const std::filesystem::path& file, const std::vector<std::string>& lines) {
     PendingTextFile(file, lines).replaceOld();

@@ -1,32 +1,67 @@
 #pragma once
 
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace zlt::platform {
 
-// New Windows-1250 text for a file, each line ended by CR LF, written completely and
-// flushed to disk in a temporary file beside it; the old file is replaced only by
-// replaceOld(), in one rename, so a failure at any point leaves the old file as it was.
-// A pending file that is never put in place is removed again.
-// Throws EncodingError before anything is written when a line has a character the code
-// page lacks, std::invalid_argument when a line holds CR or LF (it would split into two
-// lines on reading), and std::runtime_error "Cannot create file <name>" when writing fails,
-// also when a folder of that name stands where the file would go.
-class PendingTextFile {
+// Thrown when a file cannot be written: what() is "Cannot create file <name>", error() the
+// system's error number of the failure, for a message in the user's words.
+class FileWriteError : public std::runtime_error {
 public:
-    PendingTextFile(const std::filesystem::path& file, const std::vector<std::string>& lines);
-    PendingTextFile(const PendingTextFile&) = delete;
-    PendingTextFile& operator=(const PendingTextFile&) = delete;
-    ~PendingTextFile();
+    FileWriteError(const std::filesystem::path& file, int error);
+    int error() const { return error_; }
+
+private:
+    int error_;
+};
+
+// When the bytes of a pending file reach the disk: at once, or with the others of a batch
+// in one flushFileSystem() before they replace their old files.
+enum class Flush { Now, WithBatch };
+
+// New bytes for a file, written completely and flushed to disk in a temporary file beside
+// it; the old file is replaced only by replaceOld(), in one rename, so a failure at any
+// point leaves the old file as it was. A pending file that is never put in place is
+// removed again. Throws FileWriteError when writing fails, also when a folder of that name
+// stands where the file would go.
+class PendingFile {
+public:
+    PendingFile(const std::filesystem::path& file, std::string_view bytes,
+                Flush flush = Flush::Now);
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+    ~PendingFile();
 
     void replaceOld();
 
 private:
     std::filesystem::path file_;
     std::string temporary_;
+};
+
+// The bytes in one step.
+void replaceFile(const std::filesystem::path& file, std::string_view bytes);
+
+// Flushes to disk all that was written on the file system of the folder: one wait for a
+// whole batch of pending files. Throws FileWriteError naming the folder.
+void flushFileSystem(const std::filesystem::path& folder);
+
+// New Windows-1250 text for a file, each line ended by CR LF, pending as PendingFile is.
+// Throws EncodingError before anything is written when a line has a character the code
+// page lacks, std::invalid_argument when a line holds CR or LF (it would split into two
+// lines on reading), and FileWriteError when writing fails.
+class PendingTextFile {
+public:
+    PendingTextFile(const std::filesystem::path& file, const std::vector<std::string>& lines);
+
+    void replaceOld() { file_.replaceOld(); }
+
+private:
+    PendingFile file_;
 };
 
 // The same in one step.

@@ -52,4 +52,8 @@ void TfrmCelkovyTisk::setHeadings(bool confirmed, const QString& edition, const 
     setCaption("QRlbl2", confirmed ? place : QString(11, QLatin1Char(' ')));
 }
 
+void TfrmCelkovyTisk::prepare(const competition::EventDetails& details) {
+    setHeadings(details.Potvrzeno(), details.edition(), details.place());
+}
+
 }  // namespace zlt

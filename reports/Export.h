@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <filesystem>
+#include <string_view>
 #include <vector>
 
 namespace zlt {
@@ -33,13 +34,20 @@ struct ExportChoice {
 };
 
 // Writes the results into the folder: both tables as CSV (UTF-8 with a BOM, semicolons,
-// the grids' column titles) and one HTML page per sheet with an index page. Each file is
-// written beside its old version and renamed over it. The rows are read as stored: the
-// current row and a row being typed stay as they are. Returns the files written; throws
-// with a Czech message when a file cannot be written.
+// CR LF, the grids' column titles, text values without trailing blanks) and one HTML page
+// per sheet with an index page that links them all. Every file is first written beside
+// its old version, and only once all are on the disk do they replace the old ones, each in
+// one rename. The rows are read where they are: the current row and a row being typed stay
+// as they are (the typed values show, as in the grid). Returns the files written; throws
+// with a Czech message naming the file when one cannot be written, leaving the old files
+// as they were.
 std::vector<std::filesystem::path> exportResults(competition::Competition& competition,
                                                  SheetBook& sheets,
                                                  const std::filesystem::path& folder,
                                                  ExportChoice choice = {});
+
+// Puts the bytes in the file's place in one rename; throws std::runtime_error with a Czech
+// message naming the file, its folder and the reason.
+void replaceFileSaying(const std::filesystem::path& file, std::string_view bytes);
 
 }  // namespace zlt::reports

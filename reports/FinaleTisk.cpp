@@ -68,4 +68,8 @@ void TfrmZLTFinaleTisk::setHeadings(bool confirmed, const QString& edition, cons
     setCaption("QRLabel10", confirmed ? place : QString(11, QLatin1Char(' ')));
 }
 
+void TfrmZLTFinaleTisk::prepare(const competition::EventDetails& details) {
+    setHeadings(details.Potvrzeno(), details.edition(), details.place());
+}
+
 }  // namespace zlt

@@ -14,6 +14,8 @@ public:
     void showStartingValues(bool shown);
     // The heading and place line: edition-specific while the details are confirmed.
     void setHeadings(bool confirmed, const QString& edition, const QString& place);
+    // The sheet as the finals window and the published pages both show it.
+    void prepare(const competition::EventDetails& details);
 };
 
 extern TfrmZLTFinaleTisk* frmZLTFinaleTisk;

@@ -65,6 +65,10 @@ void TfrmTiskDisc::chooseDiscipline(int discipline, const QString& name, const Q
     QuickRep1.element("QRDBText3").dataField = "BOD" + number;
 }
 
+void TfrmTiskDisc::prepare(const competition::EventDetails& details, int discipline) {
+    chooseDiscipline(discipline, details.disciplineName(discipline), details.edition());
+}
+
 void TfrmTiskDisc::resetPenaltyColumn() {
     setCaption("QRLabel5", QString(11, QLatin1Char(' ')));
     // Assigned by count: GCC 12 at -O3 takes `= " "` for an overlapping copy (-Wrestrict).

@@ -16,6 +16,9 @@ public:
 
     // Fills the sheet for discipline 1 to 6 with its name and the edition number.
     void chooseDiscipline(int discipline, const QString& name, const QString& edition);
+    // The sheet of discipline 1 to 6 as the event's details name it: the print choice and
+    // the published pages both make it so.
+    void prepare(const competition::EventDetails& details, int discipline);
 
     // The penalty column: blank (a header of spaces over a field that names nothing), or
     // the penalties with their header.

@@ -51,4 +51,8 @@ void TfrmTiskFDisc::chooseDiscipline(int discipline, const QString& name, const 
     QuickRep1.element("QRDBText3").dataField = "FBOD" + number;
 }
 
+void TfrmTiskFDisc::prepare(const competition::EventDetails& details, int discipline) {
+    chooseDiscipline(discipline, details.finalDisciplineName(discipline), details.edition());
+}
+
 }  // namespace zlt

@@ -59,16 +59,13 @@ TfrmVolbaTisku::TfrmVolbaTisku(competition::Competition& competition)
 // also when the sheet could not be made; the user then lands in the main window.
 void TfrmVolbaTisku::btnNDClick(int discipline) {
     const auto leave = qScopeGuard([this] { reject(); });
-    frmTiskDisc->chooseDiscipline(discipline, details_.disciplineName(discipline),
-                                  details_.edition());
+    frmTiskDisc->prepare(details_, discipline);
     reports::previewReport(frmTiskDisc->QuickRep1);
 }
 
 void TfrmVolbaTisku::btnVDClick() {
     const auto leave = qScopeGuard([this] { reject(); });
-    if (details_.Potvrzeno()) {
-        frmZLTTisk->headWithEdition(details_.edition());
-    }
+    frmZLTTisk->prepare(details_);
     reports::previewReport(frmZLTTisk->QuickRep1);
 }
 

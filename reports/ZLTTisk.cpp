@@ -69,4 +69,10 @@ void TfrmZLTTisk::headWithEdition(const QString& edition) {
                                 QStringLiteral(".ZLT v základní části"));
 }
 
+void TfrmZLTTisk::prepare(const competition::EventDetails& details) {
+    if (details.Potvrzeno()) {
+        headWithEdition(details.edition());
+    }
+}
+
 }  // namespace zlt

@@ -12,6 +12,8 @@ public:
     explicit TfrmZLTTisk(competition::Competition& competition);
     // The heading with the edition number, used while the details are confirmed.
     void headWithEdition(const QString& edition);
+    // The sheet as the print choice and the published pages both show it.
+    void prepare(const competition::EventDetails& details);
 };
 
 extern TfrmZLTTisk* frmZLTTisk;

@@ -17,6 +17,8 @@ packages=(
     dpkg-dev desktop-file-utils groff-base
     # looking at the program and its sheets as a user would
     xvfb xauth imagemagick poppler-utils
+    # checking the published pages with an HTML5 parser
+    python3-html5lib
     # driving the program with pointer and keys in the end-to-end tests
     xdotool
     # printing on a real queue: the print tests start a private cupsd with a cups-pdf queue

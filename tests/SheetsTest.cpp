@@ -57,17 +57,6 @@ protected:
                       [&](reports::PreviewWindow& preview) { pages = preview.pages(); });
         return pages;
     }
-    void confirm(bool penalties) {
-        inSettings([&] {
-            op::click(*frmNastaveni->EditCislo);
-            op::press(Qt::Key_A, Qt::ControlModifier);
-            op::type(QStringLiteral("50"));
-            if (frmNastaveni->CheckBox1->isChecked() != penalties)
-                op::click(*frmNastaveni->CheckBox1);
-            op::click(*frmNastaveni->btnPotvrdit);
-        });
-        ASSERT_TRUE(dialogs.requests.empty());
-    }
     void fillFinals() {
         // Finals rank 1 goes to the team placed fifth after the preliminary round.
         execute(folder.database(), "DELETE FROM DATAZLTF");
@@ -118,7 +107,7 @@ TEST_F(Sheets, PenaltyColumnAndStampFollowTheConfirmedSettings) {
     EXPECT_TRUE(drawn(pages, DrawOp::Kind::Picture).empty());
     EXPECT_THAT(texts(pages), ::testing::Not(::testing::Contains(QStringLiteral("Penalizace"))));
 
-    confirm(true);
+    confirmDetails(true);
     pages = discipline(1);
     EXPECT_FALSE(drawn(pages, DrawOp::Kind::Picture).empty());
     EXPECT_THAT(texts(pages), ::testing::Contains(QStringLiteral("Penalizace")));
@@ -133,7 +122,7 @@ TEST_F(Sheets, PenaltyColumnAndStampFollowTheConfirmedSettings) {
                      .empty())
         << "team 2's penalty at the penalty column";
 
-    confirm(false);
+    confirmDetails(false);
     pages = discipline(1);
     EXPECT_THAT(texts(pages), ::testing::Not(::testing::Contains(QStringLiteral("Penalizace"))));
 }
@@ -170,7 +159,7 @@ TEST_F(Sheets, RowsComeInTheGridsOrderAndBreakPagesWhereTheyNoLongerFit) {
 TEST_F(Sheets, StandingsHeadingsNeedConfirmedDetails) {
     EXPECT_THAT(texts(standings()),
                 ::testing::Contains(QStringLiteral("Průběžné výsledky v základní části")));
-    confirm(false);
+    confirmDetails(false);
     EXPECT_THAT(texts(standings()),
                 ::testing::Contains(QStringLiteral("Průběžné výsledky 50.ZLT v základní části")));
 

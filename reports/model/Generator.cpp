@@ -21,7 +21,7 @@ public:
 
     // Prints one band at the current position, starting a new page first when it does not
     // fit; a band taller than the printable height prints where it is.
-    void print(const Band& band, const db::ResultSet* rows, bool rowShown) {
+    void print(const Band& band, const db::ResultSet* rows, std::optional<int> row) {
         const double bottom = setup_.sheetLength() - setup_.bottomMargin();
         const double printable = bottom - setup_.topMargin();
         if (band.height > bottom - position_ + kTolerance &&
@@ -32,7 +32,7 @@ public:
             ++detailCount_;
         }
         for (const Element& element : band.elements) {
-            draw(element, rows, rowShown);
+            draw(element, rows, row);
         }
         position_ += band.height;
     }
@@ -49,30 +49,7 @@ private:
         position_ = setup_.topMargin();
     }
 
-    QString textOf(const Element& element, const db::ResultSet* rows, bool rowShown) const {
-        switch (element.kind) {
-            case ElementKind::Label:
-                return element.caption;
-            case ElementKind::DataText: {
-                if (!rowShown || rows == nullptr)
-                    return {};
-                const auto position = rows->fields().positionOf(element.dataField);
-                if (!position)
-                    return {};
-                return QString::fromStdString(db::displayText(rows->field(*position)));
-            }
-            case ElementKind::Expression:
-                return element.expression == "COUNT"
-                           ? QString::number(countShown_.value_or(detailCount_))
-                           : QString();
-            case ElementKind::SystemData:
-                return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
-            default:
-                return {};
-        }
-    }
-
-    void draw(const Element& element, const db::ResultSet* rows, bool rowShown) {
+    void draw(const Element& element, const db::ResultSet* rows, std::optional<int> row) {
         const double x = setup_.leftMargin() + element.left;
         const double y = position_ + element.top;
         Page& page = pages_.back();
@@ -97,7 +74,7 @@ private:
                 break;
         }
         const FontSpec font = element.font.value_or(report_.baseFont);
-        const QString text = textOf(element, rows, rowShown);
+        const QString text = elementText(element, rows, row, countShown_.value_or(detailCount_));
         double left = x;
         double width = element.width;
         if (element.autoSize) {
@@ -128,6 +105,28 @@ private:
 
 }  // namespace
 
+QString elementText(const Element& element, const db::ResultSet* rows, std::optional<int> row,
+                    int count) {
+    switch (element.kind) {
+        case ElementKind::Label:
+            return element.caption;
+        case ElementKind::DataText: {
+            if (!row || rows == nullptr)
+                return {};
+            const auto position = rows->fields().positionOf(element.dataField);
+            if (!position)
+                return {};
+            return QString::fromStdString(db::displayText(rows->value(*row, *position)));
+        }
+        case ElementKind::Expression:
+            return element.expression == "COUNT" ? QString::number(count) : QString();
+        case ElementKind::SystemData:
+            return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+        default:
+            return {};
+    }
+}
+
 std::vector<Page> generate(const ReportDefinition& report, const GenerationProgress& progress) {
     if (report.dataSet == nullptr) {
         throw std::logic_error(report.name + ": the report has no result set");
@@ -140,19 +139,19 @@ std::vector<Page> generate(const ReportDefinition& report, const GenerationProgr
     const Band* detail = report.band(BandKind::Detail);
     const Band* summary = report.band(BandKind::Summary);
     if (title != nullptr)
-        builder.print(*title, &rows, false);
+        builder.print(*title, &rows, std::nullopt);
     const int total = rows.recordCount();
     if (total == 0) {
         // The report prints even without rows: one empty detail band, and a count of no
         // teams rather than of that empty band.
         if (detail != nullptr)
-            builder.print(*detail, &rows, false);
+            builder.print(*detail, &rows, std::nullopt);
         builder.countRowsAs(0);
     } else {
         rows.first();
         for (int done = 1;; ++done) {
             if (detail != nullptr)
-                builder.print(*detail, &rows, true);
+                builder.print(*detail, &rows, rows.recNo());
             if (progress)
                 progress(done, total);
             if (rows.recNo() >= total - 1)
@@ -161,7 +160,7 @@ std::vector<Page> generate(const ReportDefinition& report, const GenerationProgr
         }
     }
     if (summary != nullptr)
-        builder.print(*summary, &rows, false);
+        builder.print(*summary, &rows, std::nullopt);
     return std::move(builder).pages();
 }
 

@@ -40,6 +40,18 @@ void MainWindowFixture::inSettings(const std::function<void()>& steps) {
     EXPECT_FALSE(frmNastaveni->isVisible());
 }
 
+void MainWindowFixture::confirmDetails(bool penalties) {
+    inSettings([&] {
+        op::click(*frmNastaveni->EditCislo);
+        op::press(Qt::Key_A, Qt::ControlModifier);
+        op::type(QStringLiteral("50"));
+        if (frmNastaveni->CheckBox1->isChecked() != penalties)
+            op::click(*frmNastaveni->CheckBox1);
+        op::click(*frmNastaveni->btnPotvrdit);
+    });
+    ASSERT_TRUE(dialogs.requests.empty());
+}
+
 void MainWindowFixture::selectCell(int row, int column) {
     op::clickCell(grid(), row, column);
 }

@@ -48,6 +48,9 @@ protected:
     // Opens the settings window with "Nastavení" the way the program does, modally, runs
     // the steps in it and leaves it with "Storno" when they left it open.
     static void inSettings(const std::function<void()>& steps);
+    // Confirms the event's details in the settings window: edition 50, the penalty column
+    // shown or not.
+    void confirmDetails(bool penalties);
     // Keys and text go wherever the keyboard focus is.
     void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     void type(const QString& text);

@@ -1,0 +1,186 @@
+#include "reports/Export.h"
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+
+#include "competition/Competition.h"
+#include "competition/Csv.h"
+#include "competition/WriteFailure.h"
+#include "platform/TextFile.h"
+#include "reports/CelkovyTisk.h"
+#include "reports/FinaleTisk.h"
+#include "reports/TiskDisc.h"
+#include "reports/TiskFDisc.h"
+#include "reports/ZLTTisk.h"
+#include "reports/model/HtmlPage.h"
+
+namespace zlt::reports {
+namespace {
+
+using Prepare = std::function<ReportHolder&(SheetBook&, const competition::EventDetails&)>;
+
+struct SheetPage {
+    std::string file;
+    Prepare prepare;
+};
+
+// Prepares the sheet that pick chooses, with the discipline when it has one.
+template <typename Pick, typename... Discipline>
+Prepare preparing(Pick pick, Discipline... discipline) {
+    return [pick, discipline...](SheetBook& sheets,
+                                 const competition::EventDetails& details) -> ReportHolder& {
+        auto& sheet = pick(sheets);
+        sheet.prepare(details, discipline...);
+        return sheet;
+    };
+}
+
+// Every page, in the order of the index: the sheets as the print commands offer them.
+std::vector<SheetPage> sheetPages() {
+    std::vector<SheetPage> pages;
+    const auto disciplines = [](SheetBook & sheets) -> auto& {
+        return sheets.disciplines;
+    };
+    const auto finalDisciplines = [](SheetBook & sheets) -> auto& {
+        return sheets.finalDisciplines;
+    };
+    for (int discipline = 1; discipline <= 6; ++discipline) {
+        pages.push_back({"disciplina-" + std::to_string(discipline) + ".html",
+                         preparing(disciplines, discipline)});
+    }
+    pages.push_back({"prubezne-poradi.html",
+                     preparing([](SheetBook & sheets) -> auto& { return sheets.standings; })});
+    for (int discipline = 1; discipline <= 3; ++discipline) {
+        pages.push_back({"finale-disciplina-" + std::to_string(discipline) + ".html",
+                         preparing(finalDisciplines, discipline)});
+    }
+    pages.push_back({"finale-poradi.html", preparing([](SheetBook & sheets) -> auto& {
+                         return sheets.finalsStandings;
+                     })});
+    pages.push_back({"celkove-poradi.html",
+                     preparing([](SheetBook & sheets) -> auto& { return sheets.overall; })});
+    return pages;
+}
+
+constexpr const char* kPreliminaryCsv = "predkolo.csv";
+constexpr const char* kFinalsCsv = "finale.csv";
+constexpr const char* kIndex = "index.html";
+
+struct OutputFile {
+    std::string name;
+    QString title;  // how the index names it
+    std::string bytes;
+};
+
+std::string crlfLine(const std::vector<std::string>& fields) {
+    std::string line = competition::csvLine(fields, ';');
+    line.pop_back();  // its LF
+    return line + "\r\n";
+}
+
+std::string withoutTrailingBlanks(std::string text) {
+    text.erase(text.find_last_not_of(' ') + 1);
+    return text;
+}
+
+// The grid's visible columns under their titles, every row as it stands.
+std::string csvTable(const db::ResultSet& rows) {
+    rows.requireActive();
+    std::vector<int> shown;
+    std::vector<std::string> titles;
+    for (int position = 0; position < rows.fields().size(); ++position) {
+        if (rows.fields()[position].visible) {
+            shown.push_back(position);
+            titles.push_back(rows.fields()[position].displayLabel);
+        }
+    }
+    std::string text = "\xEF\xBB\xBF" + crlfLine(titles);
+    for (int row = 0; row < rows.recordCount(); ++row) {
+        std::vector<std::string> values;
+        for (const int position : shown) {
+            values.push_back(withoutTrailingBlanks(db::displayText(rows.value(row, position))));
+        }
+        text += crlfLine(values);
+    }
+    return text;
+}
+
+QString indexPage(const std::vector<OutputFile>& files) {
+    QString items;
+    for (const OutputFile& file : files) {
+        items += QStringLiteral("<li><a href=\"") +
+                 QString::fromStdString(file.name).toHtmlEscaped() + QStringLiteral("\">") +
+                 file.title.toHtmlEscaped() + QStringLiteral("</a></li>\n");
+    }
+    const QString title = QStringLiteral("Výsledky Zeltoria");
+    return htmlDocument(title, QStringLiteral("<h1>") + title + QStringLiteral("</h1>\n<ul>\n") +
+                                   items + QStringLiteral("</ul>\n"));
+}
+
+std::vector<OutputFile> outputFiles(competition::Competition& competition, SheetBook& sheets,
+                                    ExportChoice choice) {
+    std::vector<OutputFile> files;
+    if (choice.csv) {
+        files.push_back({kPreliminaryCsv, QStringLiteral("Základní část (CSV)"),
+                         csvTable(competition.preliminary())});
+        files.push_back(
+            {kFinalsCsv, QStringLiteral("Finále (CSV)"), csvTable(competition.finals())});
+    }
+    if (choice.html) {
+        for (const SheetPage& sheet : sheetPages()) {
+            const HtmlPage page = htmlPage(sheet.prepare(sheets, competition.details()).QuickRep1);
+            files.push_back({sheet.file, page.title, page.html.toStdString()});
+        }
+        files.push_back({kIndex, {}, indexPage(files).toStdString()});
+    }
+    return files;
+}
+
+// Does what writes the file, telling a failure in Czech with the file, its folder and why.
+template <typename Write>
+void saying(const std::filesystem::path& file, Write write) {
+    try {
+        write();
+    } catch (const platform::FileWriteError& error) {
+        throw std::runtime_error(QStringLiteral("Soubor %1 nelze zapsat do složky %2: %3.")
+                                     .arg(QString::fromStdString(file.filename().string()),
+                                          QString::fromStdString(file.parent_path().string()),
+                                          competition::writeFailureReason(error.error()))
+                                     .toStdString());
+    }
+}
+
+}  // namespace
+
+void replaceFileSaying(const std::filesystem::path& file, std::string_view bytes) {
+    saying(file, [&] { platform::replaceFile(file, bytes); });
+}
+
+std::vector<std::filesystem::path> exportResults(competition::Competition& competition,
+                                                 SheetBook& sheets,
+                                                 const std::filesystem::path& folder,
+                                                 ExportChoice choice) {
+    // Everything is made and written beside the old files before the first of them is
+    // replaced, so that a failure leaves the folder as it was. One flush for all the files
+    // keeps a publishing of a dozen pages from waiting for the disk a dozen times.
+    std::vector<std::filesystem::path> written;
+    std::vector<std::unique_ptr<platform::PendingFile>> pending;
+    for (const OutputFile& file : outputFiles(competition, sheets, choice)) {
+        written.push_back(folder / file.name);
+        saying(written.back(), [&] {
+            pending.push_back(std::make_unique<platform::PendingFile>(written.back(), file.bytes,
+                                                                      platform::Flush::WithBatch));
+        });
+    }
+    if (written.empty()) {
+        return written;
+    }
+    saying(written.front(), [&] { platform::flushFileSystem(folder); });
+    for (std::size_t i = 0; i < pending.size(); ++i) {
+        saying(written[i], [&] { pending[i]->replaceOld(); });
+    }
+    return written;
+}
+
+}  // namespace zlt::reports
