@@ -1,8 +1,9 @@
 #include "app/Nastroje.h"
 
-#include <QHeaderView>
 #include <algorithm>
 
+#include "app/ImportDruzstev.h"
+#include "app/Poradi.h"
 #include "competition/Refusal.h"
 #include "platform/Controls.h"
 #include "platform/Dialogs.h"
@@ -17,7 +18,7 @@ namespace {
 
 // Where the controls sit, in pixels of the window.
 constexpr struct {
-    QSize window{720, 640};
+    QSize window{728, 610};
     QRect lblZalohy{16, 12, 688, 20};
     QRect btnZalohovat{16, 40, 121, 25};
     QRect btnDruhaSlozka{144, 40, 121, 25};
@@ -25,32 +26,19 @@ constexpr struct {
     QRect gridZalohy{16, 72, 560, 180};
     QRect btnObnovit{584, 72, 121, 25};
     QRect lblDenik{16, 268, 688, 20};
-    QRect gridZmeny{16, 292, 688, 300};
+    QRect gridZmeny{16, 292, 688, 200};
+    QRect lblVysledky{16, 508, 688, 20};
+    QRect btnPoradi{16, 536, 121, 25};
+    QRect btnImport{144, 536, 121, 25};
+    QRect btnExport{272, 536, 121, 25};
+    QRect btnSlozkaExportu{400, 536, 121, 25};
+    QRect chkPublikovat{532, 538, 172, 20};
 } kLayout;
 
 // The journal's newest changes shown; older ones stay in the file.
 constexpr int kShownChanges = 200;
 // The changes a replay question lists before it only counts the rest.
 constexpr int kListedChanges = 15;
-
-QTableWidget* table(QWidget* parent, const QRect& box, const QStringList& titles) {
-    auto* grid = new QTableWidget(0, static_cast<int>(titles.size()), parent);
-    grid->setGeometry(box);
-    grid->setHorizontalHeaderLabels(titles);
-    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid->verticalHeader()->hide();
-    grid->horizontalHeader()->setStretchLastSection(true);
-    grid->setWordWrap(false);
-    return grid;
-}
-
-void setRow(QTableWidget& grid, int row, const QStringList& texts) {
-    for (int column = 0; column < texts.size(); ++column) {
-        grid.setItem(row, column, new QTableWidgetItem(texts[column]));
-    }
-}
 
 // The times are read whole; the other columns share what is left.
 void fitTimes(QTableWidget& grid) {
@@ -83,11 +71,13 @@ void showProblem(QLabel& label, const QString& problem, const QString& fine) {
 
 }  // namespace
 
-TfrmNastroje::TfrmNastroje(competition::Competition& competition) : competition_(competition) {
+TfrmNastroje::TfrmNastroje(competition::Competition& competition, reports::Publishing& publishing)
+    : competition_(competition), publishing_(publishing) {
     setWindowTitle(QStringLiteral("Nástroje"));
     platform::placeWindow(*this, kLayout.window.width(), kLayout.window.height());
     buildBackups();
     buildJournal();
+    buildResults();
     connect(&competition_.backups(), &competition::Backups::statusChanged, this, [this] {
         showBackupStatus();
         showCopies();
@@ -96,6 +86,9 @@ TfrmNastroje::TfrmNastroje(competition::Competition& competition) : competition_
             [this] { showJournal(); });
     connect(&competition_.journal(), &competition::ChangeJournal::problemChanged, this,
             [this] { showJournal(); });
+    for (auto signal : {&reports::Publishing::published, &reports::Publishing::problemChanged}) {
+        connect(&publishing_, signal, this, [this] { showPublishing(); });
+    }
 }
 
 void TfrmNastroje::buildBackups() {
@@ -113,9 +106,9 @@ void TfrmNastroje::buildBackups() {
                        [this] { btnDruhaSlozkaClick(); });
     lblDruhaSlozka = new QLabel(this);
     lblDruhaSlozka->setGeometry(kLayout.lblDruhaSlozka);
-    gridZalohy = table(this, kLayout.gridZalohy,
-                       {QStringLiteral("Záloha z"), QStringLiteral("Družstev"),
-                        QStringLiteral("Vyplněných pořadí")});
+    gridZalohy = platform::makeListGrid(this, kLayout.gridZalohy,
+                                        {QStringLiteral("Záloha z"), QStringLiteral("Družstev"),
+                                         QStringLiteral("Vyplněných pořadí")});
     gridZalohy->setToolTip(QStringLiteral("Zálohy ve složce zalohy, nejnovější nahoře"));
     btnObnovit = platform::makeButton(
         this, QStringLiteral("Obnovit zálohu"), kLayout.btnObnovit,
@@ -127,11 +120,40 @@ void TfrmNastroje::buildBackups() {
 void TfrmNastroje::buildJournal() {
     lblDenik = new QLabel(this);
     lblDenik->setGeometry(kLayout.lblDenik);
-    gridZmeny = table(this, kLayout.gridZmeny,
-                      {QStringLiteral("Čas"), QStringLiteral("Změna"), QStringLiteral("Tabulka"),
-                       QStringLiteral("Řádek"), QStringLiteral("Pole"), QStringLiteral("Původně"),
-                       QStringLiteral("Nově")});
+    gridZmeny = platform::makeListGrid(
+        this, kLayout.gridZmeny,
+        {QStringLiteral("Čas"), QStringLiteral("Změna"), QStringLiteral("Tabulka"),
+         QStringLiteral("Řádek"), QStringLiteral("Pole"), QStringLiteral("Původně"),
+         QStringLiteral("Nově")});
     gridZmeny->setToolTip(QStringLiteral("Poslední změny z deníku zmeny.csv, nejnovější nahoře"));
+}
+
+void TfrmNastroje::buildResults() {
+    lblVysledky = new QLabel(this);
+    lblVysledky->setGeometry(kLayout.lblVysledky);
+    btnPoradi = platform::makeButton(
+        this, QStringLiteral("Spočítat pořadí…"), kLayout.btnPoradi,
+        QStringLiteral("Spočítá pořadí ze součtů, ukáže je a zapíše je až na pokyn"));
+    platform::onSignal(btnPoradi, &QPushButton::clicked, this, [this] { btnPoradiClick(); });
+    btnImport =
+        platform::makeButton(this, QStringLiteral("Import družstev…"), kLayout.btnImport,
+                             QStringLiteral("Načte jména družstev ze souboru nebo ze schránky"));
+    platform::onSignal(btnImport, &QPushButton::clicked, this, [this] { btnImportClick(); });
+    btnExport = platform::makeButton(
+        this, QStringLiteral("Export výsledků"), kLayout.btnExport,
+        QStringLiteral("Zapíše výsledky jako stránky HTML a soubory CSV do složky exportu"));
+    platform::onSignal(btnExport, &QPushButton::clicked, this, [this] { btnExportClick(); });
+    btnSlozkaExportu = platform::makeButton(
+        this, QStringLiteral("Složka exportu…"), kLayout.btnSlozkaExportu,
+        QStringLiteral("Zvolí složku pro export, například synchronizovanou složku webu"));
+    platform::onSignal(btnSlozkaExportu, &QPushButton::clicked, this,
+                       [this] { btnSlozkaExportuClick(); });
+    chkPublikovat = new QCheckBox(QStringLiteral("Publikovat automaticky"), this);
+    chkPublikovat->setGeometry(kLayout.chkPublikovat);
+    chkPublikovat->setToolTip(
+        QStringLiteral("Při změnách výsledků přepíše export nejvýše jednou za 30 sekund"));
+    chkPublikovat->setChecked(publishing_.automatic());
+    platform::onSignal(chkPublikovat, &QCheckBox::clicked, this, [this] { chkPublikovatClick(); });
 }
 
 void TfrmNastroje::showEvent(QShowEvent* event) {
@@ -139,6 +161,7 @@ void TfrmNastroje::showEvent(QShowEvent* event) {
     showBackupStatus();
     showCopies();
     showJournal();
+    showPublishing();
 }
 
 void TfrmNastroje::showBackupStatus() {
@@ -169,7 +192,7 @@ void TfrmNastroje::showCopies() {
         } catch (const std::exception&) {
             texts[1] = QStringLiteral("nelze přečíst");
         }
-        setRow(*gridZalohy, row, texts);
+        platform::setListRow(*gridZalohy, row, texts);
     }
     fitTimes(*gridZalohy);
 }
@@ -187,11 +210,22 @@ void TfrmNastroje::showJournal() {
     for (int row = 0; row < shown; ++row) {
         const competition::JournalEntry& entry = entries[entries.size() - 1 - row];
         const auto text = [](const std::string& value) { return QString::fromStdString(value); };
-        setRow(*gridZmeny, row,
-               {timeText(entry.time), text(entry.change), text(entry.table), text(entry.row),
-                text(entry.field), text(entry.before), text(entry.after)});
+        platform::setListRow(
+            *gridZmeny, row,
+            {timeText(entry.time), text(entry.change), text(entry.table), text(entry.row),
+             text(entry.field), text(entry.before), text(entry.after)});
     }
     fitTimes(*gridZmeny);
+}
+
+void TfrmNastroje::showPublishing() {
+    const std::filesystem::path folder = publishing_.folder();
+    showProblem(
+        *lblVysledky, publishing_.problem(),
+        folder.empty()
+            ? QStringLiteral("Složka exportu není zvolená")
+            : QStringLiteral("Export do složky %1").arg(QString::fromStdString(folder.string())));
+    chkPublikovat->setChecked(publishing_.automatic());
 }
 
 void TfrmNastroje::btnZalohovatClick() {
@@ -224,6 +258,54 @@ void TfrmNastroje::btnObnovitClick() {
     }
     offerReplay(competition_.restore(copy));
     showCopies();
+}
+
+void TfrmNastroje::btnPoradiClick() {
+    TfrmPoradi dialog(competition_, this);
+    dialog.exec();
+}
+
+void TfrmNastroje::btnImportClick() {
+    TfrmImportDruzstev dialog(competition_, this);
+    dialog.exec();
+}
+
+bool TfrmNastroje::haveExportFolder() {
+    if (publishing_.folder().empty()) {
+        btnSlozkaExportuClick();
+    }
+    return !publishing_.folder().empty();
+}
+
+void TfrmNastroje::btnExportClick() {
+    if (!haveExportFolder()) {
+        return;
+    }
+    const std::size_t files = publishing_.publishNow().size();
+    showPublishing();
+    platform::Dialogs::show({QStringLiteral("Export výsledků"),
+                             QStringLiteral("Zapsáno souborů: %1 do složky %2.")
+                                 .arg(files)
+                                 .arg(QString::fromStdString(publishing_.folder().string())),
+                             platform::DialogIcon::Information,
+                             {platform::DialogButton::Ok},
+                             platform::DialogButton::Ok});
+}
+
+void TfrmNastroje::btnSlozkaExportuClick() {
+    const QString folder =
+        platform::Dialogs::chooseFolder(QStringLiteral("Složka exportu výsledků"));
+    if (!folder.isEmpty()) {
+        publishing_.setFolder(folder.toStdString());
+        showPublishing();
+    }
+}
+
+// Publishing without a folder would have nowhere to go: the box stays clear then.
+void TfrmNastroje::chkPublikovatClick() {
+    const bool wanted = chkPublikovat->isChecked();
+    publishing_.setAutomatic(wanted && haveExportFolder());
+    showPublishing();
 }
 
 void TfrmNastroje::offerReplay(const std::vector<competition::JournalEntry>& changes) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
@@ -7,19 +8,26 @@
 #include <vector>
 
 #include "competition/Competition.h"
+#include "reports/Publishing.h"
 
 namespace zlt {
 
 // The tools window, opened from the main window and left open beside it: the copies of
-// the database with their restore, and the change journal.
+// the database with their restore, the change journal, and the results: ranks, team
+// import and export.
 class TfrmNastroje : public QWidget {
     Q_OBJECT
 public:
-    explicit TfrmNastroje(competition::Competition& competition);
+    TfrmNastroje(competition::Competition& competition, reports::Publishing& publishing);
 
     void btnZalohovatClick();
     void btnDruhaSlozkaClick();
     void btnObnovitClick();
+    void btnPoradiClick();
+    void btnImportClick();
+    void btnExportClick();
+    void btnSlozkaExportuClick();
+    void chkPublikovatClick();
 
     QLabel* lblZalohy;
     QPushButton* btnZalohovat;
@@ -29,6 +37,12 @@ public:
     QPushButton* btnObnovit;
     QLabel* lblDenik;
     QTableWidget* gridZmeny;
+    QLabel* lblVysledky;
+    QPushButton* btnPoradi;
+    QPushButton* btnImport;
+    QPushButton* btnExport;
+    QPushButton* btnSlozkaExportu;
+    QCheckBox* chkPublikovat;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -36,13 +50,18 @@ protected:
 private:
     void buildBackups();
     void buildJournal();
+    void buildResults();
     void showBackupStatus();
     void showCopies();
     void showJournal();
+    void showPublishing();
+    // The export folder, asked for when none is chosen yet; false when none is chosen.
+    bool haveExportFolder();
     // After a restore: offers the changes made since the copy, and makes them on Yes.
     void offerReplay(const std::vector<competition::JournalEntry>& changes);
 
     competition::Competition& competition_;
+    reports::Publishing& publishing_;
     std::vector<competition::BackupCopy> copies_;
 };
 

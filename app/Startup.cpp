@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include <QApplication>
+#include <filesystem>
 #include <memory>
 
 #include "app/CommandLine.h"
@@ -14,6 +15,7 @@
 #include "platform/Guard.h"
 #include "reports/CelkovyTisk.h"
 #include "reports/FinaleTisk.h"
+#include "reports/Publishing.h"
 #include "reports/TiskDisc.h"
 #include "reports/TiskFDisc.h"
 #include "reports/Volba.h"
@@ -24,6 +26,8 @@ namespace zlt::app {
 namespace {
 
 std::unique_ptr<competition::Competition> theCompetition;
+// The export goes through the sheets, so it is made once they are.
+std::unique_ptr<reports::Publishing> thePublishing;
 
 // Creates one window hidden and runs its creation handler, if it has one.
 template <typename Window>
@@ -53,12 +57,18 @@ void createWindows() {
     create(frmTiskFDisc);
     create(frmNastaveni, &TfrmNastaveni::FormCreate);
     create(frmCelkovyTisk);
-    create(frmNastroje);
+    thePublishing = std::make_unique<reports::Publishing>(
+        *theCompetition,
+        reports::SheetBook{*frmTiskDisc, *frmZLTTisk, *frmTiskFDisc, *frmZLTFinaleTisk,
+                           *frmCelkovyTisk},
+        std::filesystem::current_path());
+    frmNastroje = new TfrmNastroje(*theCompetition, *thePublishing);
     QObject::connect(frmFinale, &TfrmFinale::backToMainWindow, frmHlavni, &QWidget::show);
 }
 
 void destroyWindows() {
     destroy(frmNastroje);
+    thePublishing.reset();
     destroy(frmCelkovyTisk);
     destroy(frmNastaveni);
     destroy(frmTiskFDisc);

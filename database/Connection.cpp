@@ -23,6 +23,19 @@ std::string keyOf(std::string_view line) {
     return std::string(line.substr(0, line.find('=')));
 }
 
+// Whether the engine refused the file because another process's engine holds it: another
+// copy of the program, a command-line tool, or a database server.
+bool heldByAnotherEngine(const ISC_STATUS* status) {
+    for (const ISC_STATUS* item = status; *item != isc_arg_end;) {
+        const ISC_STATUS kind = *item++;
+        if (kind == isc_arg_gds && *item == isc_already_opened) {
+            return true;
+        }
+        item += kind == isc_arg_cstring ? 2 : 1;
+    }
+    return false;
+}
+
 }  // namespace
 
 std::string scramblePassword(std::string_view plain) {
@@ -148,6 +161,13 @@ void Connection::connect() {
                         dpb.data());
     if (status[0] == 1 && status[1] != 0) {
         handle_->value = 0;
+        if (heldByAnotherEngine(status)) {
+            throw DatabaseError("Databázi " + file +
+                                    " má otevřenou jiný program (ZLT v jiném okně, nástroj "
+                                    "zlt-event nebo databázový server). Ukončete ho a zkuste to "
+                                    "znovu.",
+                                isc_already_opened);
+        }
         api.check(status);
     }
     watch_.watch(file);

@@ -40,8 +40,8 @@ done
 
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq ./zlt_*.deb >apt.log 2>&1 ||
     { cat apt.log >&2; fail "apt-get could not install $deb"; }
-for file in /usr/bin/zlt /usr/bin/zlt-new-event /usr/share/applications/zlt.desktop \
-    /usr/share/man/man1/zlt.1.gz /usr/share/man/man1/zlt-new-event.1.gz \
+for file in /usr/bin/zlt /usr/bin/zlt-new-event /usr/bin/zlt-event \
+    /usr/share/applications/zlt.desktop /usr/share/man/man1/{zlt,zlt-new-event,zlt-event}.1.gz \
     /usr/share/icons/hicolor/{48x48,128x128,256x256}/apps/zlt.png; do
     [ -s "$file" ] || fail "$file was not installed"
 done
@@ -52,10 +52,10 @@ done
 desktop-file-validate /usr/share/applications/zlt.desktop
 grep -qx 'Name=ZLT – výsledková kancelář' /usr/share/applications/zlt.desktop ||
     fail "the menu entry lacks its Czech name"
-zcat /usr/share/man/man1/zlt.1.gz | groff -man -Tutf8 -ww -z 2>&1 | (! grep .) ||
-    fail "the man page of zlt has troff warnings"
-zcat /usr/share/man/man1/zlt-new-event.1.gz | groff -man -Tutf8 -ww -z 2>&1 | (! grep .) ||
-    fail "the man page of zlt-new-event has troff warnings"
+for page in zlt zlt-new-event zlt-event; do
+    zcat "/usr/share/man/man1/$page.1.gz" | groff -man -Tutf8 -ww -z 2>&1 | (! grep .) ||
+        fail "the man page of $page has troff warnings"
+done
 [ "$(env -u DISPLAY zlt --version)" = "zlt $(dpkg-deb -f "$deb" Version)" ] ||
     fail "zlt --version does not print the package's version"
 
@@ -83,6 +83,10 @@ as_user=(setpriv --reuid=zltci --regid="$(id -g zltci)" --clear-groups
     env -i PATH=/usr/bin:/bin HOME="$place" TMPDIR="$place" LANG=C.UTF-8)
 
 "${as_user[@]}" zlt-new-event "$place/Závody 2027" >/dev/null
+# The command-line tool draws its sheets off screen: it needs no display.
+"${as_user[@]}" zlt-event export "$place/Závody 2027" "$place/web" >/dev/null ||
+    fail "zlt-event export failed as an ordinary user without a display"
+[ -s "$place/web/index.html" ] || fail "zlt-event export wrote no index page"
 # -noreset: a server resetting when its last client leaves refuses the next program for a moment.
 "${as_user[@]}" Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$place/display" \
     2>"$place/xvfb.log" &

@@ -1,5 +1,7 @@
 #include "platform/Controls.h"
 
+#include <QHeaderView>
+
 namespace zlt::platform {
 
 QPushButton* makeButton(QWidget* parent, const QString& caption, const QRect& box,
@@ -10,6 +12,25 @@ QPushButton* makeButton(QWidget* parent, const QString& caption, const QRect& bo
         button->setToolTip(hint);
     }
     return button;
+}
+
+QTableWidget* makeListGrid(QWidget* parent, const QRect& box, const QStringList& titles) {
+    auto* grid = new QTableWidget(0, static_cast<int>(titles.size()), parent);
+    grid->setGeometry(box);
+    grid->setHorizontalHeaderLabels(titles);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->verticalHeader()->hide();
+    grid->horizontalHeader()->setStretchLastSection(true);
+    grid->setWordWrap(false);
+    return grid;
+}
+
+void setListRow(QTableWidget& grid, int row, const QStringList& texts) {
+    for (int column = 0; column < texts.size(); ++column) {
+        grid.setItem(row, column, new QTableWidgetItem(texts[column]));
+    }
 }
 
 DBNavigator* makeTeamNavigator(db::DataSource& source, QWidget* parent, const QRect& box) {

@@ -62,20 +62,27 @@ void Dialogs::setResponder(Responder value) {
     responder() = std::move(value);
 }
 
-Dialogs::FolderResponder& folderResponder() {
-    static Dialogs::FolderResponder value;
+Dialogs::PathResponder& pathResponder() {
+    static Dialogs::PathResponder value;
     return value;
 }
 
-void Dialogs::setFolderResponder(FolderResponder value) {
-    folderResponder() = std::move(value);
+void Dialogs::setPathResponder(PathResponder value) {
+    pathResponder() = std::move(value);
 }
 
 QString Dialogs::chooseFolder(const QString& caption) {
-    if (folderResponder()) {
-        return folderResponder()(caption);
+    if (pathResponder()) {
+        return pathResponder()(caption);
     }
     return QFileDialog::getExistingDirectory(QApplication::activeWindow(), caption);
+}
+
+QString Dialogs::chooseFile(const QString& caption, const QString& filter) {
+    if (pathResponder()) {
+        return pathResponder()(caption);
+    }
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), caption, {}, filter);
 }
 
 void Dialogs::showError(const QString& text) {

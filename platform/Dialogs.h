@@ -39,11 +39,13 @@ public:
     // Answers every box instead of showing it; an empty responder shows real boxes again.
     static void setResponder(Responder responder);
 
-    // A folder the user chooses, empty when none was chosen.
+    // A folder, or a file to open, that the user chooses; empty when none was chosen.
     static QString chooseFolder(const QString& caption);
-    using FolderResponder = std::function<QString(const QString& caption)>;
-    // Answers every folder choice instead of showing the dialog, as setResponder does.
-    static void setFolderResponder(FolderResponder responder);
+    static QString chooseFile(const QString& caption, const QString& filter);
+    using PathResponder = std::function<QString(const QString& caption)>;
+    // Answers every folder and file choice instead of showing the dialog, as setResponder
+    // does.
+    static void setPathResponder(PathResponder responder);
 };
 
 }  // namespace zlt::platform

@@ -18,6 +18,7 @@
 #include "tests/support/CoreApplication.h"
 #include "tests/support/Database.h"
 #include "tests/support/Files.h"
+#include "tests/support/CoreInFolder.h"
 #include "tests/support/TempEventFolder.h"
 #include "tests/support/Validation.h"
 
@@ -66,26 +67,22 @@ void edit(db::ResultSet& rows, int row,
 // The competition core in its event folder, with the journal watching both rounds.
 class Journal : public ::testing::Test {
 protected:
-    Journal() : previous_(fs::current_path()) {
+    Journal() {
         test::ensureCoreApplication();
-        fs::current_path(folder.path());
         competition.openPreliminary();
         competition.openFinals();
         journal.watch(competition.preliminary());
         journal.watch(competition.finals());
     }
-    ~Journal() override { fs::current_path(previous_); }
 
     std::vector<std::string> lines() const { return described(journal.entries()); }
     db::ResultSet& preliminary() { return competition.preliminary(); }
     db::ResultSet& finals() { return competition.finals(); }
 
     test::TempEventFolder folder;
+    test::WorkingDirectory inFolder{folder.path()};
     Competition competition;
     ChangeJournal journal{folder.path() / ChangeJournal::kFile};
-
-private:
-    fs::path previous_;
 };
 
 TEST_F(Journal, EachWriteGivesItsLinesUnderTheHeader) {

@@ -133,7 +133,7 @@ TEST_F(ToolsWindow, ARestoreCanItselfBeUndone) {
 
 TEST_F(ToolsWindow, ACopyThatFailsIsToldInBothWindowsAndTheWorkGoesOn) {
     openTools();
-    dialogs.answerFolders(QString::fromStdString((folder.path() / "odpojený disk").string()));
+    dialogs.answerPaths(QString::fromStdString((folder.path() / "odpojený disk").string()));
     op::click(*frmNastroje->btnDruhaSlozka);
     EXPECT_THAT(frmNastroje->lblZalohy->text().toStdString(), HasSubstr("odpojený disk"));
     EXPECT_TRUE(frmHlavni->lblZaloha->isVisibleTo(frmHlavni));

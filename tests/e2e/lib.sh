@@ -1,6 +1,6 @@
 # Helpers for the end-to-end scenarios: the program, its windows, the pointer and keys,
-# and the event's database. Sourced by scenarios.sh; expects DISPLAY, ZLT_BIN, NEW_EVENT
-# and CASE_DIR from run.sh.
+# and the event's database. Sourced by scenarios.sh; expects DISPLAY, ZLT_BIN, NEW_EVENT,
+# EVENT_TOOL and CASE_DIR from run.sh.
 # shellcheck shell=bash
 # shellcheck disable=SC2034 # the constants and the results of helpers are for scenarios.sh
 
@@ -16,6 +16,13 @@ readonly BTN_VYMAZAT=(289 436) BTN_STORNO=(308 500)
 # row, "Obnovit zálohu" at 584,72.
 readonly TOOLS_TITLE='^N.*stroje$'
 readonly BTN_ZALOHOVAT=(76 52) NEWEST_COPY=(120 108) BTN_OBNOVIT=(644 84)
+# Its results row: "Spočítat pořadí…" at 16,536, "Import družstev…" at 144,536, "Export
+# výsledků" at 272,536, each 121×25.
+readonly BTN_PORADI=(76 548) BTN_IMPORT=(204 548) BTN_EXPORT=(332 548)
+# The rank dialog (512×526 inside) and the import dialog (672×526 inside): "Zapsat" 89×25
+# at the bottom right beside "Zpět"; the import's "Ze souboru…" at 16,40.
+readonly RANKS_TITLE='^Spo.*tat po.*ad.*$' RANKS_ZAPSAT=(354 497)
+readonly IMPORT_TITLE='^Import dru.*stev$' IMPORT_ZAPSAT=(514 497) IMPORT_SOUBOR=(76 52)
 # The print choice dialog: a discipline button i (0..5) is at 40,40+32*i, 129×25.
 readonly CHOICE_TITLE='^Volba Tisku$'
 # The finals window: its print panel at 792,296 holds "Tisk 1.disciplíny" at 56,12;
@@ -143,6 +150,18 @@ sql() {
             2>"$CASE_DIR/isql.err" >"$CASE_DIR/isql.out" ||
         fail "isql failed: $(head -c 300 "$CASE_DIR/isql.err")"
     sed -e 's/^[[:space:]]*//' -e 's/[[:space:]]*$//' -e '/^$/d' "$CASE_DIR/isql.out"
+}
+
+# Chooses a file or folder in the program's file dialog of that title, by typing its path
+# (plain ASCII) and Enter, as a person may.
+choose_path() {
+    local dialog
+    dialog=$(wait_window "$1") || fail "no file dialog $1"
+    focus "$dialog"
+    keys ctrl+a
+    type_text "$2"
+    keys Return
+    wait_no_window "$1" || fail "the file dialog $1 stayed after Enter"
 }
 
 # Compares a query's rows with the expected ones.

@@ -11,7 +11,7 @@ build="$(cd "${1:-$here/../../build}" && pwd)"
 timeout_seconds=${ZLT_E2E_TIMEOUT:-45}
 mapfile -t cases < <("$here/scenarios.sh" --list)
 
-for binary in "$build/app/zlt" "$build/tools/zlt-new-event"; do
+for binary in "$build/app/zlt" "$build/tools/zlt-new-event" "$build/tools/zlt-event"; do
     if [ ! -x "$binary" ]; then
         echo "e2e: $binary is missing; build first (scripts/build.sh)" >&2
         exit 1
@@ -37,7 +37,7 @@ if [ "$(id -u)" -eq 0 ]; then
     trap 'rm -rf "$place"' EXIT
     mkdir -p "$place/build/app" "$place/build/tools" "$place/e2e" "$place/artifacts"
     cp "$build/app/zlt" "$place/build/app/"
-    cp "$build/tools/zlt-new-event" "$place/build/tools/"
+    cp "$build/tools/zlt-new-event" "$build/tools/zlt-event" "$place/build/tools/"
     cp "$here"/*.sh "$place/e2e/"
     chmod -R a+rX "$place"
     chown zltci "$place" "$place/artifacts"
@@ -53,7 +53,8 @@ shown_artifacts=${ZLT_E2E_SHOWN_ARTIFACTS:-$artifacts}
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 # The program must come up on the private X server, whatever session started the run.
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY XDG_SESSION_TYPE
-export ZLT_BIN="$build/app/zlt" NEW_EVENT="$build/tools/zlt-new-event"
+export ZLT_BIN="$build/app/zlt" NEW_EVENT="$build/tools/zlt-new-event" \
+    EVENT_TOOL="$build/tools/zlt-event"
 work="$(mktemp -d "${TMPDIR:-/tmp}/zlt-e2e-run-XXXXXX")"
 xvfb=""
 cleanup() {

@@ -206,6 +206,90 @@ lost_display() {
     expect_rows "names" "SELECT DRUZSTVO FROM DATAZLT WHERE DRUZSTVO IS NOT NULL" "Nova Ves"
 }
 
+# The results of a day from the tools window: 30 teams imported from a file, placings
+# typed for three of them, the ranks computed and the results exported.
+results_publishing() {
+    local names="$CASE_DIR/teams.csv" out="$CASE_DIR/web"
+    {
+        printf 'cislo;druzstvo\r\n'
+        for i in $(seq 1 30); do printf '%d;Tym %02d\r\n' "$i" "$i"; done
+    } >"$names"
+    mkdir -p "$out"
+    start_zlt
+    click "$MAIN" "${BTN_NASTROJE[@]}"
+    local tools dialog
+    tools=$(wait_window "$TOOLS_TITLE") || fail "Nástroje did not open the tools window"
+    click "$tools" "${BTN_IMPORT[@]}"
+    dialog=$(wait_window "$IMPORT_TITLE") || fail "no import dialog"
+    click "$dialog" "${IMPORT_SOUBOR[@]}"
+    choose_path '^Seznam dru.*stev$' "$names"
+    snapshot import-preview
+    click "$dialog" "${IMPORT_ZAPSAT[@]}"
+    wait_no_window "$IMPORT_TITLE" || fail "Zapsat did not close the import dialog"
+
+    # Team 1 gets 3 and team 2 gets 1 in BOD1; team 3 gets 3 as well: a shared place.
+    grid_cell 4 1
+    click "$MAIN" "$CELL_X" "$CELL_Y"
+    focus "$MAIN"
+    type_text 3
+    keys Return Down Return
+    type_text 1
+    keys Return Down Return
+    type_text 3
+    keys Return
+
+    click "$tools" "${BTN_PORADI[@]}"
+    dialog=$(wait_window "$RANKS_TITLE") || fail "no rank dialog"
+    snapshot ranks-preview
+    click "$dialog" "${RANKS_ZAPSAT[@]}"
+    wait_no_window "$RANKS_TITLE" || fail "Zapsat did not close the rank dialog"
+
+    click "$tools" "${BTN_EXPORT[@]}"
+    choose_path '^Slo.*ka exportu v.*sledk.*$' "$out"
+    local done_box
+    done_box=$(wait_window '^Export v.*sledk.*$') || fail "no message after the export"
+    focus "$done_box"
+    keys Return
+    click "$MAIN" "${BTN_KONEC[@]}"
+    expect_exit 10
+    expect_rows "imported names" \
+        "SELECT COUNT(*) FROM DATAZLT WHERE DRUZSTVO = 'Tym ' || LPAD(CISLO, 2, '0')" 30
+    expect_rows "totals and ranks of the first four" \
+        "SELECT CISLO || '|' || COALESCE(CELKEM || '', '') || '|' || COALESCE(PORADI || '', '')
+           FROM DATAZLT WHERE CISLO <= 4 ORDER BY CISLO" $'1|3|2\n2|1|1\n3|3|2\n4||'
+    [ "$(head -c 3 "$out/predkolo.csv" | od -An -tx1 | tr -d ' ')" = efbbbf ] ||
+        fail "predkolo.csv does not start with a BOM"
+    grep -q 'Tym 30' "$out/predkolo.csv" || fail "predkolo.csv lacks the teams"
+    grep -q 'Tym 02' "$out/prubezne-poradi.html" || fail "the standings page lacks the teams"
+    grep -q 'href="prubezne-poradi.html"' "$out/index.html" || fail "the index lacks the standings"
+}
+
+# The same work from the command line: import, ranks and export, and a clear refusal
+# while the program holds the database.
+event_commands() {
+    local names="$CASE_DIR/teams.txt" out="$CASE_DIR/web"
+    make_event
+    printf 'Tym A\nTym B\nTym C\n' >"$names"
+    "$EVENT_TOOL" import "$EVENT" "$names" >"$CASE_DIR/import.log" 2>&1 ||
+        fail "zlt-event import failed: $(head -c 300 "$CASE_DIR/import.log")"
+    "$EVENT_TOOL" rank "$EVENT" >"$CASE_DIR/rank.log" 2>&1 ||
+        fail "zlt-event rank failed: $(head -c 300 "$CASE_DIR/rank.log")"
+    "$EVENT_TOOL" export "$EVENT" "$out" >"$CASE_DIR/export.log" 2>&1 ||
+        fail "zlt-event export failed: $(head -c 300 "$CASE_DIR/export.log")"
+    grep -q 'Tym C' "$out/finale.csv" "$out/predkolo.csv" || fail "the export lacks the names"
+
+    start_zlt
+    local rc=0
+    "$EVENT_TOOL" rank "$EVENT" >"$CASE_DIR/held.log" 2>&1 || rc=$?
+    [ "$rc" -eq 1 ] || fail "zlt-event rank beside the program exited with $rc"
+    grep -q 'má otevřenou jiný program' "$CASE_DIR/held.log" ||
+        fail "no clear refusal: $(head -c 300 "$CASE_DIR/held.log")"
+    click "$MAIN" "${BTN_KONEC[@]}"
+    expect_exit 10
+    expect_rows "names" "SELECT CAST(LIST(DRUZSTVO, ',') AS VARCHAR(200)) FROM
+        (SELECT DRUZSTVO FROM DATAZLT WHERE CISLO <= 3 ORDER BY CISLO)" "Tym A,Tym B,Tym C"
+}
+
 # Answers Yes in the message box of that title, with the keyboard as a person would.
 answer_yes() {
     local box
@@ -225,7 +309,7 @@ expect_fills_screen() {
 
 # The scenarios in the order run.sh runs them.
 readonly SCENARIOS=(typing print_choice finals_print pending_edit sigterm sigterm_refused
-    lost_display restore_after_reset)
+    lost_display restore_after_reset results_publishing event_commands)
 
 if [ "${1:-}" = --list ]; then
     printf '%s\n' "${SCENARIOS[@]}"

@@ -12,21 +12,6 @@
 
 namespace zlt::test {
 
-// The working directory for as long as it lives, then the one before.
-class WorkingDirectory {
-public:
-    explicit WorkingDirectory(const std::filesystem::path& path)
-        : previous_(std::filesystem::current_path()) {
-        std::filesystem::current_path(path);
-    }
-    ~WorkingDirectory() { std::filesystem::current_path(previous_); }
-    WorkingDirectory(const WorkingDirectory&) = delete;
-    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
-
-private:
-    std::filesystem::path previous_;
-};
-
 // The competition core inside a new event folder, as the program runs it. The folder is
 // the working directory before the core is made, which places its journal and its copies
 // there; the rows are opened by open(), once a test has filled the tables.

@@ -25,15 +25,15 @@ public:
     }
     ~DialogRecorder() {
         platform::Dialogs::setResponder({});
-        platform::Dialogs::setFolderResponder({});
+        platform::Dialogs::setPathResponder({});
     }
     DialogRecorder(const DialogRecorder&) = delete;
     DialogRecorder& operator=(const DialogRecorder&) = delete;
 
     void answer(platform::DialogButton button) { answers_.push_back(button); }
-    // Every folder choice from now on is answered with this folder.
-    void answerFolders(const QString& folder) {
-        platform::Dialogs::setFolderResponder([folder](const QString&) { return folder; });
+    // Every folder and file choice from now on is answered with this path.
+    void answerPaths(const QString& path) {
+        platform::Dialogs::setPathResponder([path](const QString&) { return path; });
     }
 
     std::vector<platform::DialogRequest> requests;

@@ -1,0 +1,164 @@
+// The results part of the tools window as the operator uses it: the rank and import
+// dialogs open modally from their buttons and are answered from inside, the export and
+// the automatic publishing go to a folder chosen once.
+#include <gmock/gmock.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <filesystem>
+#include <fstream>
+
+#include "app/ImportDruzstev.h"
+#include "app/Nastroje.h"
+#include "app/Poradi.h"
+#include "reports/Publishing.h"
+#include "tests/support/Files.h"
+#include "tests/support/MainWindowFixture.h"
+
+namespace zlt::test {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+
+constexpr int CISLO = 0, DRUZSTVO = 1, CELKEM = 15, PORADI = 16;
+
+class ResultsTools : public MainWindowFixture {
+protected:
+    void SetUp() override {
+        MainWindowFixture::SetUp();
+        startProgram();
+        op::click(*frmHlavni->btnNastroje);
+        ASSERT_TRUE(frmNastroje->isVisible());
+    }
+
+    // The team and total of the preliminary rows from the first on, as the core writes them.
+    void teams(const std::vector<std::pair<std::string, std::optional<int>>>& rows) {
+        db::ResultSet& preliminary = competition().preliminary();
+        for (std::size_t row = 0; row < rows.size(); ++row) {
+            preliminary.moveTo(static_cast<int>(row));
+            preliminary.edit();
+            preliminary.setField("DRUZSTVO", rows[row].first);
+            preliminary.setField(
+                "CELKEM", rows[row].second ? db::FieldValue(*rows[row].second) : db::FieldValue());
+            preliminary.post();
+        }
+    }
+
+    // Opens the dialog with its button, as the program does, and runs the steps in it.
+    template <typename Dialog>
+    void inDialog(QPushButton& button, const std::function<void(Dialog&)>& steps) {
+        bool opened = false;
+        op::whenShown([&] {
+            auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr) << "no modal dialog after " << button.text().toStdString();
+            opened = true;
+            steps(*dialog);
+            if (dialog->isVisible()) {
+                op::click(*dialog->btnZpet);
+            }
+        });
+        op::click(button);
+        EXPECT_TRUE(opened);
+    }
+
+    QStringList column(const QTableWidget& grid, int column) {
+        QStringList texts;
+        for (int row = 0; row < grid.rowCount(); ++row) {
+            texts << (grid.item(row, column) ? grid.item(row, column)->text() : QString());
+        }
+        return texts;
+    }
+    std::string storedText(int row, int field) {
+        return db::displayText(stored()[static_cast<std::size_t>(row)][field]);
+    }
+    QString shownInGrid(int row, int column) {
+        QAbstractItemModel& model = *frmHlavni->DBGrid1->model();
+        return model.data(model.index(row, column)).toString();
+    }
+};
+
+TEST_F(ResultsTools, RanksArePreviewedAndWrittenOnlyOnZapsatWithTheGridShowingThem) {
+    teams({{"Lhota", 7}, {"Ves", 4}, {"Žďár", 7}, {"", 3}, {"Bez součtu", std::nullopt}});
+    inDialog<TfrmPoradi>(*frmNastroje->btnPoradi, [&](TfrmPoradi& dialog) {
+        EXPECT_EQ(column(*dialog.gridNahled, 2).mid(0, 5), (QStringList{"2", "1", "2", "", ""}));
+        EXPECT_TRUE(dialog.gridNahled->item(0, 0)->font().bold()) << "a changed rank stands out";
+        EXPECT_FALSE(dialog.gridNahled->item(3, 0)->font().bold());
+        EXPECT_THAT(dialog.lblSouhrn->text().toStdString(), HasSubstr("Bez součtu"));
+        EXPECT_THAT(dialog.lblNapoveda->text().toStdString(), HasSubstr("Enter"));
+    });
+    EXPECT_EQ(storedText(0, PORADI), "") << "Zpět writes nothing";
+
+    inDialog<TfrmPoradi>(*frmNastroje->btnPoradi,
+                         [&](TfrmPoradi& dialog) { op::click(*dialog.btnZapsat); });
+    EXPECT_EQ(storedText(0, PORADI), "2");
+    EXPECT_EQ(storedText(1, PORADI), "1");
+    EXPECT_EQ(storedText(2, PORADI), "2");
+    EXPECT_EQ(storedText(3, PORADI), "") << "a blank name gets no rank";
+    EXPECT_EQ(shownInGrid(1, PORADI), QStringLiteral("1")) << "the grid shows it at once";
+    EXPECT_EQ(storedText(0, CELKEM), "7") << "totals are not touched";
+    EXPECT_TRUE(fs::exists(folder.path() / "zmeny.csv"));
+    EXPECT_THAT(fileBytes(folder.path() / "zmeny.csv"), HasSubstr(";DATAZLT;2;PORADI;;1"));
+}
+
+TEST_F(ResultsTools, APastedListIsPreviewedWithItsWarningsAndWrittenByNumber) {
+    teams({{"Stará Lhota", std::nullopt}});
+    QGuiApplication::clipboard()->setText(
+        QStringLiteral("číslo\tdružstvo\r\n1\tHorní Lhota\r\n31\tNová Ves\r\n32\tNová Ves\r\n"));
+    inDialog<TfrmImportDruzstev>(*frmNastroje->btnImport, [&](TfrmImportDruzstev& dialog) {
+        op::click(*dialog.btnSchranka);
+        EXPECT_THAT(dialog.lblZdroj->text().toStdString(), HasSubstr("tabulátor"));
+        EXPECT_THAT(dialog.lblZdroj->text().toStdString(), HasSubstr("s hlavičkou"));
+        ASSERT_EQ(dialog.gridNahled->rowCount(), 3);
+        EXPECT_EQ(column(*dialog.gridNahled, 3)[0], QStringLiteral("Stará Lhota"));
+        EXPECT_FALSE(column(*dialog.gridNahled, 4)[2].isEmpty()) << "a duplicate name is told";
+        op::click(*dialog.btnZapsat);
+        EXPECT_FALSE(dialog.isVisible());
+    });
+    const auto rows = stored();
+    EXPECT_EQ(storedText(0, DRUZSTVO), "Horní Lhota");
+    ASSERT_EQ(rows.size(), 32u) << "rows 31 and 32 are added";
+    EXPECT_EQ(db::displayText(rows[30][CISLO]), "31");
+    EXPECT_EQ(db::displayText(rows[31][DRUZSTVO]), "Nová Ves");
+}
+
+TEST_F(ResultsTools, AFileThatIsNoListIsRefusedNamingTheLineAndNothingIsWritten) {
+    const fs::path list = folder.path() / "seznam.csv";
+    std::ofstream(list, std::ios::binary) << "1;Lhota\n2;\"Ves\n";
+    dialogs.answerPaths(QString::fromStdString(list.string()));
+    inDialog<TfrmImportDruzstev>(*frmNastroje->btnImport, [&](TfrmImportDruzstev& dialog) {
+        op::click(*dialog.btnSoubor);
+        ASSERT_EQ(dialogs.requests.size(), 1u);
+        EXPECT_THAT(dialogs.requests[0].text.toStdString(), HasSubstr("Řádek 2"));
+        EXPECT_EQ(dialog.gridNahled->rowCount(), 0);
+        op::click(*dialog.btnZapsat);
+        EXPECT_TRUE(dialog.isVisible()) << "nothing read: nothing to write";
+    });
+    EXPECT_EQ(storedText(0, DRUZSTVO), "");
+}
+
+TEST_F(ResultsTools, TheExportGoesToTheFolderChosenOnceAndTheChoiceIsKept) {
+    teams({{"<script>alert(1)</script>", 5}});
+    const fs::path web = folder.path() / "web";
+    fs::create_directory(web);
+    dialogs.answerPaths(QString::fromStdString(web.string()));
+    op::click(*frmNastroje->btnExport);
+    ASSERT_FALSE(dialogs.requests.empty());
+    EXPECT_THAT(dialogs.requests.back().text.toStdString(), HasSubstr("Zapsáno souborů"));
+    EXPECT_TRUE(fs::exists(web / "index.html"));
+    EXPECT_THAT(fileBytes(web / "predkolo.csv"), HasSubstr("<script>alert(1)</script>"));
+    EXPECT_THAT(frmNastroje->lblVysledky->text().toStdString(), HasSubstr(web.string()));
+
+    op::click(*frmNastroje->chkPublikovat);
+    EXPECT_TRUE(frmNastroje->chkPublikovat->isChecked());
+    EXPECT_THAT(fileBytes(folder.path() / reports::Publishing::kFile), HasSubstr("automaticky"));
+}
+
+TEST_F(ResultsTools, AutomaticPublishingWithoutAFolderStaysOff) {
+    dialogs.answerPaths({});
+    op::click(*frmNastroje->chkPublikovat);
+    EXPECT_FALSE(frmNastroje->chkPublikovat->isChecked());
+}
+
+}  // namespace
+}  // namespace zlt::test

@@ -1,0 +1,300 @@
+// zlt-event: the results office's commands without its windows, for organisers who publish
+// from a script and for testing the program from outside. Each command runs the same core
+// code as the tools window, prints what it did, and returns 0 only when it succeeded.
+#include <QApplication>
+#include <QFile>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "competition/Competition.h"
+#include "competition/EventFiles.h"
+#include "competition/Refusal.h"
+#include "reports/CelkovyTisk.h"
+#include "reports/Export.h"
+#include "reports/FinaleTisk.h"
+#include "reports/TiskDisc.h"
+#include "reports/TiskFDisc.h"
+#include "reports/ZLTTisk.h"
+#include "tools/EventFolder.h"
+
+namespace zlt::tools {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kFailed = 1;
+constexpr int kUsageExit = 2;
+
+constexpr const char* kUsage =
+    "Použití: zlt-event PŘÍKAZ SLOŽKA [...]\n"
+    "  new SLOŽKA                          založí složku nového ročníku\n"
+    "  import SLOŽKA SOUBOR [--finals]     načte jména družstev ze souboru CSV/TSV\n"
+    "  rank SLOŽKA [--finals] [--countback]\n"
+    "                                      spočítá a zapíše pořadí ze součtů\n"
+    "  export SLOŽKA CÍL [--csv] [--html]  zapíše výsledky (bez voleb obojí)\n"
+    "  backup SLOŽKA                       uloží zálohu databáze\n"
+    "  copies SLOŽKA                       vypíše zálohy, nejnovější první\n"
+    "  restore SLOŽKA ZÁLOHA               vrátí databázi do stavu zálohy\n"
+    "  journal SLOŽKA                      vypíše deník změn\n"
+    "SLOŽKA je složka ročníku se souborem ZLT04.GDB. Příkaz se odmítne, když databázi\n"
+    "drží spuštěný program.\n";
+
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct Arguments {
+    std::vector<std::string> positional;
+    std::set<std::string> options;
+    bool has(const std::string& option) const { return options.count(option) > 0; }
+};
+
+Arguments parse(int argc, char** argv, std::size_t positional,
+                const std::set<std::string>& allowed) {
+    Arguments arguments;
+    for (int i = 2; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument.rfind("--", 0) == 0) {
+            if (allowed.count(argument) == 0) {
+                throw UsageError("neznámá volba " + argument);
+            }
+            arguments.options.insert(argument);
+        } else {
+            arguments.positional.push_back(argument);
+        }
+    }
+    if (arguments.positional.size() != positional) {
+        throw UsageError(std::string("příkaz ") + argv[1] + " chce " + std::to_string(positional) +
+                         " argument(y)");
+    }
+    return arguments;
+}
+
+// The core in the event folder, as the program holds it while it runs: the database
+// attached and both rounds' rows read.
+class OpenEvent {
+public:
+    explicit OpenEvent(const fs::path& folder) : inside_(enter(folder)) {
+        competition_->openPreliminary();
+        competition_->openFinals();
+    }
+    competition::Competition& competition() { return *competition_; }
+
+private:
+    static fs::path enter(const fs::path& folder) {
+        if (!fs::exists(folder / competition::kDatabaseFile)) {
+            throw competition::Refusal("Ve složce " + folder.string() + " není databáze " +
+                                       competition::kDatabaseFile);
+        }
+        fs::current_path(folder);
+        return folder;
+    }
+
+    fs::path inside_;
+    // Made inside the folder: the core takes the working directory as the event folder.
+    std::unique_ptr<competition::Competition> competition_ =
+        std::make_unique<competition::Competition>();
+};
+
+db::ResultSet& roundOf(competition::Competition& competition, const Arguments& arguments) {
+    return arguments.has("--finals") ? competition.finals() : competition.preliminary();
+}
+
+std::string readFile(const fs::path& file) {
+    QFile input(QString::fromStdString(file.string()));
+    if (!input.open(QIODevice::ReadOnly)) {
+        throw competition::Refusal("Soubor " + file.string() +
+                                   " nelze otevřít: " + input.errorString().toStdString());
+    }
+    return input.readAll().toStdString();
+}
+
+void printCopyStatus(const competition::Backups& backups) {
+    if (!backups.problem().isEmpty()) {
+        std::printf("Záloha: %s\n", backups.problem().toUtf8().constData());
+    }
+}
+
+int newEvent(const Arguments& arguments) {
+    createEventFolder(arguments.positional[0]);
+    std::printf("Složka nového ročníku je připravená: %s\n", arguments.positional[0].c_str());
+    return 0;
+}
+
+int importTeams(const Arguments& arguments) {
+    const std::string bytes = readFile(fs::absolute(arguments.positional[1]));
+    const competition::TeamList list = competition::readTeamList(bytes);
+    OpenEvent event(arguments.positional[0]);
+    db::ResultSet& rows = roundOf(event.competition(), arguments);
+    const std::vector<competition::ImportLine> lines = competition::planImport(list, rows);
+    for (const competition::ImportLine& line : lines) {
+        for (const std::string& warning : line.warnings) {
+            std::printf("Řádek %d (%s): %s\n", line.line, line.name.c_str(), warning.c_str());
+        }
+    }
+    event.competition().writeImport(rows, lines);
+    std::printf("Zapsáno družstev do %s: %zu\n", rows.fields().table().c_str(), lines.size());
+    printCopyStatus(event.competition().backups());
+    return 0;
+}
+
+std::string rankText(const std::optional<int>& rank) {
+    return rank ? std::to_string(*rank) : "-";
+}
+
+int rank(const Arguments& arguments) {
+    OpenEvent event(arguments.positional[0]);
+    db::ResultSet& rows = roundOf(event.competition(), arguments);
+    const auto lines = competition::proposeRanks(rows, arguments.has("--countback"));
+    int changed = 0;
+    for (const competition::RankLine& line : lines) {
+        std::printf("%-25s %4s -> %4s%s\n", line.team.c_str(), rankText(line.current).c_str(),
+                    rankText(line.computed).c_str(), line.changed() ? "  změna" : "");
+        changed += line.changed() ? 1 : 0;
+    }
+    event.competition().writeRanks(rows, lines);
+    std::printf("Zapsáno pořadí do %s: %d změn\n", rows.fields().table().c_str(), changed);
+    return 0;
+}
+
+int exportResults(const Arguments& arguments) {
+    const fs::path target = fs::absolute(arguments.positional[1]);
+    OpenEvent event(arguments.positional[0]);
+    competition::Competition& competition = event.competition();
+    competition.details().load();
+    TfrmTiskDisc disciplines(competition);
+    TfrmZLTTisk standings(competition);
+    TfrmTiskFDisc finalDisciplines(competition);
+    TfrmZLTFinaleTisk finalsStandings(competition);
+    TfrmCelkovyTisk overall(competition);
+    reports::SheetBook sheets{disciplines, standings, finalDisciplines, finalsStandings, overall};
+    reports::ExportChoice choice;
+    if (arguments.has("--csv") || arguments.has("--html")) {
+        choice = {arguments.has("--csv"), arguments.has("--html")};
+    }
+    fs::create_directories(target);
+    for (const fs::path& file : reports::exportResults(competition, sheets, target, choice)) {
+        std::printf("Zapsáno: %s\n", file.string().c_str());
+    }
+    return 0;
+}
+
+int backup(const Arguments& arguments) {
+    OpenEvent event(arguments.positional[0]);
+    competition::Backups& backups = event.competition().backups();
+    const std::optional<fs::path> copy = backups.takeCopy();
+    printCopyStatus(backups);
+    if (!copy) {
+        return kFailed;
+    }
+    std::printf("Záloha uložena: %s\n", copy->string().c_str());
+    return 0;
+}
+
+std::string timeText(const QDateTime& time) {
+    return time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString();
+}
+
+int listCopies(const Arguments& arguments) {
+    OpenEvent event(arguments.positional[0]);
+    for (const competition::BackupCopy& copy : event.competition().backups().copies()) {
+        std::printf("%s  %s\n", timeText(copy.taken).c_str(), copy.file.string().c_str());
+    }
+    return 0;
+}
+
+// The copy as named on the command line: a path, or a file name in the copies' folder.
+competition::BackupCopy findCopy(competition::Backups& backups, const std::string& name) {
+    for (const competition::BackupCopy& copy : backups.copies()) {
+        if (copy.file.filename() == fs::path(name).filename()) {
+            return copy;
+        }
+    }
+    throw competition::Refusal("Záloha " + name + " ve složce " + competition::Backups::kFolder +
+                               " není; vypíše je příkaz copies");
+}
+
+int restore(const Arguments& arguments) {
+    OpenEvent event(arguments.positional[0]);
+    competition::Competition& competition = event.competition();
+    const competition::BackupCopy copy = findCopy(competition.backups(), arguments.positional[1]);
+    const auto since = competition.restore(copy);
+    std::printf("Databáze vrácena do stavu zálohy z %s.\n", timeText(copy.taken).c_str());
+    if (!since.empty()) {
+        std::printf("Deník má %zu změn z doby po záloze; znovu je lze provést v okně Nástroje.\n",
+                    since.size());
+    }
+    return 0;
+}
+
+int printJournal(const Arguments& arguments) {
+    OpenEvent event(arguments.positional[0]);
+    for (const competition::JournalEntry& entry : event.competition().journal().entries()) {
+        std::printf("%s  %s  %s %s", timeText(entry.time).c_str(), entry.change.c_str(),
+                    entry.table.c_str(), entry.row.c_str());
+        if (!entry.field.empty()) {
+            std::printf("  %s: %s -> %s", entry.field.c_str(), entry.before.c_str(),
+                        entry.after.c_str());
+        }
+        std::printf("\n");
+    }
+    return 0;
+}
+
+struct Command {
+    const char* name;
+    std::size_t positional;
+    std::set<std::string> options;
+    int (*run)(const Arguments&);
+};
+
+const std::vector<Command>& commands() {
+    static const std::vector<Command> all{
+        {"new", 1, {}, newEvent},
+        {"import", 2, {"--finals"}, importTeams},
+        {"rank", 1, {"--finals", "--countback"}, rank},
+        {"export", 2, {"--csv", "--html"}, exportResults},
+        {"backup", 1, {}, backup},
+        {"copies", 1, {}, listCopies},
+        {"restore", 2, {}, restore},
+        {"journal", 1, {}, printJournal},
+    };
+    return all;
+}
+
+int run(int argc, char** argv) {
+    if (argc < 2 || std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h") {
+        std::fputs(kUsage, argc < 2 ? stderr : stdout);
+        return argc < 2 ? kUsageExit : 0;
+    }
+    for (const Command& command : commands()) {
+        if (argv[1] == std::string(command.name)) {
+            return command.run(parse(argc, argv, command.positional, command.options));
+        }
+    }
+    throw UsageError(std::string("neznámý příkaz ") + argv[1]);
+}
+
+}  // namespace
+}  // namespace zlt::tools
+
+int main(int argc, char** argv) {
+    // The sheets the export reads are drawn off screen; nothing is ever shown.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    try {
+        return zlt::tools::run(argc, argv);
+    } catch (const zlt::tools::UsageError& error) {
+        std::fprintf(stderr, "zlt-event: %s\n%s", error.what(), zlt::tools::kUsage);
+        return zlt::tools::kUsageExit;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "zlt-event: %s\n", error.what());
+        return zlt::tools::kFailed;
+    }
+}
