@@ -183,14 +183,19 @@ grid_cell() {
     local window=${3:-$MAIN} left=${4:-$GRID_X} top=${5:-$GRID_Y}
     local width=${6:-780} height=${7:-585}
     window_geometry "$window"
-    import -window "$window" "$shot"
-    local rows=() offset
-    # A probe that happens to run down a grid line finds no rows; step aside and retry.
-    for offset in 0 5 11; do
-        runs=$(white_runs "$shot" 1x$height+$((left + width / 2 + offset))+$top y)
-        mapfile -t rows <<<"$runs"
-        [ "${#rows[@]}" -lt $((row + 1)) ] || break
+    local rows=() offset attempt
+    # A window just mapped may not have painted its grid yet on a busy machine; and a probe
+    # that happens to run down a grid line finds no rows: step aside and retry.
+    for attempt in 1 2 3 4 5 6 7 8 9 10; do
+        import -window "$window" "$shot"
+        for offset in 0 5 11; do
+            runs=$(white_runs "$shot" 1x$height+$((left + width / 2 + offset))+$top y)
+            mapfile -t rows <<<"$runs"
+            [ "${#rows[@]}" -lt $((row + 1)) ] || break 2
+        done
+        sleep 0.3
     done
+    : "$attempt"
     [ "${#rows[@]}" -ge $((row + 1)) ] || fail "cannot find the grid's rows on the screen"
     # Along a blank row near its top edge, clear of the row numbers' digits.
     local probe_y=$((top + ${rows[1]%% *} + 1))

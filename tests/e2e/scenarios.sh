@@ -219,6 +219,8 @@ results_publishing() {
     click "$MAIN" "${BTN_NASTROJE[@]}"
     local tools dialog
     tools=$(wait_window "$TOOLS_TITLE") || fail "Nástroje did not open the tools window"
+    # Aside, as a person would drag it, so that the main grid's placings stay uncovered.
+    xdotool windowmove --sync "$tools" 600 40
     click "$tools" "${BTN_IMPORT[@]}"
     dialog=$(wait_window "$IMPORT_TITLE") || fail "no import dialog"
     click "$dialog" "${IMPORT_SOUBOR[@]}"
