@@ -29,6 +29,8 @@ Competition::Competition()
     // Queued: the copy is taken once the write and the handler around it are done.
     QObject::connect(&journal_, &ChangeJournal::rowsWritten, &backups_, &Backups::changed,
                      Qt::QueuedConnection);
+    QObject::connect(&journal_, &ChangeJournal::rowsWritten, &live_, &LiveChanges::changed,
+                     Qt::QueuedConnection);
 }
 
 namespace {

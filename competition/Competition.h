@@ -5,6 +5,7 @@
 #include "competition/Backups.h"
 #include "competition/ChangeJournal.h"
 #include "competition/EventDetails.h"
+#include "competition/LiveChanges.h"
 #include "competition/Ranking.h"
 #include "competition/TeamImport.h"
 #include "database/Connection.h"
@@ -32,6 +33,7 @@ public:
     EventDetails& details() { return details_; }
     Backups& backups() { return backups_; }
     ChangeJournal& journal() { return journal_; }
+    LiveChanges& live() { return live_; }
     std::vector<db::ResultSet*> resultSets() { return {&preliminary_, &finals_}; }
 
     // Attaches the database in the working directory by opening the preliminary rows; the
@@ -78,6 +80,7 @@ private:
     EventDetails details_;
     Backups backups_;
     ChangeJournal journal_;
+    LiveChanges live_;
 };
 
 }  // namespace zlt::competition
