@@ -95,6 +95,16 @@ CommandLine parseCommandLine(const QStringList& arguments) {
             return command;
         } else if (!optionsEnded && argument == QLatin1String("--choose-folder")) {
             chooseFolder = true;
+        } else if (!optionsEnded && (argument == QLatin1String("--database") ||
+                                     argument.startsWith(QLatin1String("--database=")))) {
+            if (argument.contains(QLatin1Char('='))) {
+                command.database = argument.section(QLatin1Char('='), 1);
+            } else if (index + 1 < arguments.size()) {
+                command.database = arguments[++index];
+            }
+            if (command.database.isEmpty()) {
+                return invalid(QStringLiteral("volbě „--database“ chybí umístění databáze"));
+            }
         } else if (!optionsEnded && isQtOption(argument)) {
             if (takesValue(argument)) {
                 if (index + 1 >= arguments.size()) {
@@ -141,6 +151,9 @@ QString usageText() {
         "\n"
         "  SLOŽKA             pracovat ve složce události SLOŽKA\n"
         "  --choose-folder    nejprve nabídnout výběr složky události\n"
+        "  --database UMÍSTĚNÍ\n"
+        "                     databáze na serveru, který sdílí víc stolů rozhodčích:\n"
+        "                     počítač[/port]:cesta nebo počítač:alias\n"
         "  -h, --help         vypsat tuto nápovědu a skončit\n"
         "  -V, --version      vypsat verzi a skončit\n"
         "\n"

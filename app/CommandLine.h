@@ -17,6 +17,9 @@ struct CommandLine {
     };
     Action action = Action::Start;
     QString folder;
+    // A database server's location given with --database; empty for the one the folder
+    // keeps, or its own file.
+    QString database;
     QString error;
 };
 

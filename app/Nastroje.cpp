@@ -4,6 +4,7 @@
 
 #include "app/ImportDruzstev.h"
 #include "app/Poradi.h"
+#include "competition/EventFiles.h"
 #include "competition/Refusal.h"
 #include "platform/Controls.h"
 #include "platform/Dialogs.h"
@@ -25,6 +26,8 @@ constexpr struct {
     QRect lblDruhaSlozka{272, 44, 432, 20};
     QRect gridZalohy{16, 72, 560, 180};
     QRect btnObnovit{584, 72, 121, 25};
+    QRect lblDatabaze{584, 104, 121, 116};
+    QRect btnDatabaze{584, 227, 121, 25};
     QRect lblDenik{16, 268, 688, 20};
     QRect gridZmeny{16, 292, 688, 200};
     QRect lblVysledky{16, 508, 688, 20};
@@ -78,6 +81,7 @@ TfrmNastroje::TfrmNastroje(competition::Competition& competition, reports::Publi
     buildBackups();
     buildJournal();
     buildResults();
+    buildDatabaseChoice();
     connect(&competition_.backups(), &competition::Backups::statusChanged, this, [this] {
         showBackupStatus();
         showCopies();
@@ -154,6 +158,46 @@ void TfrmNastroje::buildResults() {
         QStringLiteral("Při změnách výsledků přepíše export nejvýše jednou za 30 sekund"));
     chkPublikovat->setChecked(publishing_.automatic());
     platform::onSignal(chkPublikovat, &QCheckBox::clicked, this, [this] { chkPublikovatClick(); });
+}
+
+void TfrmNastroje::buildDatabaseChoice() {
+    lblDatabaze = new QLabel(this);
+    lblDatabaze->setGeometry(kLayout.lblDatabaze);
+    lblDatabaze->setWordWrap(true);
+    lblDatabaze->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    btnDatabaze = platform::makeButton(
+        this, QStringLiteral("Databáze…"), kLayout.btnDatabaze,
+        QStringLiteral("Zvolí databázi na serveru, kterou sdílí víc stolů rozhodčích"));
+    platform::onSignal(btnDatabaze, &QPushButton::clicked, this, [this] { btnDatabazeClick(); });
+    showDatabaseChoice();
+}
+
+void TfrmNastroje::showDatabaseChoice() {
+    const std::string kept = competition::keptDatabaseLocation(std::filesystem::current_path());
+    QString text =
+        QStringLiteral("Databáze: %1").arg(QString::fromStdString(competition_.databaseLocation()));
+    if (kept != competition_.databaseLocation()) {
+        text += QStringLiteral("\nOd příštího spuštění: %1")
+                    .arg(kept.empty() ? QStringLiteral("soubor této složky")
+                                      : QString::fromStdString(kept));
+    }
+    lblDatabaze->setText(text);
+}
+
+// The connection, the copies and the journal all hang on the database chosen at start, so
+// a new choice is kept for the next start rather than switched under the operator's hands.
+void TfrmNastroje::btnDatabazeClick() {
+    const std::optional<QString> location = platform::Dialogs::askText(
+        QStringLiteral("Databáze"),
+        QStringLiteral("Databáze na serveru (počítač[/port]:cesta nebo počítač:alias),\n"
+                       "nebo prázdné pro soubor ZLT04.GDB v této složce:"),
+        QString::fromStdString(competition::keptDatabaseLocation(std::filesystem::current_path())));
+    if (!location) {
+        return;
+    }
+    competition::keepDatabaseLocation(std::filesystem::current_path(),
+                                      location->trimmed().toStdString());
+    showDatabaseChoice();
 }
 
 void TfrmNastroje::showEvent(QShowEvent* event) {

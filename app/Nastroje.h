@@ -28,6 +28,7 @@ public:
     void btnExportClick();
     void btnSlozkaExportuClick();
     void chkPublikovatClick();
+    void btnDatabazeClick();
 
     QLabel* lblZalohy;
     QPushButton* btnZalohovat;
@@ -43,6 +44,8 @@ public:
     QPushButton* btnExport;
     QPushButton* btnSlozkaExportu;
     QCheckBox* chkPublikovat;
+    QLabel* lblDatabaze;
+    QPushButton* btnDatabaze;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -51,6 +54,8 @@ private:
     void buildBackups();
     void buildJournal();
     void buildResults();
+    void buildDatabaseChoice();
+    void showDatabaseChoice();
     void showBackupStatus();
     void showCopies();
     void showJournal();

@@ -46,8 +46,8 @@ void destroy(Window*& instance) {
 
 }  // namespace
 
-void createWindows() {
-    theCompetition = std::make_unique<competition::Competition>();
+void createWindows(const std::string& databaseLocation) {
+    theCompetition = std::make_unique<competition::Competition>(databaseLocation);
     create(frmHlavni, &TfrmHlavni::FormCreate);
     create(frmZLTTisk);
     create(frmFinale, &TfrmFinale::FormCreate);
@@ -97,7 +97,7 @@ int ZLT(int argc, char** argv) {
     }
     application.setQuitOnLastWindowClosed(false);
     platform::Dialogs::setApplicationTitle(QStringLiteral("ZLT"));
-    createWindows();
+    createWindows(command.database.toStdString());
     frmHlavni->show();
     prepareForUnattendedEnd();
     const int result = application.exec();

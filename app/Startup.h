@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace zlt::competition {
 class Competition;
 }
@@ -8,8 +10,9 @@ namespace zlt::app {
 
 // Makes the competition core, then the nine windows on it in their binding order and the
 // tools window after them, each hidden, running each creation handler; an error in one is
-// reported and creation goes on with the next window.
-void createWindows();
+// reported and creation goes on with the next window. The core uses the database at the
+// location given, else the one the event folder keeps.
+void createWindows(const std::string& databaseLocation = {});
 
 // Destroys the windows in the reverse order, then the core; the references become null.
 void destroyWindows();

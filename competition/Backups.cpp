@@ -13,11 +13,13 @@
 #include <system_error>
 #include <tuple>
 
+#include "competition/EventFiles.h"
 #include "competition/Refusal.h"
 #include "database/Connection.h"
 #include "database/FieldList.h"
 #include "database/ResultSet.h"
 #include "database/Services.h"
+#include "platform/TextFile.h"
 
 namespace zlt::competition {
 namespace {
@@ -261,38 +263,12 @@ void Backups::setInterval(std::chrono::seconds interval) {
 }
 
 fs::path Backups::secondFolder() const {
-    std::ifstream in(eventFolder_ / kSecondFolderFile);
-    std::string line;
-    std::getline(in, line);
-    while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back()))) {
-        line.pop_back();
-    }
-    return line;
+    const std::vector<std::string> lines = platform::keptLines(eventFolder_ / kSecondFolderFile);
+    return lines.empty() ? fs::path() : fs::path(lines[0]);
 }
 
 void Backups::setSecondFolder(const fs::path& folder) {
-    const fs::path file = eventFolder_ / kSecondFolderFile;
-    std::error_code error;
-    if (folder.empty()) {
-        fs::remove(file, error);
-    } else {
-        // Written beside and renamed, so that a failure keeps the folder chosen before.
-        const fs::path written = fs::path(file) += ".tmp";
-        std::ofstream(written, std::ios::binary | std::ios::trunc) << folder.string() << '\n';
-        if (fs::file_size(written, error) != folder.string().size() + 1) {
-            error = std::make_error_code(std::errc::io_error);
-        } else {
-            fs::rename(written, file, error);
-        }
-        if (error) {
-            std::error_code ignored;
-            fs::remove(written, ignored);
-        }
-    }
-    if (error) {
-        throw Refusal("Druhou složku záloh nelze uložit do souboru " + file.string() + ": " +
-                      error.message() + ".");
-    }
+    keepChoice(eventFolder_ / kSecondFolderFile, folder.string(), "Druhou složku záloh");
 }
 
 std::vector<BackupCopy> Backups::copies() const {

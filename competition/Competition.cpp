@@ -17,8 +17,21 @@
 
 namespace zlt::competition {
 
-Competition::Competition()
-    : preliminary_("IBOQuery1", connection_, db::preliminaryFields(), "SELECT *  FROM DATAZLT"),
+namespace {
+
+std::string locationOrDefault(std::string location) {
+    const std::filesystem::path folder = std::filesystem::current_path();
+    if (location.empty()) {
+        location = keptDatabaseLocation(folder);
+    }
+    return location.empty() ? (folder / kDatabaseFile).string() : location;
+}
+
+}  // namespace
+
+Competition::Competition(std::string databaseLocation)
+    : location_(locationOrDefault(std::move(databaseLocation))),
+      preliminary_("IBOQuery1", connection_, db::preliminaryFields(), "SELECT *  FROM DATAZLT"),
       finals_("IBOQueryF", connection_, db::finalsFields(), "SELECT * FROM DATAZLTF"),
       deletePreliminary_("IB_DSQL1", connection_, "DELETE FROM DATAZLT"),
       deleteFinals_("IB_DSQLF", connection_, "DELETE FROM DATAZLTF"),
@@ -42,7 +55,7 @@ JournalEntry wholeDatabase(const char* change, const std::string& what = {}) {
 }  // namespace
 
 void Competition::openPreliminary() {
-    connection_.setPath((std::filesystem::current_path() / kDatabaseFile).string());
+    connection_.setPath(location_);
     preliminary_.open();
     // Taken once the event loop turns, so that the window is up first.
     QMetaObject::invokeMethod(

@@ -21,11 +21,15 @@ namespace zlt::competition {
 // owns and through its operations, so that none of them needs another window.
 class Competition {
 public:
-    Competition();
+    // The database at the location given; without one, the server location kept for the
+    // event folder (the working directory), else the folder's own database file.
+    explicit Competition(std::string databaseLocation = {});
     Competition(const Competition&) = delete;
     Competition& operator=(const Competition&) = delete;
 
     db::Connection& connection() { return connection_; }
+    // The database in use: the file's path, or the server location.
+    const std::string& databaseLocation() const { return location_; }
     db::ResultSet& preliminary() { return preliminary_; }
     db::ResultSet& finals() { return finals_; }
     db::Statement& deletePreliminary() { return deletePreliminary_; }
@@ -72,6 +76,7 @@ public:
     bool Sestupne = false;
 
 private:
+    std::string location_;
     db::Connection connection_;
     db::ResultSet preliminary_;
     db::ResultSet finals_;

@@ -1,5 +1,8 @@
 #include "competition/EventFiles.h"
 
+#include "competition/Refusal.h"
+#include "platform/TextFile.h"
+
 namespace zlt::competition {
 namespace {
 
@@ -15,6 +18,29 @@ std::filesystem::path mainWindowPicture(bool summer) {
 
 std::filesystem::path reportStamp(bool summer) {
     return pictureNamed(summer ? "razítko - léto.jpg" : "razítko - zima.jpg");
+}
+
+std::string keptDatabaseLocation(const std::filesystem::path& folder) {
+    const std::vector<std::string> lines = platform::keptLines(folder / kDatabaseLocationFile);
+    return lines.empty() ? std::string() : lines[0];
+}
+
+void keepChoice(const std::filesystem::path& file, const std::string& line,
+                const std::string& what) {
+    try {
+        if (line.empty()) {
+            std::filesystem::remove(file);
+        } else {
+            platform::replaceFile(file, line + '\n');
+        }
+    } catch (const std::exception& error) {
+        throw Refusal(what + " nelze uložit do souboru " + file.string() + ": " + error.what() +
+                      ".");
+    }
+}
+
+void keepDatabaseLocation(const std::filesystem::path& folder, const std::string& location) {
+    keepChoice(folder / kDatabaseLocationFile, location, "Umístění databáze");
 }
 
 }  // namespace zlt::competition

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <array>
 
+#include "competition/OtherTables.h"
 #include "platform/Controls.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
@@ -207,6 +208,11 @@ void TfrmFinale::btnTiskCelkemClick() {
 }
 
 void TfrmFinale::btnClick() {
+    if (!platform::Dialogs::confirmBesideOtherTables(
+            QStringLiteral("Celkový tisk ZLT"),
+            competition::otherTables(competition_.connection()))) {
+        return;
+    }
     const auto answer = platform::Dialogs::askYesNoCancel(
         QStringLiteral("Celkový tisk ZLT"),
         QStringLiteral("Opravdu chcete zobrazit celkové pořadí?  (zvol pouze po skončení všech "

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <algorithm>
@@ -62,27 +63,40 @@ void Dialogs::setResponder(Responder value) {
     responder() = std::move(value);
 }
 
-Dialogs::PathResponder& pathResponder() {
-    static Dialogs::PathResponder value;
+Dialogs::InputResponder& inputResponder() {
+    static Dialogs::InputResponder value;
     return value;
 }
 
-void Dialogs::setPathResponder(PathResponder value) {
-    pathResponder() = std::move(value);
+void Dialogs::setInputResponder(InputResponder value) {
+    inputResponder() = std::move(value);
 }
 
 QString Dialogs::chooseFolder(const QString& caption) {
-    if (pathResponder()) {
-        return pathResponder()(caption);
+    if (inputResponder()) {
+        return inputResponder()(caption);
     }
     return QFileDialog::getExistingDirectory(QApplication::activeWindow(), caption);
 }
 
 QString Dialogs::chooseFile(const QString& caption, const QString& filter) {
-    if (pathResponder()) {
-        return pathResponder()(caption);
+    if (inputResponder()) {
+        return inputResponder()(caption);
     }
     return QFileDialog::getOpenFileName(QApplication::activeWindow(), caption, {}, filter);
+}
+
+std::optional<QString> Dialogs::askText(const QString& caption, const QString& label,
+                                        const QString& text) {
+    bool ok = true;
+    const QString answer = inputResponder()
+                               ? inputResponder()(caption)
+                               : QInputDialog::getText(QApplication::activeWindow(), caption, label,
+                                                       QLineEdit::Normal, text, &ok);
+    if (!ok || answer.isNull()) {
+        return std::nullopt;
+    }
+    return answer;
 }
 
 void Dialogs::showError(const QString& text) {
@@ -99,6 +113,15 @@ DialogButton Dialogs::askYesNoCancel(const QString& caption, const QString& text
                  DialogIcon::Question,
                  {DialogButton::Yes, DialogButton::No, DialogButton::Cancel},
                  DialogButton::No});
+}
+
+bool Dialogs::confirmBesideOtherTables(const QString& caption, int otherTables) {
+    return otherTables == 0 ||
+           askYesNoCancel(caption,
+                          QStringLiteral("K databázi jsou právě připojené další stoly rozhodčích "
+                                         "(%1). Změna se týká celé soutěže a uvidí ji i oni. "
+                                         "Přesto pokračovat?")
+                              .arg(otherTables)) == DialogButton::Yes;
 }
 
 bool Dialogs::confirmDelete() {

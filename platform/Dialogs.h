@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace zlt::platform {
@@ -33,6 +34,10 @@ public:
     // "Delete record?" with OK and Cancel; true only for OK.
     static bool confirmDelete();
 
+    // Before a change to the whole event: when other judges' tables have the database open,
+    // asks whether to go on anyway. True when there are none, or on Yes.
+    static bool confirmBesideOtherTables(const QString& caption, int otherTables);
+
     static DialogButton show(const DialogRequest& request);
 
     using Responder = std::function<DialogButton(const DialogRequest&)>;
@@ -42,10 +47,14 @@ public:
     // A folder, or a file to open, that the user chooses; empty when none was chosen.
     static QString chooseFolder(const QString& caption);
     static QString chooseFile(const QString& caption, const QString& filter);
-    using PathResponder = std::function<QString(const QString& caption)>;
-    // Answers every folder and file choice instead of showing the dialog, as setResponder
-    // does.
-    static void setPathResponder(PathResponder responder);
+    // A line of text the user types, starting from `text`; none when cancelled (an answer
+    // that is a null string, for a responder).
+    static std::optional<QString> askText(const QString& caption, const QString& label,
+                                          const QString& text);
+    using InputResponder = std::function<QString(const QString& caption)>;
+    // Answers every folder, file and text asked for instead of showing the dialog, as
+    // setResponder does.
+    static void setInputResponder(InputResponder responder);
 };
 
 }  // namespace zlt::platform

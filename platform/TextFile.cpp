@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <fstream>
 #include <stdexcept>
 
 #include "platform/Win1250.h"
@@ -91,6 +92,16 @@ void PendingFile::replaceOld() {
 
 void replaceFile(const std::filesystem::path& file, std::string_view bytes) {
     PendingFile(file, bytes).replaceOld();
+}
+
+std::vector<std::string> keptLines(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        line.erase(line.find_last_not_of(" \t\r") + 1);
+        lines.push_back(std::move(line));
+    }
+    return lines;
 }
 
 void flushFileSystem(const std::filesystem::path& folder) {

@@ -46,6 +46,10 @@ private:
 // The bytes in one step.
 void replaceFile(const std::filesystem::path& file, std::string_view bytes);
 
+// The lines of a small UTF-8 file the program keeps a choice in, without their line ends
+// and trailing blanks; none when there is no such file.
+std::vector<std::string> keptLines(const std::filesystem::path& file);
+
 // Flushes to disk all that was written on the file system of the folder: one wait for a
 // whole batch of pending files. Throws FileWriteError naming the folder.
 void flushFileSystem(const std::filesystem::path& folder);

@@ -2,31 +2,24 @@
 
 #include <QStringList>
 #include <exception>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 #include "competition/Competition.h"
+#include "platform/TextFile.h"
 
 namespace zlt::reports {
 namespace {
 
 const QString kAutomatic = QStringLiteral("automaticky");
 
-QStringList keptLines(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    const std::string text{std::istreambuf_iterator<char>(in), {}};
-    return QString::fromUtf8(text).split(QLatin1Char('\n'));
-}
-
 }  // namespace
 
 Publishing::Publishing(competition::Competition& competition, SheetBook sheets,
                        std::filesystem::path eventFolder)
     : competition_(competition), sheets_(sheets), keptIn_(eventFolder / kFile) {
-    const QStringList lines = keptLines(keptIn_);
-    folder_ = lines.value(0).trimmed().toStdString();
-    automatic_ = lines.value(1).trimmed() == kAutomatic;
+    const std::vector<std::string> lines = platform::keptLines(keptIn_);
+    folder_ = lines.empty() ? std::string() : lines[0];
+    automatic_ = lines.size() > 1 && QString::fromStdString(lines[1]) == kAutomatic;
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &Publishing::publishAutomatically);
     connect(&competition.journal(), &competition::ChangeJournal::rowsWritten, this,

@@ -3,6 +3,7 @@
 #include <QEvent>
 
 #include "competition/EventFiles.h"
+#include "competition/OtherTables.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
 #include "platform/Jpeg.h"
@@ -181,6 +182,11 @@ void TfrmNastaveni::Button2Click() {
 }
 
 void TfrmNastaveni::btnDeleteClick() {
+    if (!platform::Dialogs::confirmBesideOtherTables(
+            QStringLiteral("Vymazání databáze"),
+            competition::otherTables(competition_.connection()))) {
+        return;
+    }
     const auto answer = platform::Dialogs::askYesNoCancel(
         QStringLiteral("Vymazání databáze"),
         QStringLiteral("Opravdu chcete smazat data ze základní a finálové části?"));

@@ -16,9 +16,9 @@
 
 #include "competition/Competition.h"
 #include "tests/support/CoreApplication.h"
+#include "tests/support/CoreInFolder.h"
 #include "tests/support/Database.h"
 #include "tests/support/Files.h"
-#include "tests/support/CoreInFolder.h"
 #include "tests/support/TempEventFolder.h"
 #include "tests/support/Validation.h"
 

@@ -56,6 +56,20 @@ TEST(CommandLine, RefusesWhatItDoesNotKnow) {
     EXPECT_EQ(parse({"-platform"}).action, Action::Invalid) << "its value is missing";
 }
 
+TEST(CommandLine, TakesADatabaseServerWithOrWithoutTheFolder) {
+    const CommandLine both = parse({"--database", "server/3051:/data/zlt.fdb", "/tmp/ZLT"});
+    EXPECT_EQ(both.action, Action::Start);
+    EXPECT_EQ(both.database, "server/3051:/data/zlt.fdb");
+    EXPECT_EQ(both.folder, "/tmp/ZLT");
+    EXPECT_EQ(parse({"--database=localhost:zlt"}).database, "localhost:zlt");
+    EXPECT_TRUE(parse({}).database.isEmpty()) << "the folder's own choice";
+    for (const QStringList& missing : {QStringList{"--database"}, QStringList{"--database="}}) {
+        const CommandLine refused = parse(missing);
+        EXPECT_EQ(refused.action, Action::Invalid);
+        EXPECT_THAT(refused.error.toStdString(), HasSubstr("chybí umístění databáze"));
+    }
+}
+
 TEST(CommandLine, LeavesQtsOwnOptionsToQt) {
     const CommandLine command =
         parse({"-platform", "offscreen", "--style", "fusion", "-reverse", "-session=abc", "ev"});

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "competition/EventFiles.h"
+#include "competition/Refusal.h"
 #include "tests/support/CoreInFolder.h"
 #include "tests/support/Database.h"
 #include "tests/support/Files.h"
@@ -126,6 +127,20 @@ TEST_F(CompetitionCore, BothTablesShareOneSortDirection) {
     competition.sortByTitle(competition.preliminary(), 0);
     EXPECT_EQ(competition.preliminary().sql(), "SELECT * FROM DATAZLT ORDER BY CISLO ASC");
     EXPECT_TRUE(competition.Sestupne);
+}
+
+TEST_F(CompetitionCore, TheDatabaseIsTheOneGivenElseTheOneTheFolderKeepsElseItsOwnFile) {
+    EXPECT_EQ(competition.databaseLocation(), (folder.path() / kDatabaseFile).string());
+    keepDatabaseLocation(folder.path(), "server/3051:/data/zlt.fdb");
+    EXPECT_EQ(Competition().databaseLocation(), "server/3051:/data/zlt.fdb");
+    EXPECT_EQ(Competition("localhost:zlt").databaseLocation(), "localhost:zlt");
+    keepDatabaseLocation(folder.path(), "");
+    EXPECT_FALSE(fs::exists(folder.path() / kDatabaseLocationFile)) << "forgotten";
+
+    fs::create_directory(folder.path() / "blocked");
+    EXPECT_THAT(test::thrownMessage<Refusal>(
+                    [&] { keepDatabaseLocation(folder.path() / "blocked" / "missing", "x:y"); }),
+                Optional(HasSubstr("Umístění databáze nelze uložit")));
 }
 
 TEST_F(CompetitionCore, TheResetRefillsTheTablesTheNewEventToolMakes) {

@@ -154,7 +154,7 @@ TEST_F(MainWindow, FinaleAndBackKeepTheMainWindowAsItWas) {
 
 TEST_F(MainWindow, ADatabaseFileDeletedUnderTheProgramIsToldOnceAndCanBeCopied) {
     TempFolder target;
-    dialogs.answerPaths(QString::fromStdString(target.path().string()));
+    dialogs.answerInputs(QString::fromStdString(target.path().string()));
     dialogs.answer(DialogButton::Yes);
     std::filesystem::remove(folder.database());
     selectCell(0, BOD1);

@@ -125,7 +125,7 @@ TEST_F(ResultsTools, APastedListIsPreviewedWithItsWarningsAndWrittenByNumber) {
 TEST_F(ResultsTools, AFileThatIsNoListIsRefusedNamingTheLineAndNothingIsWritten) {
     const fs::path list = folder.path() / "seznam.csv";
     std::ofstream(list, std::ios::binary) << "1;Lhota\n2;\"Ves\n";
-    dialogs.answerPaths(QString::fromStdString(list.string()));
+    dialogs.answerInputs(QString::fromStdString(list.string()));
     inDialog<TfrmImportDruzstev>(*frmNastroje->btnImport, [&](TfrmImportDruzstev& dialog) {
         op::click(*dialog.btnSoubor);
         ASSERT_EQ(dialogs.requests.size(), 1u);
@@ -141,7 +141,7 @@ TEST_F(ResultsTools, TheExportGoesToTheFolderChosenOnceAndTheChoiceIsKept) {
     teams({{"<script>alert(1)</script>", 5}});
     const fs::path web = folder.path() / "web";
     fs::create_directory(web);
-    dialogs.answerPaths(QString::fromStdString(web.string()));
+    dialogs.answerInputs(QString::fromStdString(web.string()));
     op::click(*frmNastroje->btnExport);
     ASSERT_FALSE(dialogs.requests.empty());
     EXPECT_THAT(dialogs.requests.back().text.toStdString(), HasSubstr("Zapsáno souborů"));
@@ -155,7 +155,7 @@ TEST_F(ResultsTools, TheExportGoesToTheFolderChosenOnceAndTheChoiceIsKept) {
 }
 
 TEST_F(ResultsTools, AutomaticPublishingWithoutAFolderStaysOff) {
-    dialogs.answerPaths({});
+    dialogs.answerInputs({});
     op::click(*frmNastroje->chkPublikovat);
     EXPECT_FALSE(frmNastroje->chkPublikovat->isChecked());
 }

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "app/Nastroje.h"
+#include "competition/EventFiles.h"
 #include "settings/Nastaveni.h"
 #include "tests/support/MainWindowFixture.h"
 
@@ -133,7 +134,7 @@ TEST_F(ToolsWindow, ARestoreCanItselfBeUndone) {
 
 TEST_F(ToolsWindow, ACopyThatFailsIsToldInBothWindowsAndTheWorkGoesOn) {
     openTools();
-    dialogs.answerPaths(QString::fromStdString((folder.path() / "odpojený disk").string()));
+    dialogs.answerInputs(QString::fromStdString((folder.path() / "odpojený disk").string()));
     op::click(*frmNastroje->btnDruhaSlozka);
     EXPECT_THAT(frmNastroje->lblZalohy->text().toStdString(), HasSubstr("odpojený disk"));
     EXPECT_TRUE(frmHlavni->lblZaloha->isVisibleTo(frmHlavni));
@@ -150,6 +151,24 @@ TEST_F(ToolsWindow, ACopyThatFailsIsToldInBothWindowsAndTheWorkGoesOn) {
         std::distance(fs::directory_iterator(folder.path() / "zalohy"), fs::directory_iterator()),
         copies)
         << "the event folder's own copies go on";
+}
+
+TEST_F(ToolsWindow, ADatabaseServerChosenHereIsKeptForTheNextStart) {
+    openTools();
+    dialogs.answerInputs(QStringLiteral("server/3051:/data/zlt.fdb"));
+    op::click(*frmNastroje->btnDatabaze);
+    EXPECT_EQ(competition::keptDatabaseLocation(folder.path()), "server/3051:/data/zlt.fdb");
+    EXPECT_THAT(frmNastroje->lblDatabaze->text().toStdString(),
+                HasSubstr("Od příštího spuštění: server/3051:/data/zlt.fdb"));
+    EXPECT_EQ(competition().databaseLocation(), folder.database().string())
+        << "the database in use is not switched under the operator's hands";
+
+    dialogs.answerInputs(QString());  // cancelled
+    op::click(*frmNastroje->btnDatabaze);
+    EXPECT_EQ(competition::keptDatabaseLocation(folder.path()), "server/3051:/data/zlt.fdb");
+    dialogs.answerInputs(QStringLiteral(""));
+    op::click(*frmNastroje->btnDatabaze);
+    EXPECT_EQ(competition::keptDatabaseLocation(folder.path()), "") << "back to the folder's file";
 }
 
 }  // namespace

@@ -25,15 +25,15 @@ public:
     }
     ~DialogRecorder() {
         platform::Dialogs::setResponder({});
-        platform::Dialogs::setPathResponder({});
+        platform::Dialogs::setInputResponder({});
     }
     DialogRecorder(const DialogRecorder&) = delete;
     DialogRecorder& operator=(const DialogRecorder&) = delete;
 
     void answer(platform::DialogButton button) { answers_.push_back(button); }
-    // Every folder and file choice from now on is answered with this path.
-    void answerPaths(const QString& path) {
-        platform::Dialogs::setPathResponder([path](const QString&) { return path; });
+    // Every folder, file and text asked for from now on is answered with this.
+    void answerInputs(const QString& path) {
+        platform::Dialogs::setInputResponder([path](const QString&) { return path; });
     }
 
     std::vector<platform::DialogRequest> requests;
