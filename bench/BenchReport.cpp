@@ -16,6 +16,10 @@ public:
             if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
                 const double seconds = run.real_accumulated_time / run.iterations;
                 milliseconds[run.benchmark_name()] = seconds * 1000.0;
+                // Counters that a benchmark reports in milliseconds itself (percentiles).
+                for (const auto& [name, counter] : run.counters) {
+                    milliseconds[run.benchmark_name() + "." + name] = counter.value;
+                }
             }
         }
         ConsoleReporter::ReportRuns(runs);

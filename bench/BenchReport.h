@@ -7,7 +7,8 @@
 namespace zlt::bench {
 
 // A figure to print after the runs: a measurement against a baseline of the same run
-// (a ratio), or against a fixed limit in milliseconds when baseline is empty.
+// (a ratio), or against a fixed limit in milliseconds when baseline is empty. A counter of
+// a benchmark is named "benchmark.counter".
 struct Target {
     std::string label;
     std::string measured;

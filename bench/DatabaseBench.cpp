@@ -2,16 +2,22 @@
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
+#include <algorithm>
+#include <chrono>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "bench/BenchReport.h"
 #include "bench/RawCommit.h"
 #include "competition/ChangeJournal.h"
 #include "competition/DatabaseReset.h"
 #include "database/Connection.h"
+#include "database/EventListener.h"
 #include "database/ResultSet.h"
 #include "database/Statement.h"
+#include "tests/support/EventRecorder.h"
+#include "tests/support/FirebirdServer.h"
 #include "tests/support/TempEventFolder.h"
 
 namespace {
@@ -80,6 +86,72 @@ void ResultSetPost(benchmark::State& state) {
 }
 BENCHMARK(ResultSetPost)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
+// The event's database on a server of the bench's own, reached over TCP loopback.
+struct ServerEvent {
+    test::FirebirdServer server;
+    db::Connection connection;
+    db::ResultSet query{"IBOQuery1", connection, db::preliminaryFields(), "SELECT *  FROM DATAZLT"};
+
+    ServerEvent() {
+        connection.setPath(server.newEventDatabase());
+        query.open();
+    }
+};
+
+std::unique_ptr<ServerEvent>& serverSlot() {
+    static std::unique_ptr<ServerEvent> made;
+    return made;
+}
+
+// The server event, or none (the run skipped with the reason) where no server can start.
+ServerEvent* serverEvent(benchmark::State& state) {
+    if (const auto reason = test::FirebirdServer::unavailable()) {
+        state.SkipWithError(reason->c_str());
+        return nullptr;
+    }
+    auto& slot = serverSlot();
+    if (!slot) {
+        slot = std::make_unique<ServerEvent>();
+    }
+    return slot.get();
+}
+
+void ServerPost(benchmark::State& state) {
+    if (ServerEvent* e = serverEvent(state)) {
+        postEdits(state, e->query);
+    }
+}
+BENCHMARK(ServerPost)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+// From the start of a commit on one attachment to the listener's handler on another.
+void ServerEventLatency(benchmark::State& state) {
+    ServerEvent* e = serverEvent(state);
+    if (e == nullptr) {
+        return;
+    }
+    db::Connection other("judge 2");
+    other.setPath(e->connection.path());
+    test::EventRecorder recorder;
+    db::EventListener listener(other, recorder.handler());
+    db::Statement update("IB_DSQL1", e->connection, "UPDATE DATAZLT SET BOD1 = 1 WHERE CISLO = 5");
+    std::vector<double> latencies;
+    for (auto _ : state) {
+        const int before = recorder.changes();
+        const auto committing = test::EventRecorder::Clock::now();
+        update.execute();
+        if (!recorder.waitForChanges(before + 1, std::chrono::seconds(2))) {
+            state.SkipWithError("no event within 2 s");
+            return;
+        }
+        latencies.push_back(
+            std::chrono::duration<double, std::milli>(recorder.lastChange() - committing).count());
+    }
+    std::sort(latencies.begin(), latencies.end());
+    state.counters["median_ms"] = latencies[latencies.size() / 2];
+    state.counters["p95_ms"] = latencies[latencies.size() * 95 / 100];
+}
+BENCHMARK(ServerEventLatency)->Unit(benchmark::kMillisecond)->Iterations(200);
+
 // The same with the change journal recording each post.
 void JournalledPost(benchmark::State& state) {
     Event& e = event(30);
@@ -129,7 +201,14 @@ int main(int argc, char** argv) {
          {"refresh of 30 rows", "Refresh/30", "", 2.0},
          {"refresh of 10,000 rows / refresh of 1,000 rows", "Refresh/10000", "Refresh/1000", 15.0},
          {"database reset / 44 raw commits", "DatabaseReset/min_time:2.000",
-          "Raw44Commits/min_time:2.000", 1.5}});
+          "Raw44Commits/min_time:2.000", 1.5},
+         {"post over TCP loopback / embedded post", "ServerPost/min_time:1.000",
+          "ResultSetPost/min_time:1.000", 3.0},
+         {"commit to event on another attachment, median",
+          "ServerEventLatency/iterations:200.median_ms", "", 50.0},
+         {"commit to event on another attachment, 95th pct",
+          "ServerEventLatency/iterations:200.p95_ms", "", 50.0}});
     events().clear();
+    serverSlot().reset();
     return result;
 }

@@ -1,6 +1,7 @@
 #include "database/Connection.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "database/DatabaseError.h"
 #include "database/FbClient.h"
@@ -12,6 +13,13 @@ namespace {
 // sight, nothing more (the embedded engine does not check it anyway).
 constexpr std::string_view kScrambleKey = "Zeltoria";
 constexpr std::string_view kDefaultPassword = "masterkey";
+constexpr const char* kServerUser = "ZLT";
+constexpr const char* kServerPassword = "zlt";
+
+std::string environmentOr(const char* variable, const char* otherwise) {
+    const char* value = std::getenv(variable);
+    return value != nullptr && *value != 0 ? value : otherwise;
+}
 
 void appendItem(std::string& dpb, char item, std::string_view value) {
     dpb += item;
@@ -34,6 +42,15 @@ bool heldByAnotherEngine(const ISC_STATUS* status) {
         item += kind == isc_arg_cstring ? 2 : 1;
     }
     return false;
+}
+
+std::string heldMessage(const std::string& file, bool byServer) {
+    if (byServer) {
+        return "Databáze je otevřena serverem; spusťte program s --database localhost:" + file;
+    }
+    return "Databázi " + file +
+           " má otevřenou jiný program (ZLT v jiném okně, nástroj zlt-event nebo databázový "
+           "server). Ukončete ho a zkuste to znovu.";
 }
 
 }  // namespace
@@ -99,6 +116,7 @@ void Connection::setParam(std::string_view key, const std::string& value) {
     } else {
         *found = line;
     }
+    credentialsSet_ = credentialsSet_ || key == kUserName;
 }
 
 void Connection::setPassword(std::string_view plain) {
@@ -106,6 +124,15 @@ void Connection::setPassword(std::string_view plain) {
         throw DatabaseError("Cannot change while connected");
     }
     scrambledPassword_ = scramblePassword(plain);
+    credentialsSet_ = true;
+}
+
+Credentials Connection::credentials() const {
+    if (location().isServer() && !credentialsSet_) {
+        return {environmentOr("ISC_USER", kServerUser),
+                environmentOr("ISC_PASSWORD", kServerPassword)};
+    }
+    return {param(kUserName), unscramblePassword(scrambledPassword_)};
 }
 
 const FbClient& Connection::client() {
@@ -116,14 +143,17 @@ const FbClient& Connection::client() {
 }
 
 std::string Connection::parameterBlock() const {
+    const Credentials login = credentials();
     std::string dpb(1, static_cast<char>(isc_dpb_version1));
-    appendItem(dpb, isc_dpb_user_name, param(kUserName));
-    appendItem(dpb, isc_dpb_password, unscramblePassword(scrambledPassword_));
+    appendItem(dpb, isc_dpb_user_name, login.user);
+    appendItem(dpb, isc_dpb_password, login.password);
     appendItem(dpb, isc_dpb_lc_ctype, param(kCharacterSet));
-    // Paths are UTF-8 on this platform; naming the embedded engine as the only provider
-    // makes a missing engine fail at once instead of falling through to a network attempt.
+    // Paths are UTF-8 on this platform. Naming the one provider makes a missing engine fail
+    // at once instead of falling through to a network attempt, and keeps a server location
+    // from ever being opened by this process's own engine.
     appendItem(dpb, isc_dpb_utf8_filename, "");
-    appendItem(dpb, isc_dpb_config, "Providers=Engine12");
+    appendItem(dpb, isc_dpb_config,
+               location().isServer() ? "Providers=Remote" : "Providers=Engine12");
     return dpb;
 }
 
@@ -155,23 +185,37 @@ void Connection::connect() {
     }
     const FbClient& api = client();
     const std::string dpb = parameterBlock();
-    const std::string file = path();
+    const DatabaseLocation where = location();
     ISC_STATUS_ARRAY status{};
-    api.attach_database(status, 0, file.c_str(), &handle_->value, static_cast<short>(dpb.size()),
-                        dpb.data());
+    api.attach_database(status, 0, where.text().c_str(), &handle_->value,
+                        static_cast<short>(dpb.size()), dpb.data());
     if (status[0] == 1 && status[1] != 0) {
         handle_->value = 0;
         if (heldByAnotherEngine(status)) {
-            throw DatabaseError("Databázi " + file +
-                                    " má otevřenou jiný program (ZLT v jiném okně, nástroj "
-                                    "zlt-event nebo databázový server). Ukončete ho a zkuste to "
-                                    "znovu.",
-                                isc_already_opened);
+            const std::string file = std::filesystem::absolute(where.path()).string();
+            throw DatabaseError(heldMessage(file, heldByLocalServer(file)), isc_already_opened);
         }
         api.check(status);
     }
-    watch_.watch(file);
+    // Only a local file can be watched; a server keeps its files to itself.
+    if (!where.isServer()) {
+        watch_.watch(where.path());
+    }
     fileLostTold_ = false;
+}
+
+bool Connection::heldByLocalServer(const std::string& file) const {
+    Connection probe("server probe");
+    probe.params_ = params_;
+    probe.scrambledPassword_ = scrambledPassword_;
+    probe.credentialsSet_ = credentialsSet_;
+    probe.setPath("localhost:" + file);
+    try {
+        probe.connect();
+        return true;
+    } catch (const DatabaseError&) {
+        return false;
+    }
 }
 
 void Connection::checkFileAfterWrite() {

@@ -7,11 +7,18 @@
 #include <string_view>
 #include <vector>
 
+#include "database/DatabaseLocation.h"
 #include "database/FileWatch.h"
 
 namespace zlt::db {
 
 class Transaction;
+
+// Who a database server lets in.
+struct Credentials {
+    std::string user;
+    std::string password;
+};
 
 struct ClientHandle;
 struct FbClient;
@@ -38,12 +45,20 @@ public:
     std::string path() const { return param(kPath); }
     void setPath(const std::string& path) { setParam(kPath, path); }
 
+    // The path parameter read as a local file or a database on a server.
+    DatabaseLocation location() const { return DatabaseLocation::parse(path()); }
+
     // The password is kept only in its scrambled form.
     void setPassword(std::string_view plain);
     const std::string& savedPassword() const { return scrambledPassword_; }
 
+    // The user and password set on the connection. A server location, when none were set,
+    // uses ISC_USER and ISC_PASSWORD from the environment, else ZLT / zlt: the user that
+    // scripts/server.sh creates. (The embedded engine checks no password.)
+    Credentials credentials() const;
+
     // The attach parameters as the client library takes them (user, password, character
-    // set, embedded engine).
+    // set, and the embedded engine or the network client as the only provider).
     std::string parameterBlock() const;
 
     // Creates an empty database file at the path, in Windows-1250 and the given SQL
@@ -69,9 +84,14 @@ public:
     void setSharedTransaction(Transaction* transaction) { shared_ = transaction; }
 
 private:
+    // Whether a server on this machine can open the file, which the embedded engine was
+    // refused: then it is that server that holds it.
+    bool heldByLocalServer(const std::string& file) const;
+
     std::string name_;
     std::vector<std::string> params_;
     std::string scrambledPassword_;
+    bool credentialsSet_ = false;
     std::unique_ptr<ClientHandle> handle_;
     const FbClient* client_ = nullptr;
     Transaction* shared_ = nullptr;

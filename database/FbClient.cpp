@@ -87,6 +87,11 @@ FbClient FbClient::load(const std::string& libraryFile) {
     resolve(library, "isc_service_detach", api.service_detach, libraryFile);
     resolve(library, "isc_service_start", api.service_start, libraryFile);
     resolve(library, "isc_service_query", api.service_query, libraryFile);
+    resolve(library, "isc_event_block", api.event_block, libraryFile);
+    resolve(library, "isc_event_counts", api.event_counts, libraryFile);
+    resolve(library, "isc_que_events", api.que_events, libraryFile);
+    resolve(library, "isc_cancel_events", api.cancel_events, libraryFile);
+    resolve(library, "isc_free", api.free, libraryFile);
     // The library stays loaded for the rest of the run: the engine keeps threads in it.
     return api;
 }

@@ -38,6 +38,11 @@ struct FbClient {
     decltype(&::isc_service_detach) service_detach;
     decltype(&::isc_service_start) service_start;
     decltype(&::isc_service_query) service_query;
+    decltype(&::isc_event_block) event_block;
+    decltype(&::isc_event_counts) event_counts;
+    decltype(&::isc_que_events) que_events;
+    decltype(&::isc_cancel_events) cancel_events;
+    decltype(&::isc_free) free;
 
     // The client library of this platform, named in the error when it cannot be loaded.
     static constexpr const char* kLibraryFile = "libfbclient.so.2";

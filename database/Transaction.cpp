@@ -1,16 +1,31 @@
 #include "database/Transaction.h"
 
+#include <string>
+
 #include "database/Connection.h"
+#include "database/EventListener.h"
 #include "database/FbClient.h"
 
 namespace zlt::db {
 namespace {
 
-// No wait on locks: a conflict is reported at once instead of freezing the window.
-const char kReadOnly[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed,
-                          isc_tpb_rec_version, isc_tpb_nowait};
-const char kReadWrite[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed,
-                           isc_tpb_rec_version, isc_tpb_nowait};
+// A row another judges' table is writing at that moment is waited for a few seconds, as
+// long as such a write takes; a conflict is reported then instead of freezing the window.
+constexpr char kLockTimeoutSeconds = 3;
+
+std::string parametersOf(char access) {
+    return {isc_tpb_version3,     access, isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_wait,
+            isc_tpb_lock_timeout, 1,      kLockTimeoutSeconds};
+}
+
+const std::string kReadOnly = parametersOf(isc_tpb_read);
+const std::string kReadWrite = parametersOf(isc_tpb_write);
+
+// Posted in the transaction it announces, so that it is delivered only if that commits.
+const std::string kAnnounceChange =
+    "EXECUTE BLOCK AS BEGIN POST_EVENT '" + std::string(kChangeEvent) + "'; END";
+
+constexpr unsigned short kSqlDialect = 3;
 
 // The transaction existence block of isc_start_multiple; the length is declared long so
 // that it reads right whether the library takes it as int or long.
@@ -32,10 +47,9 @@ Transaction::Transaction(Connection& connection, Access access)
         joined_ = true;
         return;
     }
-    TransactionBlock teb{
-        connection.handle(),
-        write_ ? static_cast<long>(sizeof kReadWrite) : static_cast<long>(sizeof kReadOnly),
-        write_ ? kReadWrite : kReadOnly};
+    const std::string& parameters = write_ ? kReadWrite : kReadOnly;
+    TransactionBlock teb{connection.handle(), static_cast<long>(parameters.size()),
+                         parameters.data()};
     ISC_STATUS_ARRAY status{};
     client_.start_multiple(status, &handle_->value, 1, &teb);
     client_.check(status);
@@ -53,6 +67,11 @@ void Transaction::commit() {
         return;
     }
     ISC_STATUS_ARRAY status{};
+    if (write_) {
+        client_.dsql_execute_immediate(status, connection_.handle(), &handle_->value, 0,
+                                       kAnnounceChange.c_str(), kSqlDialect, nullptr);
+        client_.check(status);
+    }
     client_.commit_transaction(status, &handle_->value);
     client_.check(status);
     if (write_) {

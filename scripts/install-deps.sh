@@ -9,8 +9,9 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev clang clang-format libclang-rt-14-dev
     # windows, printing and PDF output
     qt6-base-dev
-    # the embedded database engine, its client library and headers, and isql for checks
-    firebird-dev firebird3.0-server-core firebird3.0-utils
+    # the embedded database engine, its client library and headers, and isql for checks;
+    # the server, which the server tests start privately and scripts/server.sh for real
+    firebird-dev firebird3.0-server-core firebird3.0-utils firebird3.0-server
     # pictures and fonts (Liberation Sans has Arial's metrics)
     libjpeg62-turbo-dev fonts-liberation2
     # the Debian package: its dependencies, menu entry and man pages checked

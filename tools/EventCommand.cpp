@@ -41,6 +41,7 @@ constexpr const char* kUsage =
     "  copies SLOŽKA                       vypíše zálohy, nejnovější první\n"
     "  restore SLOŽKA ZÁLOHA               vrátí databázi do stavu zálohy\n"
     "  journal SLOŽKA                      vypíše deník změn\n"
+    "  new-server-db SERVER:CESTA          založí databázi ročníku na serveru Firebird\n"
     "SLOŽKA je složka ročníku se souborem ZLT04.GDB. Příkaz se odmítne, když databázi\n"
     "drží spuštěný program.\n";
 
@@ -124,6 +125,16 @@ void printCopyStatus(const competition::Backups& backups) {
 int newEvent(const Arguments& arguments) {
     createEventFolder(arguments.positional[0]);
     std::printf("Složka nového ročníku je připravená: %s\n", arguments.positional[0].c_str());
+    return 0;
+}
+
+int newServerDatabase(const Arguments& arguments) {
+    const std::string& location = arguments.positional[0];
+    createServerDatabase(location);
+    std::printf(
+        "Databáze ročníku je na serveru připravená. Program spusťte s:\n"
+        "  zlt --database %s\n",
+        location.c_str());
     return 0;
 }
 
@@ -264,6 +275,7 @@ const std::vector<Command>& commands() {
         {"copies", 1, {}, listCopies},
         {"restore", 2, {}, restore},
         {"journal", 1, {}, printJournal},
+        {"new-server-db", 1, {}, newServerDatabase},
     };
     return all;
 }

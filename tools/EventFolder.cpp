@@ -37,6 +37,14 @@ void seedRows(db::Connection& connection, const db::FieldList& fields) {
     competition::addBlankRows(rows);
 }
 
+// Fills a database just created, as a database reset leaves it.
+void fillNewDatabase(db::Connection& connection) {
+    createTables(connection);
+    seedRows(connection, db::preliminaryFields());
+    seedRows(connection, db::finalsFields());
+    connection.disconnect();
+}
+
 }  // namespace
 
 competition::EventSettings exampleSettings() {
@@ -56,10 +64,7 @@ void createDatabase(const std::filesystem::path& file, int sqlDialect) {
     connection.setPath(std::filesystem::absolute(file).string());
     connection.createFile(sqlDialect);
     try {
-        createTables(connection);
-        seedRows(connection, db::preliminaryFields());
-        seedRows(connection, db::finalsFields());
-        connection.disconnect();
+        fillNewDatabase(connection);
     } catch (...) {
         // The file is this call's own, so no half-seeded database stays.
         try {
@@ -70,6 +75,16 @@ void createDatabase(const std::filesystem::path& file, int sqlDialect) {
         std::filesystem::remove(file, ignored);
         throw;
     }
+}
+
+void createServerDatabase(const std::string& location, int sqlDialect) {
+    if (!db::DatabaseLocation::parse(location).isServer()) {
+        throw competition::Refusal(location + " není umístění na serveru (server:cesta)");
+    }
+    db::Connection connection("new event");
+    connection.setPath(location);
+    connection.createFile(sqlDialect);
+    fillNewDatabase(connection);
 }
 
 void createEventFolder(const std::filesystem::path& folder) {

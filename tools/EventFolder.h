@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 #include "competition/SettingsFile.h"
 
@@ -17,7 +18,13 @@ competition::EventSettings exampleSettings();
 // 30 rows numbered 1 to 30 in DATAZLT and 12 rows whose team name is one space in
 // DATAZLTF. Refuses to touch an existing file; a file it could not finish is removed.
 // New events get Firebird's default SQL dialect 3; the events of earlier years had 1.
-void createDatabase(const std::filesystem::path& file, int sqlDialect = 3);
+inline constexpr int kNewEventDialect = 3;
+void createDatabase(const std::filesystem::path& file, int sqlDialect = kNewEventDialect);
+
+// The same database made through a server, at a location host[/port]:path, owned by the
+// user that makes it (ISC_USER, else ZLT). The server refuses a file that exists; a
+// database it could not finish stays on the server for its administrator.
+void createServerDatabase(const std::string& location, int sqlDialect = kNewEventDialect);
 
 // Creates (if needed) the folder and puts a new event in it: the database, the settings
 // file and the four stamp pictures. An existing database is never overwritten; an
