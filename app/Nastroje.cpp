@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "app/Hlavni.h"
 #include "app/ImportDruzstev.h"
 #include "app/Poradi.h"
+#include "app/Projekce.h"
 #include "competition/EventFiles.h"
 #include "competition/Refusal.h"
 #include "platform/Controls.h"
@@ -30,12 +32,13 @@ constexpr struct {
     QRect btnDatabaze{584, 227, 121, 25};
     QRect lblDenik{16, 268, 688, 20};
     QRect gridZmeny{16, 292, 688, 200};
-    QRect lblVysledky{16, 508, 688, 20};
+    QRect lblVysledky{16, 508, 508, 20};
+    QRect chkPublikovat{532, 508, 172, 20};
     QRect btnPoradi{16, 536, 121, 25};
     QRect btnImport{144, 536, 121, 25};
     QRect btnExport{272, 536, 121, 25};
     QRect btnSlozkaExportu{400, 536, 121, 25};
-    QRect chkPublikovat{532, 538, 172, 20};
+    QRect btnProjekce{528, 536, 121, 25};
 } kLayout;
 
 // The journal's newest changes shown; older ones stay in the file.
@@ -152,6 +155,10 @@ void TfrmNastroje::buildResults() {
         QStringLiteral("Zvolí složku pro export, například synchronizovanou složku webu"));
     platform::onSignal(btnSlozkaExportu, &QPushButton::clicked, this,
                        [this] { btnSlozkaExportuClick(); });
+    btnProjekce = platform::makeButton(
+        this, QStringLiteral("Projekce"), kLayout.btnProjekce,
+        QStringLiteral("Ukáže průběžné pořadí na druhé obrazovce nebo projektoru"));
+    platform::onSignal(btnProjekce, &QPushButton::clicked, this, [this] { btnProjekceClick(); });
     chkPublikovat = new QCheckBox(QStringLiteral("Publikovat automaticky"), this);
     chkPublikovat->setGeometry(kLayout.chkPublikovat);
     chkPublikovat->setToolTip(
@@ -343,6 +350,10 @@ void TfrmNastroje::btnSlozkaExportuClick() {
         publishing_.setFolder(folder.toStdString());
         showPublishing();
     }
+}
+
+void TfrmNastroje::btnProjekceClick() {
+    frmProjekce->showBeside(*frmHlavni);
 }
 
 // Publishing without a folder would have nowhere to go: the box stays clear then.

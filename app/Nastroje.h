@@ -14,7 +14,7 @@ namespace zlt {
 
 // The tools window, opened from the main window and left open beside it: the copies of
 // the database with their restore, the change journal, and the results: ranks, team
-// import and export.
+// import and export, and the projector.
 class TfrmNastroje : public QWidget {
     Q_OBJECT
 public:
@@ -27,6 +27,7 @@ public:
     void btnImportClick();
     void btnExportClick();
     void btnSlozkaExportuClick();
+    void btnProjekceClick();
     void chkPublikovatClick();
     void btnDatabazeClick();
 
@@ -43,6 +44,7 @@ public:
     QPushButton* btnImport;
     QPushButton* btnExport;
     QPushButton* btnSlozkaExportu;
+    QPushButton* btnProjekce;
     QCheckBox* chkPublikovat;
     QLabel* lblDatabaze;
     QPushButton* btnDatabaze;

@@ -7,6 +7,7 @@
 #include "app/CommandLine.h"
 #include "app/Hlavni.h"
 #include "app/Nastroje.h"
+#include "app/Projekce.h"
 #include "app/Unattended.h"
 #include "competition/Competition.h"
 #include "finals/Finale.h"
@@ -63,10 +64,12 @@ void createWindows(const std::string& databaseLocation) {
                            *frmCelkovyTisk},
         std::filesystem::current_path());
     frmNastroje = new TfrmNastroje(*theCompetition, *thePublishing);
+    create(frmProjekce);
     QObject::connect(frmFinale, &TfrmFinale::backToMainWindow, frmHlavni, &QWidget::show);
 }
 
 void destroyWindows() {
+    destroy(frmProjekce);
     destroy(frmNastroje);
     thePublishing.reset();
     destroy(frmCelkovyTisk);

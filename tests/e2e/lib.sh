@@ -17,8 +17,8 @@ readonly BTN_VYMAZAT=(289 436) BTN_STORNO=(308 500)
 readonly TOOLS_TITLE='^N.*stroje$'
 readonly BTN_ZALOHOVAT=(76 52) NEWEST_COPY=(120 108) BTN_OBNOVIT=(644 84)
 # Its results row: "Spočítat pořadí…" at 16,536, "Import družstev…" at 144,536, "Export
-# výsledků" at 272,536, each 121×25.
-readonly BTN_PORADI=(76 548) BTN_IMPORT=(204 548) BTN_EXPORT=(332 548)
+# výsledků" at 272,536 and "Projekce" at 528,536, each 121×25.
+readonly BTN_PORADI=(76 548) BTN_IMPORT=(204 548) BTN_EXPORT=(332 548) BTN_PROJEKCE=(588 548)
 # The rank dialog (512×526 inside) and the import dialog (672×526 inside): "Zapsat" 89×25
 # at the bottom right beside "Zpět"; the import's "Ze souboru…" at 16,40.
 readonly RANKS_TITLE='^Spo.*tat po.*ad.*$' RANKS_ZAPSAT=(354 497)
