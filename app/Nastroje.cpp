@@ -218,9 +218,12 @@ void TfrmNastroje::showEvent(QShowEvent* event) {
 void TfrmNastroje::showBackupStatus() {
     const competition::Backups& backups = competition_.backups();
     const QDateTime last = backups.lastCopy();
-    showProblem(*lblZalohy, backups.problem(),
-                last.isValid() ? QStringLiteral("Poslední záloha: %1").arg(timeText(last))
-                               : QStringLiteral("Zatím žádná záloha"));
+    const QString fine =
+        backups.onServer()
+            ? QStringLiteral("Databáze je na serveru: zálohuje ji server, zde se vede jen deník")
+        : last.isValid() ? QStringLiteral("Poslední záloha: %1").arg(timeText(last))
+                         : QStringLiteral("Zatím žádná záloha");
+    showProblem(*lblZalohy, backups.problem(), fine);
     const std::filesystem::path second = backups.secondFolder();
     lblDruhaSlozka->setText(second.empty() ? QStringLiteral("Druhá složka není zvolená")
                                            : QString::fromStdString(second.string()));

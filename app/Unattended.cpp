@@ -8,6 +8,8 @@
 
 #include "app/Startup.h"
 #include "competition/Competition.h"
+#include "competition/EventFiles.h"
+#include "database/DatabaseLocation.h"
 #include "database/RecoveryFile.h"
 #include "platform/Dialogs.h"
 #include "platform/EndSignals.h"
@@ -16,8 +18,14 @@
 namespace zlt::app {
 namespace {
 
+// Beside the database file; a database on a server has none here, so its rows are kept in
+// the event folder under the name the folder's own file would have.
 std::filesystem::path keptRowsFile(competition::Competition& competition) {
-    return db::recoveryFileOf(competition.connection().path());
+    const std::string& location = competition.databaseLocation();
+    return db::recoveryFileOf(
+        db::DatabaseLocation::parse(location).isServer()
+            ? (std::filesystem::current_path() / competition::kDatabaseFile).string()
+            : location);
 }
 
 // Never throws: it runs where nobody could be told, the errors go to the terminal.

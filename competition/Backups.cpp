@@ -16,6 +16,7 @@
 #include "competition/EventFiles.h"
 #include "competition/Refusal.h"
 #include "database/Connection.h"
+#include "database/DatabaseLocation.h"
 #include "database/FieldList.h"
 #include "database/ResultSet.h"
 #include "database/Services.h"
@@ -194,12 +195,21 @@ Backups::Backups(db::Connection& connection, std::filesystem::path eventFolder)
 
 Backups::~Backups() = default;
 
+// The file of a server database is the server's: its copies are the server's business
+// (gbak or nbackup there), and each table keeps its own change journal.
+bool Backups::onServer() const {
+    return db::DatabaseLocation::parse(connection_.path()).isServer();
+}
+
 fs::path Backups::database() const {
     return fs::absolute(connection_.path());
 }
 
 std::optional<fs::path> Backups::takeCopy() {
     lastAttempt_ = std::chrono::steady_clock::now();
+    if (onServer()) {
+        return std::nullopt;
+    }
     QDateTime now = QDateTime::currentDateTime();
     now = now.addMSecs(-now.time().msec());
     QString problem;
@@ -294,6 +304,11 @@ BackupContents Backups::contentsOf(const fs::path& copy) {
 }
 
 fs::path Backups::restore(const fs::path& copy) {
+    if (onServer()) {
+        throw Refusal(
+            "Databázi na serveru obnovuje jeho správce; zálohy této složky patří k "
+            "souboru ZLT04.GDB.");
+    }
     const std::optional<fs::path> before = takeCopy();
     if (!before) {
         throw Refusal("Před obnovou se nepodařilo zálohovat současnou databázi: " +

@@ -45,7 +45,7 @@ public:
     Backups(db::Connection& connection, std::filesystem::path eventFolder);
     ~Backups() override;
 
-    // Takes a copy into each folder now. Never throws.
+    // Takes a copy into each folder now, but never of a database on a server. Never throws.
     // Returns the copy in "zalohy", if that one was taken.
     std::optional<std::filesystem::path> takeCopy();
     // After a write: a copy when the interval (five minutes) has passed since the last one.
@@ -75,6 +75,9 @@ public:
 signals:
     // After every copy taken or tried: the list of copies may have changed too.
     void statusChanged();
+
+    // A database on a server is copied there, not here.
+    bool onServer() const;
 
 private:
     std::filesystem::path database() const;
