@@ -23,7 +23,8 @@ Competition::Competition()
       deletePreliminary_("IB_DSQL1", connection_, "DELETE FROM DATAZLT"),
       deleteFinals_("IB_DSQLF", connection_, "DELETE FROM DATAZLTF"),
       backups_(connection_, std::filesystem::current_path()),
-      journal_(std::filesystem::current_path() / ChangeJournal::kFile) {
+      journal_(std::filesystem::current_path() / ChangeJournal::kFile),
+      live_([this] { rereadRows(); }) {
     journal_.watch(preliminary_);
     journal_.watch(finals_);
     // Queued: the copy is taken once the write and the handler around it are done.
@@ -242,6 +243,14 @@ void Competition::writePendingRows() {
     for (db::ResultSet* rows : resultSets()) {
         if (rows->active()) {
             rows->checkBrowseMode();
+        }
+    }
+}
+
+void Competition::rereadRows() {
+    for (db::ResultSet* rows : resultSets()) {
+        if (rows->active()) {
+            rows->reread();
         }
     }
 }
