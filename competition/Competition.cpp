@@ -14,6 +14,7 @@
 #include "competition/StandingsMerge.h"
 #include "competition/Together.h"
 #include "database/FieldList.h"
+#include "database/WriteConflict.h"
 
 namespace zlt::competition {
 
@@ -147,13 +148,21 @@ void writeRows(db::ResultSet& rows, ChangeJournal& journal,
     std::vector<WrittenRow> written;
     {
         const ChangeJournal::Pause pause(journal);
-        writeTogether({&rows}, [&] {
-            for (const RowValues& change : changes) {
-                if (auto row = writeValues(rows, change)) {
-                    written.push_back(std::move(*row));
+        try {
+            writeTogether({&rows}, [&] {
+                for (const RowValues& change : changes) {
+                    if (auto row = writeValues(rows, change)) {
+                        written.push_back(std::move(*row));
+                    }
                 }
-            }
-        });
+            });
+        } catch (const db::WriteConflict&) {
+            // Its words are for a row being typed; here the rows are already read again and
+            // nothing typed is at stake.
+            throw Refusal(
+                "Jiný stůl mezitím změnil nebo smazal řádek, do kterého se zapisovalo. Nic "
+                "nebylo zapsáno; zkuste to znovu.");
+        }
     }
     if (current >= 0) {
         rows.moveTo(current);
