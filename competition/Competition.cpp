@@ -14,6 +14,7 @@
 #include "competition/StandingsMerge.h"
 #include "competition/Together.h"
 #include "database/FieldList.h"
+#include "database/WriteConflict.h"
 
 namespace zlt::competition {
 
@@ -36,7 +37,8 @@ Competition::Competition(std::string databaseLocation)
       deletePreliminary_("IB_DSQL1", connection_, "DELETE FROM DATAZLT"),
       deleteFinals_("IB_DSQLF", connection_, "DELETE FROM DATAZLTF"),
       backups_(connection_, std::filesystem::current_path()),
-      journal_(std::filesystem::current_path() / ChangeJournal::kFile) {
+      journal_(std::filesystem::current_path() / ChangeJournal::kFile),
+      live_([this] { rereadRows(); }) {
     journal_.watch(preliminary_);
     journal_.watch(finals_);
     // Queued: the copy is taken once the write and the handler around it are done.
@@ -159,13 +161,21 @@ void writeRows(db::ResultSet& rows, ChangeJournal& journal,
     std::vector<WrittenRow> written;
     {
         const ChangeJournal::Pause pause(journal);
-        writeTogether({&rows}, [&] {
-            for (const RowValues& change : changes) {
-                if (auto row = writeValues(rows, change)) {
-                    written.push_back(std::move(*row));
+        try {
+            writeTogether({&rows}, [&] {
+                for (const RowValues& change : changes) {
+                    if (auto row = writeValues(rows, change)) {
+                        written.push_back(std::move(*row));
+                    }
                 }
-            }
-        });
+            });
+        } catch (const db::WriteConflict&) {
+            // Its words are for a row being typed; here the rows are already read again and
+            // nothing typed is at stake.
+            throw Refusal(
+                "Jiný stůl mezitím změnil nebo smazal řádek, do kterého se zapisovalo. Nic "
+                "nebylo zapsáno; zkuste to znovu.");
+        }
     }
     if (current >= 0) {
         rows.moveTo(current);
@@ -255,6 +265,14 @@ void Competition::writePendingRows() {
     for (db::ResultSet* rows : resultSets()) {
         if (rows->active()) {
             rows->checkBrowseMode();
+        }
+    }
+}
+
+void Competition::rereadRows() {
+    for (db::ResultSet* rows : resultSets()) {
+        if (rows->active()) {
+            rows->reread();
         }
     }
 }

@@ -56,6 +56,10 @@ public:
     void resetDatabase();
     // Writes a row still being typed in either round.
     void writePendingRows();
+    // Reads both rounds' rows again after other tables' commits, writing nothing: a row
+    // being typed keeps what was typed (db::ResultSet::reread). Rows not open stay closed.
+    // live() calls it when told of the other tables' commits.
+    void rereadRows();
 
     // The ranks and the team import are previewed first (proposeRanks, planImport) and
     // then written here: all of the lines in one transaction or none of them, journalled

@@ -10,6 +10,7 @@
 #include "database/DatabaseError.h"
 #include "database/PreparedStatement.h"
 #include "database/Transaction.h"
+#include "database/WriteConflict.h"
 #include "platform/Win1250.h"
 
 namespace zlt::db {
@@ -108,6 +109,22 @@ const char* typeName(int sqlType) {
         default:
             return "another type";
     }
+}
+
+// A value as the operator reads it in a message.
+std::string shownValue(const FieldDef& field, const FieldValue& value) {
+    const std::string text(withoutBlanks(displayText(value)));
+    if (text.empty()) {
+        return "prázdné";
+    }
+    return field.type == FieldType::Text ? "„" + text + "“" : text;
+}
+
+// The first field names the team: its number in the preliminary round, its name in the
+// finals.
+std::string rowName(const std::vector<FieldValue>& values, int row) {
+    const std::string team(withoutBlanks(displayText(values.front())));
+    return team.empty() ? "Řádek " + std::to_string(row + 1) : "Řádek družstva " + team;
 }
 
 // The rest of a text of the form "SELECT * <rest>" (any case and spacing), or nothing.
@@ -234,7 +251,24 @@ ResultSet::Row ResultSet::readRow(const SqlValues& columns) const {
     return row;
 }
 
-ResultSet::Row ResultSet::writeRow() {
+std::optional<ResultSet::Row> ResultSet::readCurrentRow() {
+    Transaction transaction(connection_, Transaction::Access::ReadOnly);
+    std::optional<Row> row;
+    {
+        PreparedStatement select(connection_, transaction,
+                                 "SELECT " + columnList(fields_, "") + " FROM " +
+                                     quoted(fields_.table()) + " WHERE RDB$DB_KEY = ?");
+        select.params().setBytes(0, rows_[current_].key);
+        select.execute();
+        if (select.fetch()) {
+            row = readRow(select.columns());
+        }
+    }
+    transaction.commit();
+    return row;
+}
+
+std::optional<ResultSet::Row> ResultSet::writeRow() {
     std::vector<int> changed;
     std::vector<ColumnValue> values;
     for (int position = 0; position < fields_.size(); ++position) {
@@ -257,35 +291,101 @@ ResultSet::Row ResultSet::writeRow() {
         }
         text = "INSERT INTO " + quoted(fields_.table()) + " (" + names + ") VALUES (" + marks + ")";
     } else {
+        // Another table may have written the row since it was read: the update finds it
+        // only while each field being changed still holds what was read, Null included.
         std::string assignments;
+        std::string checks;
         for (int position : changed) {
-            assignments +=
-                (assignments.empty() ? "" : ", ") + quoted(fields_[position].name) + " = ?";
+            const std::string name = quoted(fields_[position].name);
+            assignments += (assignments.empty() ? "" : ", ") + name + " = ?";
+            checks += " AND " + name + " IS NOT DISTINCT FROM ?";
         }
-        text =
-            "UPDATE " + quoted(fields_.table()) + " SET " + assignments + " WHERE RDB$DB_KEY = ?";
+        text = "UPDATE " + quoted(fields_.table()) + " SET " + assignments +
+               " WHERE RDB$DB_KEY = ?" + checks;
     }
     text += " RETURNING " + columnList(fields_, "");
 
     Transaction transaction(connection_, Transaction::Access::ReadWrite);
-    Row written;
+    std::optional<Row> written;
     {
         PreparedStatement write(connection_, transaction, text);
         SqlValues& params = write.params();
+        int index = 0;
         for (std::size_t i = 0; i < changed.size(); ++i) {
-            bindColumn(params, static_cast<int>(i), values[i], fields_[changed[i]].type);
+            bindColumn(params, index++, values[i], fields_[changed[i]].type);
         }
         if (!inserting) {
-            params.setBytes(static_cast<int>(changed.size()), rows_[current_].key);
+            params.setBytes(index++, rows_[current_].key);
+            for (int position : changed) {
+                const FieldDef& field = fields_[position];
+                bindColumn(params, index++, toColumn(field, seen_[position]), field.type);
+            }
         }
         write.executeSingleton();
-        if (!inserting && write.affectedRows() == 0) {
-            throw DatabaseError(name_ + ": the row being written no longer exists in the table");
+        if (inserting || write.affectedRows() > 0) {
+            written = readRow(write.columns());
         }
-        written = readRow(write.columns());
     }
     transaction.commit();
     return written;
+}
+
+void ResultSet::refuseConflict() {
+    std::optional<Row> stored = readCurrentRow();
+    if (!stored) {
+        // The whole row as the operator sees it goes in anew, so that nothing is lost.
+        rows_[current_] = Row{{}, nullRow(fields_)};
+        for (int position = 0; position < fields_.size(); ++position) {
+            changed_[position] = !isNull(buffer_[position]);
+        }
+        state_ = DataSetState::Insert;
+        notify(DataEvent::StateChanged);
+        throw WriteConflict(rowName(seen_, current_) +
+                            " mezitím smazal jiný stůl. Vaše hodnoty zůstávají rozepsané jako "
+                            "nový řádek: Enter jej zapíše znovu, Esc jej zruší.");
+    }
+    const std::string text = conflictText(stored->values);
+    for (int position = 0; position < fields_.size(); ++position) {
+        if (!changed_[position]) {
+            buffer_[position] = stored->values[position];
+        }
+    }
+    seen_ = stored->values;
+    rows_[current_] = std::move(*stored);
+    notify(DataEvent::RecordChanged);
+    throw WriteConflict(text);
+}
+
+std::string ResultSet::conflictText(const std::vector<FieldValue>& stored) const {
+    std::vector<int> named;
+    std::vector<int> typed;
+    for (int position = 0; position < fields_.size(); ++position) {
+        if (changed_[position]) {
+            typed.push_back(position);
+            if (stored[position] != seen_[position]) {
+                named.push_back(position);
+            }
+        }
+    }
+    // The engine compares texts without their trailing blanks, where the values read may
+    // still differ: a row that changed only so names every field typed.
+    if (named.empty()) {
+        named = typed;
+    }
+    std::string now;
+    std::string yours;
+    for (int position : named) {
+        const FieldDef& field = fields_[position];
+        now += (now.empty() ? "" : ", ") + field.displayLabel + " je nyní " +
+               shownValue(field, stored[position]) + " (vy jste viděli " +
+               shownValue(field, seen_[position]) + ")";
+        yours += (yours.empty() ? "" : ", ") + shownValue(field, buffer_[position]);
+    }
+    const bool one = named.size() == 1;
+    return rowName(seen_, current_) + " mezitím změnil jiný stůl: " + now + "." +
+           (one ? " Vaše hodnota " : " Vaše hodnoty ") + yours +
+           (one ? " zůstává rozepsaná: Enter ji zapíše přes jejich, Esc ji zruší."
+                : " zůstávají rozepsané: Enter je zapíše přes jejich, Esc je zruší.");
 }
 
 void ResultSet::open() {
@@ -310,16 +410,47 @@ void ResultSet::close() {
 void ResultSet::refresh() {
     requireActive();
     checkBrowseMode();
-    const std::string key = current_ >= 0 ? rows_[current_].key : std::string();
-    rows_ = readAll();
-    const auto same = std::find_if(rows_.begin(), rows_.end(),
+    reread();
+}
+
+int ResultSet::indexOfKey(const std::vector<Row>& rows, const std::string& key) {
+    const auto same = std::find_if(rows.begin(), rows.end(),
                                    [&](const Row& row) { return !key.empty() && row.key == key; });
-    if (same != rows_.end()) {
-        current_ = static_cast<int>(same - rows_.begin());
-    } else {
-        current_ = rows_.empty() ? -1 : std::clamp(current_, 0, recordCount() - 1);
+    return same == rows.end() ? -1 : static_cast<int>(same - rows.begin());
+}
+
+void ResultSet::reread() {
+    requireActive();
+    takeTypedText();
+    std::vector<Row> rows = readAll();
+    int at = current_ < 0 ? -1 : indexOfKey(rows, rows_[current_].key);
+    if (state_ == DataSetState::Edit || state_ == DataSetState::Insert) {
+        at = keepRowBeingTyped(rows, at);
+    } else if (at < 0 && !rows.empty()) {
+        at = std::clamp(current_, 0, static_cast<int>(rows.size()) - 1);
     }
+    rows_ = std::move(rows);
+    current_ = at;
     notify(DataEvent::DataSetChanged);
+}
+
+// Found again, the row's fields not typed take the stored values, which are then what the
+// operator saw; the fields typed keep what was read before, so that a post still notices
+// what another table wrote into them. A new row, or one another table deleted, stays where
+// it stood until it is posted.
+int ResultSet::keepRowBeingTyped(std::vector<Row>& rows, int at) {
+    if (at < 0) {
+        at = std::min(current_, static_cast<int>(rows.size()));
+        rows.insert(rows.begin() + at, rows_[current_]);
+        return at;
+    }
+    for (int position = 0; position < fields_.size(); ++position) {
+        if (!changed_[position]) {
+            buffer_[position] = rows[at].values[position];
+            seen_[position] = rows[at].values[position];
+        }
+    }
+    return at;
 }
 
 int ResultSet::recordCount() const {
@@ -406,6 +537,7 @@ void ResultSet::setField(int position, FieldValue value) {
 
 void ResultSet::startEditing(DataSetState state, DataEvent event) {
     buffer_ = rows_[current_].values;
+    seen_ = buffer_;
     changed_.assign(fields_.size(), false);
     modified_ = false;
     state_ = state;
@@ -467,8 +599,12 @@ void ResultSet::writePending() {
     if (state_ == DataSetState::Insert || modified_) {
         const WriteKind kind =
             state_ == DataSetState::Insert ? WriteKind::Insert : WriteKind::Update;
+        std::optional<Row> written = writeRow();
+        if (!written) {
+            refuseConflict();
+        }
         // The placeholder of a new row holds only Nulls, which is what was before an insert.
-        Row previous = std::exchange(rows_[current_], writeRow());
+        Row previous = std::exchange(rows_[current_], std::move(*written));
         if (writeObserver_) {
             writeObserver_({kind, previous.values, rows_[current_].values});
         }
@@ -510,13 +646,11 @@ std::optional<PendingRow> ResultSet::pendingRow() {
 void ResultSet::resumeRow(const PendingRow& row) {
     requireActive();
     checkBrowseMode();
-    const auto same = std::find_if(rows_.begin(), rows_.end(), [&](const Row& each) {
-        return !row.key.empty() && each.key == row.key;
-    });
-    if (same == rows_.end()) {
+    const int same = indexOfKey(rows_, row.key);
+    if (same < 0) {
         append();
     } else {
-        moveTo(static_cast<int>(same - rows_.begin()));
+        moveTo(same);
         edit();
     }
     for (const auto& [name, value] : row.values) {
@@ -546,6 +680,8 @@ void ResultSet::deleteRow() {
     if (rows_.empty()) {
         throw DatabaseError(name_ + ": Cannot perform this operation on an empty dataset");
     }
+    // By its key alone: the operator asked for this team's row to go, whatever another table
+    // wrote into it meanwhile.
     Transaction transaction(connection_, Transaction::Access::ReadWrite);
     {
         PreparedStatement remove(

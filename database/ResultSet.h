@@ -34,6 +34,8 @@ using WriteObserver = std::function<void(const RowWrite&)>;
 // A live, updatable result over one table (IBOQuery1, IBOQueryF). Opening reads all rows
 // into memory in one short transaction, so the count is exact and no transaction stays
 // open; each post, delete and refresh talks to the database at once and commits.
+// Other programs may write the same table meanwhile: a post changes only the fields typed,
+// and only while they still hold what was read (see post).
 //
 // It always presents exactly its fixed field list, in that order, whatever else the
 // table holds. A text is valid only as "SELECT * FROM <table> [...]"; the star is read as
@@ -63,6 +65,11 @@ public:
     // Finishes a pending row (posted if changed, else dropped), re-reads every row with the
     // current text and keeps the same row current.
     void refresh();
+    // Reads every row again as now committed, after another program wrote the table, and
+    // writes nothing: the current row stays current (the same row by its key, else the same
+    // place), and a row being typed keeps its typed fields while its others show the new
+    // stored values. Text still in a cell editor is taken into the row first.
+    void reread();
 
     int recordCount() const;
     int recNo() const { return current_; }  // index of the current row, -1 when none
@@ -93,6 +100,11 @@ public:
     void edit();    // on a result set without rows this starts a new row instead
     // Writes the pending row and commits. A value the column cannot hold refuses the post
     // with a message naming the field; on any failure the row stays in its state.
+    // Only the changed fields are written, and only while each still holds the value read.
+    // When another program changed one of them meanwhile, the post is refused with a
+    // WriteConflict naming the values; the row stays being typed, and what the other
+    // program stored becomes the value read, so that posting again overwrites it. A row
+    // another program deleted becomes a new row holding the values typed.
     void post();
     void cancel();
     void deleteRow();
@@ -132,8 +144,14 @@ private:
     void setCurrent(int row);
     std::vector<Row> readAll();
     Row readRow(const SqlValues& columns) const;
-    Row writeRow();
+    std::optional<Row> readCurrentRow();  // as now stored; none when deleted
+    // The written row as stored, or none when the row no longer holds what was read.
+    std::optional<Row> writeRow();
     void writePending();
+    [[noreturn]] void refuseConflict();
+    std::string conflictText(const std::vector<FieldValue>& stored) const;
+    int keepRowBeingTyped(std::vector<Row>& rows, int at);
+    static int indexOfKey(const std::vector<Row>& rows, const std::string& key);
 
     std::string name_;
     Connection& connection_;
@@ -144,6 +162,7 @@ private:
     int current_ = -1;
     std::vector<FieldValue> buffer_;  // the row being edited or inserted
     std::vector<bool> changed_;       // which of its fields were set
+    std::vector<FieldValue> seen_;    // its values as read, which a post expects to find
     bool modified_ = false;
     std::vector<DataSource*> sources_;
     WriteObserver writeObserver_;

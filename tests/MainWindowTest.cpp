@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 
 #include <QApplication>
+#include <QLineEdit>
 
 #include "database/DatabaseError.h"
 #include "finals/Finale.h"
@@ -13,7 +14,7 @@ namespace {
 using platform::DialogButton;
 using ::testing::HasSubstr;
 
-constexpr int CISLO = 0, DRUZSTVO = 1, BOD1 = 4, BOD3 = 8, CELKEM = 15;
+constexpr int CISLO = 0, DRUZSTVO = 1, BOD1 = 4, BOD2 = 6, BOD3 = 8, CELKEM = 15;
 
 class MainWindow : public MainWindowFixture {
 protected:
@@ -42,6 +43,65 @@ TEST_F(MainWindow, ATotalBeyond32BitsIsRefusedAndNothingWritten) {
     EXPECT_TRUE(db::isNull(stored()[1][BOD1 + 2])) << "the typed placing is not written";
     EXPECT_EQ(stored()[1][CELKEM], db::FieldValue(5));
     EXPECT_EQ(rows().state(), db::DataSetState::Edit) << "the row keeps what was typed";
+}
+
+// The text in the cell editor, which must hold the keyboard focus.
+QString focusedEditorText() {
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    return editor != nullptr ? editor->text() : QStringLiteral("<no editor has the focus>");
+}
+
+TEST_F(MainWindow, AnotherTablesCommitReachesTheGridWhileACellIsBeingTyped) {
+    selectCell(2, BOD1);
+    type("4");
+    execute(folder.database(), "UPDATE DATAZLT SET BOD2 = 3 WHERE CISLO = 3");
+    execute(folder.database(), "UPDATE DATAZLT SET DRUZSTVO = 'Orel' WHERE CISLO = 6");
+    competition().live().databaseChanged();
+    QApplication::processEvents();
+
+    EXPECT_EQ(grid().model()->index(5, DRUZSTVO).data().toString(), "Orel");
+    EXPECT_EQ(grid().model()->index(2, BOD2).data().toString(), "3");
+    EXPECT_EQ(focusedEditorText(), "4");
+    EXPECT_EQ(grid().currentIndex(), grid().model()->index(2, BOD1));
+
+    type("2");
+    press(Qt::Key_Return);
+    EXPECT_TRUE(dialogs.requests.empty());
+    EXPECT_EQ(stored()[2][BOD1], db::FieldValue(42));
+    EXPECT_EQ(stored()[2][CELKEM], db::FieldValue(45)) << "with the other table's placing";
+
+    // A new row elsewhere rebuilds the grid, which closes the editor: its text stays in the
+    // row being typed, and the grid keeps the keyboard and the cell.
+    press(Qt::Key_Return);
+    type("7");
+    execute(folder.database(), "INSERT INTO DATAZLT (CISLO) VALUES (31)");
+    competition().live().databaseChanged();
+    QApplication::processEvents();
+    EXPECT_EQ(grid().model()->rowCount(), 31);
+    EXPECT_EQ(QApplication::focusWidget(), &grid());
+    EXPECT_EQ(grid().currentIndex(), grid().model()->index(2, BOD1));
+    EXPECT_EQ(rows().state(), db::DataSetState::Edit);
+    EXPECT_EQ(rows().field(BOD1), db::FieldValue(std::string("7")));
+}
+
+TEST_F(MainWindow, APlacingAnotherTableChangedIsShownAndOverwrittenOnlyByASecondEnter) {
+    execute(folder.database(), "UPDATE DATAZLT SET BOD1 = 3 WHERE CISLO = 7");
+    rows().refresh();
+    selectCell(6, BOD1);
+    type("4");
+    execute(folder.database(), "UPDATE DATAZLT SET BOD1 = 5 WHERE CISLO = 7");
+
+    press(Qt::Key_Return);
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_THAT(dialogs.requests[0].text.toStdString(),
+                HasSubstr("1.Pořadí je nyní 5 (vy jste viděli 3). Vaše hodnota 4"));
+    EXPECT_EQ(focusedEditorText(), "4");
+    EXPECT_EQ(stored()[6][BOD1], db::FieldValue(5));
+
+    press(Qt::Key_Return);
+    EXPECT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(stored()[6][BOD1], db::FieldValue(4));
+    EXPECT_EQ(stored()[6][CELKEM], db::FieldValue(4));
 }
 
 TEST_F(MainWindow, TheColumnChoiceCascades) {

@@ -204,7 +204,7 @@ TEST_F(RanksInTables, FinalsRankByTheirOwnFieldsAndARowGoneMidWayUndoesTheRest) 
 
     test::execute(folder.database(), "DELETE FROM DATAZLTF WHERE DRUZSTVO = 'Dvůr'");
     EXPECT_THAT(test::thrownMessage([&] { competition.writeRanks(rows, lines); }),
-                Optional(HasSubstr("no longer exists")));
+                Optional(HasSubstr("mezitím změnil nebo smazal řádek")));
     const auto stored = test::storedRows(folder.database(), db::finalsFields(), "DRUZSTVO");
     for (const auto& row : stored) {
         EXPECT_EQ(row[9], db::FieldValue()) << "Lhota and Ves were written before";
