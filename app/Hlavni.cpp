@@ -7,6 +7,7 @@
 
 #include "app/Nastroje.h"
 #include "competition/EventFiles.h"
+#include "database/DatabaseLocation.h"
 #include "finals/Finale.h"
 #include "platform/Controls.h"
 #include "platform/Dialogs.h"
@@ -74,6 +75,7 @@ constexpr struct {
     QRect btnKonec{852, 640, 75, 25};
     QRect btnNastroje{852, 688, 75, 25};
     QRect lblZaloha{800, 495, 177, 16};
+    QRect lblDatabaze{800, 160, 177, 20};
 } kLayout;
 
 }  // namespace
@@ -102,6 +104,7 @@ TfrmHlavni::TfrmHlavni(competition::Competition& competition)
     setTabOrder(btnNastaveni, btnNastroje);
     followEventDetails();
     followSafekeeping();
+    followDatabase();
 }
 
 // A copy or a journal line that could not be written is told here once, and stays told
@@ -117,6 +120,27 @@ void TfrmHlavni::followSafekeeping() {
     };
     connect(&competition_.backups(), &competition::Backups::statusChanged, this, show);
     connect(&competition_.journal(), &competition::ChangeJournal::problemChanged, this, show);
+}
+
+// A database on a server is named here, with whether the other tables' commits reach this
+// one; the folder's own file needs no word.
+void TfrmHlavni::followDatabase() {
+    const db::DatabaseLocation location =
+        db::DatabaseLocation::parse(competition_.databaseLocation());
+    lblDatabaze->setVisible(location.isServer());
+    const auto show = [this, location](const QString& problem) {
+        lblDatabaze->setText(
+            problem.isEmpty()
+                ? QStringLiteral("Server %1").arg(QString::fromStdString(location.host()))
+                : QStringLiteral("Spojení se serverem přerušeno"));
+        lblDatabaze->setToolTip(problem.isEmpty() ? QString::fromStdString(location.describe())
+                                                  : problem);
+        QPalette palette = lblDatabaze->palette();
+        palette.setColor(QPalette::WindowText, problem.isEmpty() ? Qt::darkBlue : Qt::darkRed);
+        lblDatabaze->setPalette(palette);
+    };
+    show(competition_.live().connectionText());
+    connect(&competition_.live(), &competition::LiveChanges::connectionTextChanged, this, show);
 }
 
 // The heading, the caption, the place and the season picture show the details as last
@@ -235,6 +259,9 @@ void TfrmHlavni::buildCommands() {
     warning.setColor(QPalette::WindowText, Qt::darkRed);
     lblZaloha->setPalette(warning);
     lblZaloha->hide();
+    lblDatabaze = new QLabel(this);
+    lblDatabaze->setGeometry(kLayout.lblDatabaze);
+    lblDatabaze->setAlignment(Qt::AlignCenter);
 }
 
 // The grid and navigator listen to the data source, a member that dies before the base

@@ -62,6 +62,7 @@ public:
     // of the database or the change journal could not be written.
     QPushButton* btnNastroje;
     QLabel* lblZaloha;
+    QLabel* lblDatabaze;
     QTimer* Timer1;
 
     // The database file was deleted or moved under the program: a warning, and a copy of
@@ -74,6 +75,7 @@ protected:
 private:
     void followEventDetails();
     void followSafekeeping();
+    void followDatabase();
     void buildTitle();
     void buildGrid();
     void buildColumnChoice();

@@ -72,12 +72,12 @@ public:
     const QString& problem() const { return problem_; }
     const QDateTime& lastCopy() const { return lastCopy_; }
 
+    // A database on a server is copied there, not here.
+    bool onServer() const;
+
 signals:
     // After every copy taken or tried: the list of copies may have changed too.
     void statusChanged();
-
-    // A database on a server is copied there, not here.
-    bool onServer() const;
 
 private:
     std::filesystem::path database() const;

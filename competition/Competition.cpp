@@ -1,5 +1,6 @@
 #include "competition/Competition.h"
 
+#include <QTimer>
 #include <algorithm>
 #include <filesystem>
 #include <functional>
@@ -13,6 +14,7 @@
 #include "competition/Scoring.h"
 #include "competition/StandingsMerge.h"
 #include "competition/Together.h"
+#include "database/DatabaseLocation.h"
 #include "database/FieldList.h"
 #include "database/WriteConflict.h"
 
@@ -59,9 +61,40 @@ JournalEntry wholeDatabase(const char* change, const std::string& what = {}) {
 void Competition::openPreliminary() {
     connection_.setPath(location_);
     preliminary_.open();
+    listenToOtherTables();
     // Taken once the event loop turns, so that the window is up first.
     QMetaObject::invokeMethod(
         &backups_, [this] { backups_.takeCopy(); }, Qt::QueuedConnection);
+}
+
+void Competition::listenToOtherTables() {
+    if (!db::DatabaseLocation::parse(location_).isServer()) {
+        return;
+    }
+    listener_ = std::make_unique<db::EventListener>(connection_, [this](bool lost) {
+        if (!lost) {
+            live_.databaseChanged();
+            return;
+        }
+        live_.connectionLost();
+        QMetaObject::invokeMethod(
+            &live_, [this] { reconnect(); }, Qt::QueuedConnection);
+    });
+}
+
+// The dead attachment is dropped first: the rows attach afresh when they are re-read.
+void Competition::reconnect() {
+    constexpr int kRetryMilliseconds = 2000;
+    try {
+        try {
+            connection_.disconnect();
+        } catch (const std::exception&) {
+        }
+        listener_->reconnect();
+        live_.connectionBack();
+    } catch (const std::exception&) {
+        QTimer::singleShot(kRetryMilliseconds, &live_, [this] { reconnect(); });
+    }
 }
 
 void Competition::openFinals() {

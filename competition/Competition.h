@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "competition/Backups.h"
@@ -9,6 +10,7 @@
 #include "competition/Ranking.h"
 #include "competition/TeamImport.h"
 #include "database/Connection.h"
+#include "database/EventListener.h"
 #include "database/ResultSet.h"
 #include "database/Statement.h"
 
@@ -40,8 +42,9 @@ public:
     LiveChanges& live() { return live_; }
     std::vector<db::ResultSet*> resultSets() { return {&preliminary_, &finals_}; }
 
-    // Attaches the database in the working directory by opening the preliminary rows; the
-    // run's first copy follows as soon as the event loop turns.
+    // Attaches the database by opening the preliminary rows; the run's first copy follows
+    // as soon as the event loop turns. On a database server it then listens for the other
+    // tables' commits, and when the server is lost it keeps trying to get it back.
     void openPreliminary();
     void openFinals();
 
@@ -80,6 +83,9 @@ public:
     bool Sestupne = false;
 
 private:
+    void listenToOtherTables();
+    void reconnect();
+
     std::string location_;
     db::Connection connection_;
     db::ResultSet preliminary_;
@@ -90,6 +96,8 @@ private:
     Backups backups_;
     ChangeJournal journal_;
     LiveChanges live_;
+    // Made last and so gone first: it calls into live_ from the client library's thread.
+    std::unique_ptr<db::EventListener> listener_;
 };
 
 }  // namespace zlt::competition
