@@ -292,6 +292,84 @@ event_commands() {
         (SELECT DRUZSTVO FROM DATAZLT WHERE CISLO <= 3 ORDER BY CISLO)" "Tym A,Tym B,Tym C"
 }
 
+# Two judges' tables on one Firebird server, each program on a screen of its own: a placing
+# typed with Enter at one shows in the other's grid and projector view within a second.
+# Needs the server of scripts/server.sh on this machine (user ZLT); without it, nothing runs.
+two_tables() {
+    if ! (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null; then
+        echo "skipped: no Firebird server on localhost:3050 (scripts/server.sh starts one)"
+        return 0
+    fi
+    local db="localhost:/var/lib/firebird/3.0/data/zlt-e2e-$$-$RANDOM.fdb"
+    "$EVENT_TOOL" new-server-db "$db" >"$CASE_DIR/server-db.log" 2>&1 ||
+        fail "no event database on the server: $(head -c 300 "$CASE_DIR/server-db.log")"
+    printf "UPDATE DATAZLT SET DRUZSTVO = 'Tym ' || CISLO;\nCOMMIT;\n" |
+        isql-fb -q -user ZLT -password zlt "$db" >"$CASE_DIR/names.log" 2>&1 ||
+        fail "the teams could not be named: $(head -c 300 "$CASE_DIR/names.log")"
+    make_event
+    local other_event="$CASE_DIR/Druhy stul"
+    "$NEW_EVENT" "$other_event" >/dev/null 2>&1 || fail "zlt-new-event failed"
+
+    # The second table on an X server of its own.
+    Xvfb -displayfd 4 -screen 0 1280x1024x24 -nolisten tcp -noreset 4>"$CASE_DIR/display2" \
+        2>/dev/null &
+    local xvfb2=$!
+    for _ in $(seq 100); do [ ! -s "$CASE_DIR/display2" ] || break; sleep 0.1; done
+    local display2=":$(head -n 1 "$CASE_DIR/display2")"
+    (cd "$other_event" && DISPLAY=$display2 exec "$ZLT_BIN" --database "$db") \
+        >>"$CASE_DIR/zlt2.log" 2>&1 &
+    local other_pid=$!
+    (cd "$EVENT" && exec "$ZLT_BIN" --database "$db") >>"$CASE_DIR/zlt.log" 2>&1 &
+    zlt_pid=$!
+    echo "$zlt_pid" >"$CASE_DIR/zlt.pid"
+    MAIN=$(wait_window "$MAIN_TITLE" 15) || fail "the first table's window did not appear"
+
+    local other_main other_tools projector
+    other_main=$(DISPLAY=$display2 wait_window "$MAIN_TITLE" 15) ||
+        fail "the second table's window did not appear"
+    DISPLAY=$display2 click "$other_main" "${BTN_NASTROJE[@]}"
+    other_tools=$(DISPLAY=$display2 wait_window "$TOOLS_TITLE") || fail "no tools window"
+    DISPLAY=$display2 click "$other_tools" "${BTN_PROJEKCE[@]}"
+    projector=$(DISPLAY=$display2 wait_window '^Projekce' 5) || fail "no projector view"
+    DISPLAY=$display2 xdotool windowmove --sync "$other_tools" 0 820
+    DISPLAY=$display2 xdotool windowmove --sync "$projector" 700 0
+    DISPLAY=$display2 grid_cell 4 1 "$other_main"
+    local other_x=$CELL_X other_y=$CELL_Y
+    DISPLAY=$display2 import -window "$projector" "$CASE_DIR/projector-before.png"
+
+    grid_cell 4 1
+    click "$MAIN" "$CELL_X" "$CELL_Y"
+    focus "$MAIN"
+    type_text 4
+    keys Return
+    local seen=""
+    for _ in $(seq 10); do
+        sleep 0.1
+        DISPLAY=$display2 import -window "$other_main" "$CASE_DIR/other.png"
+        if [ "$(convert "$CASE_DIR/other.png" -crop 36x12+$((other_x - 18))+$((other_y - 6)) \
+            -colorspace gray -format '%[fx:mean<0.97]' info:)" = 1 ]; then
+            seen=yes
+            break
+        fi
+    done
+    DISPLAY=$display2 import -window root "$CASE_DIR/other-screen.png"
+    [ -n "$seen" ] || fail "the second table's grid did not show the placing within a second"
+    DISPLAY=$display2 import -window "$projector" "$CASE_DIR/projector-after.png"
+    [ "$(compare -metric AE "$CASE_DIR/projector-before.png" "$CASE_DIR/projector-after.png" \
+        null: 2>&1 || true)" != 0 ] || fail "the projector view did not change"
+
+    click "$MAIN" "${BTN_KONEC[@]}"
+    expect_exit 10
+    DISPLAY=$display2 click "$other_main" "${BTN_KONEC[@]}"
+    for _ in $(seq 100); do kill -0 "$other_pid" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$other_pid" 2>/dev/null && fail "the second table did not end after Konec"
+    wait "$other_pid" || fail "the second table did not end cleanly"
+    kill "$xvfb2" 2>/dev/null || true
+    [ "$(printf 'SET HEADING OFF;\nSELECT BOD1 || %s || CELKEM FROM DATAZLT WHERE CISLO = 1;\n' \
+        "'|'" | isql-fb -q -user ZLT -password zlt "$db" | tr -d ' \n')" = '4|4' ] ||
+        fail "the server's database does not hold the placing and its total"
+}
+
 # Answers Yes in the message box of that title, with the keyboard as a person would.
 answer_yes() {
     local box
@@ -311,7 +389,7 @@ expect_fills_screen() {
 
 # The scenarios in the order run.sh runs them.
 readonly SCENARIOS=(typing print_choice finals_print pending_edit sigterm sigterm_refused
-    lost_display restore_after_reset results_publishing event_commands)
+    lost_display restore_after_reset results_publishing event_commands two_tables)
 
 if [ "${1:-}" = --list ]; then
     printf '%s\n' "${SCENARIOS[@]}"
