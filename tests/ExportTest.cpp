@@ -45,8 +45,13 @@ std::pair<std::string, bool> run(const std::string& command) {
     return {output, pclose(pipe) == 0};
 }
 
+// Put together piece by piece: GCC 12's Release build takes a quote added in front of a
+// string for an overlapping copy.
 std::string quoted(const fs::path& path) {
-    return "'" + path.string() + "'";
+    std::string text(1, '\'');
+    text += path.string();
+    text += '\'';
+    return text;
 }
 
 std::vector<std::vector<std::string>> csvOf(const fs::path& file) {
