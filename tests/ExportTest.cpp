@@ -232,8 +232,10 @@ TEST_F(Export, PagesAreValidHtml5AndShowHostileNamesAsText) {
         "/usr/bin/python3 -c 'import sys, html5lib\n"
         "for name in sys.argv[1:]:\n"
         "    html5lib.HTMLParser(strict=True).parse(open(name, \"rb\").read())'";
-    for (const fs::path& file : exportAll({.csv = false, .html = true}))
-        command += " " + quoted(file);
+    for (const fs::path& file : exportAll({.csv = false, .html = true})) {
+        command += ' ';
+        command += quoted(file);
+    }
     const auto [output, ok] = run(command);
     EXPECT_TRUE(ok) << output;
 
