@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     # toolchain and tests
-    build-essential cmake ninja-build pkg-config git
+    build-essential cmake ninja-build pkg-config git ccache
     libgtest-dev libgmock-dev libbenchmark-dev clang clang-format libclang-rt-14-dev
     # windows, printing and PDF output
     qt6-base-dev
