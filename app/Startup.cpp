@@ -84,6 +84,11 @@ void destroyWindows() {
     theCompetition.reset();
 }
 
+void endRun() {
+    theCompetition->backups().takeCopy();
+    destroyWindows();
+}
+
 competition::Competition* currentCompetition() {
     return theCompetition.get();
 }
@@ -104,8 +109,7 @@ int ZLT(int argc, char** argv) {
     frmHlavni->show();
     prepareForUnattendedEnd();
     const int result = application.exec();
-    theCompetition->backups().takeCopy();
-    destroyWindows();
+    endRun();
     return result;
 }
 

@@ -17,6 +17,11 @@ void createWindows(const std::string& databaseLocation = {});
 // Destroys the windows in the reverse order, then the core; the references become null.
 void destroyWindows();
 
+// How every ending goes once the message loop has returned ("Konec", a closed main window,
+// an end signal): the run's last copy, then destroyWindows, while the database client
+// library is still whole.
+void endRun();
+
 // The core made by createWindows; none before or after.
 competition::Competition* currentCompetition();
 

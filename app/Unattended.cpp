@@ -56,26 +56,25 @@ void writeOrKeepPendingRows() noexcept {
     }
 }
 
-void detach() {
-    if (competition::Competition* competition = currentCompetition()) {
-        competition->connection().disconnect();
-    }
-}
-
+// The ordinary ending follows as the event loop returns: the last copy, then the windows
+// and the core destroyed while the database client library is still whole. Leaving with
+// exit() here instead would run the library's own teardown first, and the core's
+// destructors, called after it, would reach into the torn-down library (a listener for the
+// other tables on a server crashed every time).
 void endUnattended() {
     writeOrKeepPendingRows();
-    if (competition::Competition* competition = currentCompetition()) {
-        competition->backups().takeCopy();
-    }
-    detach();
-    std::exit(0);
+    QCoreApplication::exit(0);
 }
 
-// Qt ends the process with exit() when the display connection breaks; the rows are
-// written on the way out, and the database detached so the next start finds it free.
+// Qt ends the process with exit() when the display connection breaks: the rows are written
+// on the way out, and the database let go before the client library's teardown, which
+// comes after this handler, so that the next start finds it free and no late call of the
+// core reaches the library.
 void atExit() {
     writeOrKeepPendingRows();
-    detach();
+    if (competition::Competition* competition = currentCompetition()) {
+        competition->closeDatabase();
+    }
 }
 
 void offerKeptRows() {

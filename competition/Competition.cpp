@@ -2,6 +2,7 @@
 
 #include <QTimer>
 #include <algorithm>
+#include <exception>
 #include <filesystem>
 #include <functional>
 #include <iterator>
@@ -94,6 +95,15 @@ void Competition::reconnect() {
         live_.connectionBack();
     } catch (const std::exception&) {
         QTimer::singleShot(kRetryMilliseconds, &live_, [this] { reconnect(); });
+    }
+}
+
+void Competition::closeDatabase() noexcept {
+    listener_.reset();
+    try {
+        connection_.disconnect();
+    } catch (const std::exception&) {
+        // A lost server: the attachment ends with the process all the same.
     }
 }
 

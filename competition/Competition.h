@@ -59,6 +59,10 @@ public:
     void resetDatabase();
     // Writes a row still being typed in either round.
     void writePendingRows();
+    // Stops listening for the other tables and detaches the database, for an ending that
+    // leaves no time to destroy the windows: the client library is torn down with the
+    // process, and nothing of this object may call into it after that.
+    void closeDatabase() noexcept;
     // Reads both rounds' rows again after other tables' commits, writing nothing: a row
     // being typed keeps what was typed (db::ResultSet::reread). Rows not open stay closed.
     // live() calls it when told of the other tables' commits.
