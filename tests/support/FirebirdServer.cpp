@@ -126,13 +126,22 @@ void FirebirdServer::createSecurityDatabase() const {
                           "';\nINPUT " + kSecuritySql.string() +
                           ";\nCREATE USER ZLT PASSWORD 'zlt' USING PLUGIN Srp;\n"
                           "GRANT CREATE DATABASE TO USER ZLT;\nCOMMIT;\n");
-    const fs::path log = root_.path() / "security.log";
+    runIsql(script, {"-user", "SYSDBA"}, "making the security database");
+}
+
+std::string FirebirdServer::runIsql(const fs::path& script,
+                                    const std::vector<std::string>& arguments,
+                                    const std::string& what) const {
+    const fs::path log = fs::path(script).replace_extension(".log");
+    std::vector<std::string> all{"-q", "-bail"};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    all.insert(all.end(), {"-i", script.string()});
     int status = 0;
-    ::waitpid(spawn(kIsql, {"-q", "-bail", "-user", "SYSDBA", "-i", script.string()}, log), &status,
-              0);
+    ::waitpid(spawn(kIsql, all, log), &status, 0);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        throw std::runtime_error("the security database was not made: " + readFile(log));
+        throw std::runtime_error(what + " failed: " + readFile(log));
     }
+    return readFile(log);
 }
 
 pid_t FirebirdServer::spawn(const std::string& program, const std::vector<std::string>& arguments,
@@ -196,6 +205,33 @@ void FirebirdServer::kill() {
 
 std::string FirebirdServer::location(const std::string& file) const {
     return "127.0.0.1/" + std::to_string(port_) + ":" + (root_.path() / "data" / file).string();
+}
+
+std::string FirebirdServer::isqlDatabase(const std::string& file, const fs::path& script) const {
+    const std::string where = location(file);
+    const fs::path whole = root_.path() / (file + ".sql");
+    writeFile(whole, "CREATE DATABASE '" + where +
+                         "' USER 'ZLT' PASSWORD 'zlt' DEFAULT CHARACTER SET WIN1250;\nINPUT " +
+                         script.string() + ";\n");
+    runIsql(whole, {}, "making the database " + where);
+    return where;
+}
+
+std::vector<std::string> FirebirdServer::isqlRows(const std::string& location,
+                                                  const std::string& query) const {
+    const fs::path script = root_.path() / "query.sql";
+    fs::remove(fs::path(script).replace_extension(".log"));
+    writeFile(script, "CONNECT '" + location + "' USER 'ZLT' PASSWORD 'zlt';\nSET HEADING OFF;\n" +
+                          query + ";\n");
+    std::istringstream output(runIsql(script, {}, "the query " + query));
+    std::vector<std::string> rows;
+    for (std::string line; std::getline(output, line);) {
+        const auto first = line.find_first_not_of(' ');
+        if (first != std::string::npos) {
+            rows.push_back(line.substr(first, line.find_last_not_of(' ') - first + 1));
+        }
+    }
+    return rows;
 }
 
 std::string FirebirdServer::newEventDatabase(const std::string& file) const {

@@ -35,6 +35,13 @@ public:
     // A new event's database on the server, made through it by the new-event code.
     std::string newEventDatabase(const std::string& file = "zlt.fdb") const;
 
+    // A database made by isql as the user ZLT, WIN1250, its tables made by the script; made
+    // in another process, so that a test that forks has not touched the client library.
+    std::string isqlDatabase(const std::string& file, const std::filesystem::path& script) const;
+    // What isql prints for a query on that database, one trimmed line per row, also read
+    // in another process.
+    std::vector<std::string> isqlRows(const std::string& location, const std::string& query) const;
+
     // Ends the server at once, as a crash or a pulled cable would.
     void kill();
     // Starts it again on the same port, as after a restart of its machine.
@@ -42,6 +49,9 @@ public:
 
 private:
     void createSecurityDatabase() const;
+    // Runs isql on a script and returns its output; throws with it when isql fails.
+    std::string runIsql(const std::filesystem::path& script,
+                        const std::vector<std::string>& arguments, const std::string& what) const;
     pid_t spawn(const std::string& program, const std::vector<std::string>& arguments,
                 const std::string& log) const;
 
