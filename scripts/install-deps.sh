@@ -21,7 +21,7 @@ packages=(
     # checking the published pages with an HTML5 parser
     python3-html5lib
     # driving the program with pointer and keys in the end-to-end tests
-    xdotool
+    xdotool python3-xlib
     # printing on a real queue: the print tests start a private cupsd with a cups-pdf queue
     cups cups-daemon cups-client printer-driver-cups-pdf ghostscript
 )

@@ -77,6 +77,37 @@ wait_window() {
     return 1
 }
 
+# The same for a window of one process, when several programs show the same title.
+wait_window_of() {
+    local pid=$1 title=$2 seconds=${3:-5} id
+    local deadline=$((SECONDS + seconds))
+    while ((SECONDS <= deadline)); do
+        id=$(xdotool search --all --onlyvisible --pid "$pid" --name "$title" 2>/dev/null | tail -n 1) ||
+            true
+        if [ -n "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+# Asks a window to close as a window manager does (WM_DELETE_WINDOW); there is none here.
+close_window() {
+    /usr/bin/python3 - "$1" <<'PYTHON' || fail "could not ask window $1 to close"
+import sys
+from Xlib import X, display, protocol
+screen = display.Display()
+window = screen.create_resource_object("window", int(sys.argv[1]))
+protocols = screen.intern_atom("WM_PROTOCOLS")
+delete = screen.intern_atom("WM_DELETE_WINDOW")
+window.send_event(protocol.event.ClientMessage(
+    window=window, client_type=protocols, data=(32, [delete, X.CurrentTime, 0, 0, 0])))
+screen.flush()
+PYTHON
+}
+
 # Waits up to SECONDS for no visible window to match the title.
 wait_no_window() {
     local title=$1 seconds=${2:-5}

@@ -35,16 +35,24 @@ if [ "$(id -u)" -eq 0 ]; then
     id zltci >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin zltci
     place="$(mktemp -d /tmp/zlt-e2e-XXXXXX)"
     trap 'rm -rf "$place"' EXIT
-    mkdir -p "$place/build/app" "$place/build/tools" "$place/e2e" "$place/artifacts"
+    mkdir -p "$place/build/app" "$place/build/tools" "$place/e2e" "$place/support" \
+        "$place/artifacts"
     cp "$build/app/zlt" "$place/build/app/"
     cp "$build/tools/zlt-new-event" "$build/tools/zlt-event" "$place/build/tools/"
     cp "$here"/*.sh "$place/e2e/"
+    cp "$here/../support/isql-layout.sql" "$place/support/"
+    # The server's administrator, for the scenario of a database made by hand with isql.
+    admin_password=""
+    if [ -r /etc/firebird/3.0/SYSDBA.password ]; then
+        admin_password=$(. /etc/firebird/3.0/SYSDBA.password && echo "${ISC_PASSWORD:-}")
+    fi
     chmod -R a+rX "$place"
     chown zltci "$place" "$place/artifacts"
     rc=0
     runuser -u zltci -- env -i PATH=/usr/bin:/bin HOME="$place" TMPDIR="$place" \
         ZLT_E2E_ARTIFACTS="$place/artifacts" ZLT_E2E_SHOWN_ARTIFACTS="$artifacts" \
-        ZLT_E2E_TIMEOUT="$timeout_seconds" "$place/e2e/run.sh" "$place/build" || rc=$?
+        ZLT_E2E_TIMEOUT="$timeout_seconds" ZLT_E2E_SYSDBA_PASSWORD="$admin_password" \
+        "$place/e2e/run.sh" "$place/build" || rc=$?
     cp -r "$place/artifacts/." "$artifacts/"
     exit "$rc"
 fi
@@ -54,7 +62,7 @@ export LANG=C.UTF-8 LC_ALL=C.UTF-8
 # The program must come up on the private X server, whatever session started the run.
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY XDG_SESSION_TYPE
 export ZLT_BIN="$build/app/zlt" NEW_EVENT="$build/tools/zlt-new-event" \
-    EVENT_TOOL="$build/tools/zlt-event"
+    EVENT_TOOL="$build/tools/zlt-event" ISQL_LAYOUT="$here/../support/isql-layout.sql"
 work="$(mktemp -d "${TMPDIR:-/tmp}/zlt-e2e-run-XXXXXX")"
 xvfb=""
 cleanup() {

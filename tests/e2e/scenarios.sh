@@ -370,6 +370,95 @@ two_tables() {
         fail "the server's database does not hold the placing and its total"
 }
 
+# Ends table A of the shared database, whose main window is $1 and process $2, in the way
+# $3 names: konec, close (the window system's close), or a signal (TERM, HUP, INT).
+end_table() {
+    local window=$1 pid=$2 how=$3
+    case "$how" in
+        konec) click "$window" "${BTN_KONEC[@]}" ;;
+        close) close_window "$window" ;;
+        *) kill "-$how" "$pid" ;;
+    esac
+}
+
+# Two tables on one display and one server database that its administrator made with isql
+# (the columns in an order of their own, the texts CHAR), both logged in as the
+# administrator. Table A is started anew for each of the endings given and left with a
+# placing still being typed; each ending must write it and end A within 2 s with code 0,
+# and never touch table B, which is ended with Konec last.
+server_endings() {
+    if ! (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null; then
+        echo "skipped: no Firebird server on localhost:3050 (scripts/server.sh starts one)"
+        return 0
+    fi
+    local password=${ZLT_E2E_SYSDBA_PASSWORD:-}
+    if [ -z "$password" ] && [ -r /etc/firebird/3.0/SYSDBA.password ]; then
+        password=$(. /etc/firebird/3.0/SYSDBA.password && echo "$ISC_PASSWORD")
+    fi
+    if [ -z "$password" ]; then
+        echo "skipped: the server administrator's password is not known here"
+        return 0
+    fi
+    export ISC_USER=SYSDBA ISC_PASSWORD=$password
+    local db="localhost:/var/lib/firebird/3.0/data/zlt-e2e-endings-$$-$RANDOM.fdb"
+    printf "CREATE DATABASE '%s' DEFAULT CHARACTER SET WIN1250;\nINPUT '%s';\n" \
+        "$db" "$ISQL_LAYOUT" | isql-fb -q -bail >"$CASE_DIR/isql-db.log" 2>&1 ||
+        fail "the administrator could not make the database: $(head -c 300 "$CASE_DIR/isql-db.log")"
+    make_event
+    local table_b="$CASE_DIR/Stul B"
+    "$NEW_EVENT" "$table_b" >/dev/null 2>&1 || fail "zlt-new-event failed"
+    (cd "$table_b" && exec "$ZLT_BIN" --database "$db") >>"$CASE_DIR/zlt-b.log" 2>&1 &
+    local pid_b=$!
+    local main_b
+    main_b=$(wait_window_of "$pid_b" "$MAIN_TITLE" 15) || fail "table B's window did not appear"
+
+    local how row=0 expected=""
+    for how in "$@"; do
+        row=$((row + 1))
+        (cd "$EVENT" && exec "$ZLT_BIN" --database "$db") >>"$CASE_DIR/zlt.log" 2>&1 &
+        zlt_pid=$!
+        echo "$zlt_pid" >"$CASE_DIR/zlt.pid"
+        MAIN=$(wait_window_of "$zlt_pid" "$MAIN_TITLE" 15) || fail "table A's window did not appear"
+        # Both windows stand at the same place: A is raised before each click, so that
+        # no click meant for it lands on B.
+        xdotool windowraise "$MAIN"
+        grid_cell 4 "$row"
+        click "$MAIN" "$CELL_X" "$CELL_Y"
+        focus "$MAIN"
+        type_text "$row"
+        xdotool windowraise "$MAIN"
+        snapshot "before-$how"
+        local started
+        started=$(date +%s%N)
+        end_table "$MAIN" "$zlt_pid" "$how"
+        expect_exit 5
+        local took=$((($(date +%s%N) - started) / 1000000))
+        echo "$how: table A ended in $took ms"
+        ((took <= 2000)) || fail "$how: table A took $took ms to end"
+        kill -0 "$pid_b" 2>/dev/null || fail "$how: table B ended too"
+        expected+="$row|$row"$'\n'
+    done
+
+    xdotool windowraise "$main_b"
+    click "$main_b" "${BTN_KONEC[@]}"
+    for _ in $(seq 50); do kill -0 "$pid_b" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$pid_b" 2>/dev/null && fail "table B did not end after Konec"
+    wait "$pid_b" || fail "table B did not end cleanly"
+    local actual
+    actual=$(printf "SET HEADING OFF;\nSELECT CISLO || '|' || BOD1 FROM DATAZLT WHERE BOD1 IS NOT NULL ORDER BY CISLO;\n" |
+        isql-fb -q "$db" | sed -e 's/[[:space:]]//g' -e '/^$/d')
+    [ "$actual" = "${expected%$'\n'}" ] ||
+        fail "the server's database holds [$(echo "$actual" | paste -sd ' ')], not the typed placings"
+}
+
+server_endings_window() {
+    server_endings konec close
+}
+
+server_endings_signals() {
+    server_endings TERM HUP INT
+}
+
 # Answers Yes in the message box of that title, with the keyboard as a person would.
 answer_yes() {
     local box
@@ -389,7 +478,8 @@ expect_fills_screen() {
 
 # The scenarios in the order run.sh runs them.
 readonly SCENARIOS=(typing print_choice finals_print pending_edit sigterm sigterm_refused
-    lost_display restore_after_reset results_publishing event_commands two_tables)
+    lost_display restore_after_reset results_publishing event_commands two_tables
+    server_endings_window server_endings_signals)
 
 if [ "${1:-}" = --list ]; then
     printf '%s\n' "${SCENARIOS[@]}"
