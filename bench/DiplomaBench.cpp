@@ -2,14 +2,11 @@
 // to PDF in the same run, and over growing numbers of teams.
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
 #include <memory>
 
-#include "app/Hlavni.h"
-#include "app/Startup.h"
 #include "bench/BenchReport.h"
+#include "bench/EventProgram.h"
 #include "competition/Diplomas.h"
-#include "database/Statement.h"
 #include "finals/Finale.h"
 #include "reports/CelkovyTisk.h"
 #include "reports/DiplomTisk.h"
@@ -20,7 +17,6 @@
 #include "reports/model/Generator.h"
 #include "reports/model/PageTarget.h"
 #include "tests/support/Application.h"
-#include "tests/support/TempEventFolder.h"
 
 namespace {
 
@@ -28,13 +24,8 @@ using namespace zlt;
 
 // The program's own windows over an event of 200 ranked teams, the best 12 in the finals,
 // with the season's stamp confirmed as the diplomas and the sheets print it.
-struct Program {
-    test::TempEventFolder folder;
-    std::filesystem::path previous = std::filesystem::current_path();
-
+struct Program : bench::EventProgram {
     Program() {
-        std::filesystem::current_path(folder.path());
-        app::createWindows();
         run("EXECUTE BLOCK AS DECLARE i INTEGER = 30; BEGIN WHILE (i < 200) DO BEGIN i = i + 1; "
             "INSERT INTO DATAZLT (CISLO) VALUES (:i); END END");
         run("UPDATE DATAZLT SET DRUZSTVO = 'Družstvo ' || CISLO, BOD1 = CISLO, BOD2 = CISLO, "
@@ -58,28 +49,14 @@ struct Program {
             sheet->setStamp(stamp);
         }
     }
-    ~Program() {
-        diplomas.reset();
-        app::destroyWindows();
-        std::filesystem::current_path(previous);
-    }
-    static void run(const std::string& sql) {
-        db::Statement("fill", frmHlavni->IB_Connection1, sql).execute();
-    }
+    // Made over the windows' core, so ended before them.
+    ~Program() { diplomas.reset(); }
 
     std::unique_ptr<TfrmDiplomTisk> diplomas;
 };
 
-// Made on first use, ended before main returns while the client library is still there.
-std::unique_ptr<Program>& programSlot() {
-    static std::unique_ptr<Program> made;
-    return made;
-}
-
 Program& program() {
-    if (!programSlot())
-        programSlot() = std::make_unique<Program>();
-    return *programSlot();
+    return bench::program<Program>();
 }
 
 // One of each sheet, prepared as the print commands prepare them, all in one PDF.
@@ -132,6 +109,6 @@ int main(int argc, char** argv) {
          {"200 diplomas / five sheets, to PDF", "DiplomasPdf/200", "FiveSheetsPdf", 1.0},
          {"200 diplomas / 100 diplomas (linear: 2)", "DiplomasPdf/200", "DiplomasPdf/100", 2.2},
          {"100 diplomas / 50 diplomas (linear: 2)", "DiplomasPdf/100", "DiplomasPdf/50", 2.2}});
-    programSlot().reset();
+    bench::programSlot<Program>().reset();
     return result;
 }
