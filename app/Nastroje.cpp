@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/Diplomy.h"
 #include "app/Hlavni.h"
 #include "app/ImportDruzstev.h"
 #include "app/Poradi.h"
@@ -21,7 +22,7 @@ namespace {
 
 // Where the controls sit, in pixels of the window.
 constexpr struct {
-    QSize window{728, 610};
+    QSize window{728, 642};
     QRect lblZalohy{16, 12, 688, 20};
     QRect btnZalohovat{16, 40, 121, 25};
     QRect btnDruhaSlozka{144, 40, 121, 25};
@@ -39,6 +40,7 @@ constexpr struct {
     QRect btnExport{272, 536, 121, 25};
     QRect btnSlozkaExportu{400, 536, 121, 25};
     QRect btnProjekce{528, 536, 121, 25};
+    QRect btnDiplomy{16, 568, 121, 25};
 } kLayout;
 
 // The journal's newest changes shown; older ones stay in the file.
@@ -159,6 +161,10 @@ void TfrmNastroje::buildResults() {
         this, QStringLiteral("Projekce"), kLayout.btnProjekce,
         QStringLiteral("Ukáže průběžné pořadí na druhé obrazovce nebo projektoru"));
     platform::onSignal(btnProjekce, &QPushButton::clicked, this, [this] { btnProjekceClick(); });
+    btnDiplomy =
+        platform::makeButton(this, QStringLiteral("Diplomy…"), kLayout.btnDiplomy,
+                             QStringLiteral("Vytiskne diplomy umístěným družstvům podle pořadí"));
+    platform::onSignal(btnDiplomy, &QPushButton::clicked, this, [this] { btnDiplomyClick(); });
     chkPublikovat = new QCheckBox(QStringLiteral("Publikovat automaticky"), this);
     chkPublikovat->setGeometry(kLayout.chkPublikovat);
     chkPublikovat->setToolTip(
@@ -353,6 +359,11 @@ void TfrmNastroje::btnSlozkaExportuClick() {
         publishing_.setFolder(folder.toStdString());
         showPublishing();
     }
+}
+
+void TfrmNastroje::btnDiplomyClick() {
+    TfrmDiplomy dialog(competition_, this);
+    dialog.exec();
 }
 
 void TfrmNastroje::btnProjekceClick() {

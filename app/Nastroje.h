@@ -28,6 +28,7 @@ public:
     void btnExportClick();
     void btnSlozkaExportuClick();
     void btnProjekceClick();
+    void btnDiplomyClick();
     void chkPublikovatClick();
     void btnDatabazeClick();
 
@@ -45,6 +46,7 @@ public:
     QPushButton* btnExport;
     QPushButton* btnSlozkaExportu;
     QPushButton* btnProjekce;
+    QPushButton* btnDiplomy;
     QCheckBox* chkPublikovat;
     QLabel* lblDatabaze;
     QPushButton* btnDatabaze;

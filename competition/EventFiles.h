@@ -9,6 +9,8 @@ namespace zlt::competition {
 // without a path, and messages name them the same way.
 inline constexpr const char* kDatabaseFile = "ZLT04.GDB";
 inline constexpr const char* kSettingsFile = "Nastaveni.txt";
+// The picture printed under the diplomas' texts, over the whole page; it may be missing.
+inline constexpr const char* kDiplomaBackground = "diplom.jpg";
 
 // Keeps a choice as the one line of its file, or forgets it when the line is empty. A
 // failure keeps the choice made before and is told as a Refusal: "<what> nelze uložit…".

@@ -46,9 +46,9 @@ TfrmCelkovyTisk::TfrmCelkovyTisk(competition::Competition& competition)
     : ReportHolder(overallSheet(competition.preliminary()), competition.details()) {}
 
 void TfrmCelkovyTisk::setHeadings(bool confirmed, const QString& edition, const QString& place) {
-    setCaption("QRlbl1",
-               confirmed ? QStringLiteral("Celkové pořadí ") + edition + QStringLiteral(".Zeltoria")
-                         : QStringLiteral("Celkové pořadí Zeltoria"));
+    setCaption("QRlbl1", confirmed
+                             ? reports::editionHeading(QStringLiteral("Celkové pořadí "), edition)
+                             : QStringLiteral("Celkové pořadí Zeltoria"));
     setCaption("QRlbl2", confirmed ? place : QString(11, QLatin1Char(' ')));
 }
 

@@ -62,9 +62,9 @@ void TfrmZLTFinaleTisk::showStartingValues(bool shown) {
 }
 
 void TfrmZLTFinaleTisk::setHeadings(bool confirmed, const QString& edition, const QString& place) {
-    setCaption("QRLabel1", confirmed ? QStringLiteral("Finálové pořadí ") + edition +
-                                           QStringLiteral(".Zeltoria")
-                                     : QStringLiteral("Celkové pořadí Zeltoria"));
+    setCaption("QRLabel1",
+               confirmed ? reports::editionHeading(QStringLiteral("Finálové pořadí "), edition)
+                         : QStringLiteral("Celkové pořadí Zeltoria"));
     setCaption("QRLabel10", confirmed ? place : QString(11, QLatin1Char(' ')));
 }
 

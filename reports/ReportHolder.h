@@ -8,6 +8,12 @@
 
 namespace zlt::reports {
 
+// A heading of the event's edition as every sheet composes it: the text before, the
+// edition number exactly as typed, ".Zeltoria", with nothing put between them.
+inline QString editionHeading(const QString& before, const QString& edition) {
+    return before + edition + QStringLiteral(".Zeltoria");
+}
+
 // A window that is never shown: it owns one printed sheet's report definition, whose
 // stamp follows the event's details as confirmed.
 class ReportHolder : public QWidget {

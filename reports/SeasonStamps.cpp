@@ -29,9 +29,13 @@ QSize stampShownPixels() {
         width = std::max(width, box.width);
         height = std::max(height, box.height);
     }
+    return picturePixelsShown(width, height);
+}
+
+QSize picturePixelsShown(double widthMm, double heightMm) {
     // A pixel cut by the box's edge still shows in part.
-    return {static_cast<int>(std::ceil(width / kMmPerPicturePixel - 1e-9)),
-            static_cast<int>(std::ceil(height / kMmPerPicturePixel - 1e-9))};
+    return {static_cast<int>(std::ceil(widthMm / kMmPerPicturePixel - 1e-9)),
+            static_cast<int>(std::ceil(heightMm / kMmPerPicturePixel - 1e-9))};
 }
 
 QImage readSeasonStamp(const std::filesystem::path& file) {

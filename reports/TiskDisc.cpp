@@ -59,7 +59,7 @@ void TfrmTiskDisc::chooseDiscipline(int discipline, const QString& name, const Q
     QuickRep1.element("QRLabel1").setLeftPixels(interim ? 140 : 176);
     const QString prefix = interim ? QStringLiteral("Výsledky 6.disciplíny - průběžné ")
                                    : QStringLiteral("Výsledky %1.disciplíny ").arg(discipline);
-    setCaption("QRLabel1", prefix + edition + QStringLiteral(".Zeltoria"));
+    setCaption("QRLabel1", reports::editionHeading(prefix, edition));
     const std::string number = std::to_string(discipline);
     QuickRep1.element("QRDBText2").dataField = "DISCIPLINA" + number;
     QuickRep1.element("QRDBText3").dataField = "BOD" + number;

@@ -44,8 +44,9 @@ TfrmTiskFDisc::TfrmTiskFDisc(competition::Competition& competition)
 
 void TfrmTiskFDisc::chooseDiscipline(int discipline, const QString& name, const QString& edition) {
     setCaption("QRlblFD", name);
-    setCaption("QRLabel1", QStringLiteral("Výsledky %1.finálové disciplíny ").arg(discipline) +
-                               edition + QStringLiteral(".Zeltoria"));
+    setCaption("QRLabel1",
+               reports::editionHeading(
+                   QStringLiteral("Výsledky %1.finálové disciplíny ").arg(discipline), edition));
     const std::string number = std::to_string(discipline);
     QuickRep1.element("QRDBText2").dataField = "FDISCIPLINA" + number;
     QuickRep1.element("QRDBText3").dataField = "FBOD" + number;

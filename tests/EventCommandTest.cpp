@@ -126,5 +126,87 @@ TEST_F(EventCommand, ARestoredCopyBringsBackWhatItHeld) {
     EXPECT_EQ(inEvent("restore", {QStringLiteral("ZLT04-19990101-000000.GDB")}).exitCode, 1);
 }
 
+// What a program of poppler-utils prints about the PDF.
+std::string popplerSays(const char* program, const QStringList& arguments) {
+    QProcess process;
+    process.start(QString::fromLatin1(program), arguments);
+    process.waitForFinished(60000);
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    return process.readAllStandardOutput().toStdString();
+}
+
+TEST_F(EventCommand, DiplomasOfEveryPlacedTeamArePagesOfAPdfInPlaceOrder) {
+    execute(folder.database(),
+            "UPDATE DATAZLT SET DRUZSTVO = CASE CISLO WHEN 1 THEN 'Lhota' WHEN 2 THEN 'Ves' "
+            "WHEN 3 THEN 'Žďár' WHEN 4 THEN 'Bez pořadí' ELSE '' END, PORADI = CASE CISLO WHEN 1 "
+            "THEN 3 WHEN 2 THEN 1 WHEN 3 THEN 1 WHEN 9 THEN 2 END");
+    const fs::path pdf = scratch.path() / "diplomy.pdf";
+    const Outcome made = inEvent("diplomas", {text(pdf), QStringLiteral("--all")});
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    EXPECT_THAT(made.out, HasSubstr("Zapsáno diplomů: 3"));
+    const std::string info = popplerSays("pdfinfo", {text(pdf)});
+    EXPECT_THAT(info, HasSubstr("Pages:           3"));
+    EXPECT_THAT(info, HasSubstr("Page size:       842 x 595 pts (A4)")) << "across";
+    const struct {
+        const char* team;
+        const char* place;
+    } expected[] = {{"Ves", "za 1. místo"}, {"Žďár", "za 1. místo"}, {"Lhota", "za 3. místo"}};
+    for (int page = 1; page <= 3; ++page) {
+        const QString number = QString::number(page);
+        const std::string shown =
+            popplerSays("pdftotext", {QStringLiteral("-f"), number, QStringLiteral("-l"), number,
+                                      text(pdf), QStringLiteral("-")});
+        EXPECT_THAT(shown, HasSubstr("Diplom")) << page;
+        EXPECT_THAT(shown, HasSubstr(expected[page - 1].team)) << page;
+        EXPECT_THAT(shown, HasSubstr(expected[page - 1].place)) << page;
+    }
+
+    const Outcome upright =
+        inEvent("diplomas", {text(pdf), QStringLiteral("--top"), QStringLiteral("1"),
+                             QStringLiteral("--ucast"), QStringLiteral("--portrait")});
+    ASSERT_EQ(upright.exitCode, 0) << upright.err;
+    const std::string uprightInfo = popplerSays("pdfinfo", {text(pdf)});
+    EXPECT_THAT(uprightInfo, HasSubstr("Pages:           3")) << "two firsts, one for taking part";
+    EXPECT_THAT(uprightInfo, HasSubstr("595 x 842 pts (A4)"));
+}
+
+TEST_F(EventCommand, DiplomasAreRefusedClearlyAndAnOldPdfStaysAsItWas) {
+    const fs::path pdf = scratch.path() / "diplomy.pdf";
+    std::ofstream(pdf, std::ios::binary) << "old";
+    const Outcome unranked = inEvent("diplomas", {text(pdf)});
+    EXPECT_EQ(unranked.exitCode, 1);
+    EXPECT_THAT(unranked.err,
+                HasSubstr("Žádné družstvo nemá pořadí: nejprve spočítejte nebo zadejte pořadí."));
+    EXPECT_EQ(fileBytes(pdf), "old");
+
+    execute(folder.database(), "UPDATE DATAZLT SET DRUZSTVO = 'Ves', PORADI = 1 WHERE CISLO = 1");
+    const Outcome zero = inEvent("diplomas", {text(pdf), QStringLiteral("--top=0")});
+    EXPECT_EQ(zero.exitCode, 1);
+    EXPECT_THAT(zero.err, HasSubstr("Počet míst 0"));
+    EXPECT_EQ(
+        inEvent("diplomas", {text(pdf), QStringLiteral("--top"), QStringLiteral("tři")}).exitCode,
+        2);
+    EXPECT_EQ(
+        inEvent("diplomas", {text(pdf), QStringLiteral("--round"), QStringLiteral("x")}).exitCode,
+        2);
+    EXPECT_EQ(fileBytes(pdf), "old");
+
+    const fs::path nowhere = scratch.path() / "chybi" / "diplomy.pdf";
+    const Outcome unwritable = inEvent("diplomas", {text(nowhere)});
+    EXPECT_EQ(unwritable.exitCode, 1);
+    EXPECT_THAT(unwritable.err, HasSubstr("Soubor diplomy.pdf nelze zapsat do složky"));
+
+    // A broken picture under the texts is told, and the diplomas print without it.
+    std::ofstream(folder.path() / "diplom.jpg", std::ios::binary) << "\xFF\xD8 broken";
+    const Outcome broken =
+        inEvent("diplomas", {text(pdf), QStringLiteral("--round"), QStringLiteral("predkolo")});
+    EXPECT_EQ(broken.exitCode, 0) << broken.err;
+    EXPECT_THAT(broken.err, HasSubstr("diplom.jpg nelze přečíst"));
+    EXPECT_THAT(popplerSays("pdftotext", {text(pdf), QStringLiteral("-")}), HasSubstr("Ves"));
+    for (const auto& entry : fs::directory_iterator(scratch.path())) {
+        EXPECT_EQ(entry.path().filename(), "diplomy.pdf") << "nothing left half-written";
+    }
+}
+
 }  // namespace
 }  // namespace zlt::test

@@ -8,12 +8,15 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/Diplomy.h"
 #include "app/ImportDruzstev.h"
 #include "app/Nastroje.h"
 #include "app/Poradi.h"
+#include "reports/Preview.h"
 #include "reports/Publishing.h"
 #include "tests/support/Files.h"
 #include "tests/support/MainWindowFixture.h"
+#include "tests/support/PageQuery.h"
 
 namespace zlt::test {
 namespace {
@@ -152,6 +155,39 @@ TEST_F(ResultsTools, TheExportGoesToTheFolderChosenOnceAndTheChoiceIsKept) {
     op::click(*frmNastroje->chkPublikovat);
     EXPECT_TRUE(frmNastroje->chkPublikovat->isChecked());
     EXPECT_THAT(fileBytes(folder.path() / reports::Publishing::kFile), HasSubstr("automaticky"));
+}
+
+// Chosen in the dialog with the keyboard where the focus is, previewed across the paper,
+// the preview closed with Esc, and the dialog still there for another choice.
+TEST_F(ResultsTools, DiplomasAreChosenInTheirDialogAndShownInThePreview) {
+    EXPECT_EQ(frmNastroje->btnDiplomy->geometry(), QRect(16, 568, 121, 25));
+    EXPECT_TRUE(frmNastroje->rect().contains(frmNastroje->btnDiplomy->geometry()));
+    teams({{"Lhota", 7}, {"Ves", 4}, {"Žďár", 7}, {"Bez pořadí", std::nullopt}});
+    inDialog<TfrmPoradi>(*frmNastroje->btnPoradi,
+                         [&](TfrmPoradi& dialog) { op::click(*dialog.btnZapsat); });
+    const int current = rows().recNo();
+    inDialog<TfrmDiplomy>(*frmNastroje->btnDiplomy, [&](TfrmDiplomy& dialog) {
+        EXPECT_THAT(dialog.lblSouhrn->text().toStdString(), HasSubstr("Diplomů: 3"));
+        op::click(*dialog.editMista);
+        ASSERT_EQ(QApplication::focusWidget(), dialog.editMista);
+        press(Qt::Key_A, Qt::ControlModifier);
+        type(QStringLiteral("1"));
+        EXPECT_EQ(dialog.editMista->value(), 1);
+        EXPECT_THAT(dialog.lblSouhrn->text().toStdString(),
+                    HasSubstr("Diplomů: 1 (za 1. místo Ves)"));
+        op::click(*dialog.chkUcast);
+        op::inPreview([&] { op::click(*dialog.btnNahled); },
+                      [&](reports::PreviewWindow& preview) {
+                          ASSERT_EQ(preview.pageCount(), 2);
+                          EXPECT_GT(preview.pages()[0].width, preview.pages()[0].height);
+                          EXPECT_THAT(test::texts(preview.pages()),
+                                      ::testing::IsSupersetOf({QStringLiteral("Ves"),
+                                                               QStringLiteral("za účast"),
+                                                               QStringLiteral("Bez pořadí")}));
+                      });
+        EXPECT_TRUE(dialog.isVisible()) << "back in the dialog after the preview";
+    });
+    EXPECT_EQ(rows().recNo(), current) << "the grid's current row stays";
 }
 
 TEST_F(ResultsTools, AutomaticPublishingWithoutAFolderStaysOff) {

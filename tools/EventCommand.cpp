@@ -5,6 +5,7 @@
 #include <QFile>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <set>
 #include <stdexcept>
@@ -12,14 +13,18 @@
 #include <vector>
 
 #include "competition/Competition.h"
+#include "competition/Diplomas.h"
 #include "competition/EventFiles.h"
 #include "competition/Refusal.h"
 #include "reports/CelkovyTisk.h"
+#include "reports/DiplomTisk.h"
 #include "reports/Export.h"
 #include "reports/FinaleTisk.h"
 #include "reports/TiskDisc.h"
 #include "reports/TiskFDisc.h"
 #include "reports/ZLTTisk.h"
+#include "reports/model/Generator.h"
+#include "reports/model/PageTarget.h"
 #include "tools/EventFolder.h"
 
 namespace zlt::tools {
@@ -37,6 +42,8 @@ constexpr const char* kUsage =
     "  rank SLOŽKA [--finals] [--countback]\n"
     "                                      spočítá a zapíše pořadí ze součtů\n"
     "  export SLOŽKA CÍL [--csv] [--html]  zapíše výsledky (bez voleb obojí)\n"
+    "  diplomas SLOŽKA CÍL.pdf [--round predkolo|finale|celkove] [--top N|--all]\n"
+    "           [--ucast] [--portrait]     zapíše diplomy umístěných družstev do PDF\n"
     "  backup SLOŽKA                       uloží zálohu databáze\n"
     "  copies SLOŽKA                       vypíše zálohy, nejnovější první\n"
     "  restore SLOŽKA ZÁLOHA               vrátí databázi do stavu zálohy\n"
@@ -53,7 +60,10 @@ public:
 struct Arguments {
     std::vector<std::string> positional;
     std::set<std::string> options;
-    bool has(const std::string& option) const { return options.count(option) > 0; }
+    std::map<std::string, std::string> values;
+    bool has(const std::string& option) const {
+        return options.count(option) > 0 || values.count(option) > 0;
+    }
 };
 
 Arguments parse(int argc, char** argv, std::size_t positional,
@@ -61,7 +71,17 @@ Arguments parse(int argc, char** argv, std::size_t positional,
     Arguments arguments;
     for (int i = 2; i < argc; ++i) {
         const std::string argument = argv[i];
-        if (argument.rfind("--", 0) == 0) {
+        // An option allowed as "--name=" takes a value: after "=", or the next argument.
+        const std::string name = argument.substr(0, argument.find('='));
+        if (argument.rfind("--", 0) == 0 && allowed.count(name + "=") > 0) {
+            if (name.size() < argument.size()) {
+                arguments.values[name] = argument.substr(name.size() + 1);
+            } else if (i + 1 < argc) {
+                arguments.values[name] = argv[++i];
+            } else {
+                throw UsageError("volba " + name + " chce hodnotu");
+            }
+        } else if (argument.rfind("--", 0) == 0) {
             if (allowed.count(argument) == 0) {
                 throw UsageError("neznámá volba " + argument);
             }
@@ -196,6 +216,76 @@ int exportResults(const Arguments& arguments) {
     return 0;
 }
 
+competition::DiplomaChoice diplomaChoice(const Arguments& arguments) {
+    competition::DiplomaChoice choice;
+    if (const auto round = arguments.values.find("--round"); round != arguments.values.end()) {
+        const std::map<std::string, competition::DiplomaRound> rounds{
+            {"predkolo", competition::DiplomaRound::Preliminary},
+            {"finale", competition::DiplomaRound::Finals},
+            {"celkove", competition::DiplomaRound::Overall}};
+        if (rounds.count(round->second) == 0) {
+            throw UsageError("volba --round chce predkolo, finale nebo celkove");
+        }
+        choice.round = rounds.at(round->second);
+    }
+    if (arguments.has("--top") && arguments.has("--all")) {
+        throw UsageError("volby --top a --all nejdou spolu");
+    }
+    if (const auto top = arguments.values.find("--top"); top != arguments.values.end()) {
+        std::size_t used = 0;
+        try {
+            choice.top = std::stoi(top->second, &used);
+        } catch (const std::exception&) {
+            used = 0;
+        }
+        if (used == 0 || used != top->second.size()) {
+            throw UsageError("volba --top chce celé číslo, ne " + top->second);
+        }
+    }
+    if (arguments.has("--all")) {
+        choice.top.reset();
+    }
+    choice.participation = arguments.has("--ucast");
+    return choice;
+}
+
+int diplomas(const Arguments& arguments) {
+    const fs::path target = fs::absolute(arguments.positional[1]);
+    const competition::DiplomaChoice choice = diplomaChoice(arguments);
+    OpenEvent event(arguments.positional[0]);
+    competition::Competition& competition = event.competition();
+    competition::EventDetails& details = competition.details();
+    details.load();
+    const std::vector<competition::DiplomaTeam> teams = competition::chooseDiplomaTeams(
+        competition::diplomaRows(choice.round, competition.preliminary(), competition.finals()),
+        choice);
+    const reports::DiplomaBackground background =
+        reports::readDiplomaBackground(competition::kDiplomaBackground);
+    if (!background.problem.isEmpty()) {
+        std::fprintf(stderr, "zlt-event: %s\n", background.problem.toUtf8().constData());
+    }
+    // The settings file holds the details as last confirmed, the season's stamp with them.
+    TfrmDiplomTisk sheet(details);
+    const fs::path stamp = competition::reportStamp(details.summer());
+    try {
+        sheet.setStamp(reports::readDiplomaStamp(stamp));
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "zlt-event: Razítko %s nelze přečíst (%s); diplomy jsou bez něj.\n",
+                     stamp.string().c_str(), error.what());
+    }
+    sheet.prepare(details, teams, !arguments.has("--portrait"), background.picture);
+    const QByteArray pdf = reports::pdfOf(reports::generate(sheet.QuickRep1));
+    reports::replaceFileSaying(target, std::string_view(pdf.constData(), pdf.size()));
+    for (const competition::DiplomaTeam& team : teams) {
+        // Padded by letters, not bytes, so that the names stand in one column.
+        std::printf("%s %s\n",
+                    reports::diplomaPlaceText(team.place).leftJustified(12).toUtf8().constData(),
+                    team.team.c_str());
+    }
+    std::printf("Zapsáno diplomů: %zu do %s\n", teams.size(), target.string().c_str());
+    return 0;
+}
+
 int backup(const Arguments& arguments) {
     OpenEvent event(arguments.positional[0]);
     competition::Backups& backups = event.competition().backups();
@@ -271,6 +361,7 @@ const std::vector<Command>& commands() {
         {"import", 2, {"--finals"}, importTeams},
         {"rank", 1, {"--finals", "--countback"}, rank},
         {"export", 2, {"--csv", "--html"}, exportResults},
+        {"diplomas", 2, {"--round=", "--top=", "--all", "--ucast", "--portrait"}, diplomas},
         {"backup", 1, {}, backup},
         {"copies", 1, {}, listCopies},
         {"restore", 2, {}, restore},

@@ -2,8 +2,9 @@
 
 #include <QDate>
 #include <QLocale>
+#include <algorithm>
+#include <cmath>
 #include <optional>
-#include <stdexcept>
 
 #include "database/ResultSet.h"
 
@@ -13,6 +14,18 @@ namespace {
 // Rounding of the stored tenths must not push a band that just fits onto the next page.
 constexpr double kTolerance = 1e-6;
 
+// The font made smaller in steps of a tenth of a point until the text fits the width; no
+// smaller than a point, where any name of a team's length fits any box of these reports.
+FontSpec fitted(const QString& text, FontSpec font, double width) {
+    constexpr double kSmallest = 1;
+    for (double wide = textWidth(text, font); wide > width && font.points > kSmallest;
+         wide = textWidth(text, font)) {
+        const double smaller = std::floor(font.points * width / wide * 10) / 10;
+        font.points = std::max(kSmallest, std::min(smaller, font.points - 0.1));
+    }
+    return font;
+}
+
 class PageBuilder {
 public:
     explicit PageBuilder(const ReportDefinition& report) : report_(report), setup_(report.page) {
@@ -21,7 +34,7 @@ public:
 
     // Prints one band at the current position, starting a new page first when it does not
     // fit; a band taller than the printable height prints where it is.
-    void print(const Band& band, const db::ResultSet* rows, std::optional<int> row) {
+    void print(const Band& band, std::optional<int> row) {
         const double bottom = setup_.sheetLength() - setup_.bottomMargin();
         const double printable = bottom - setup_.topMargin();
         if (band.height > bottom - position_ + kTolerance &&
@@ -32,7 +45,7 @@ public:
             ++detailCount_;
         }
         for (const Element& element : band.elements) {
-            draw(element, rows, row);
+            draw(element, row);
         }
         position_ += band.height;
     }
@@ -49,7 +62,7 @@ private:
         position_ = setup_.topMargin();
     }
 
-    void draw(const Element& element, const db::ResultSet* rows, std::optional<int> row) {
+    void draw(const Element& element, std::optional<int> row) {
         const double x = setup_.leftMargin() + element.left;
         const double y = position_ + element.top;
         Page& page = pages_.back();
@@ -63,18 +76,26 @@ private:
                 return;
             case ElementKind::Image:
                 if (!element.picture.isNull()) {
-                    page.ops.push_back({DrawOp::Kind::Picture,
-                                        QRectF(x, y, element.width, element.height),
-                                        {},
-                                        {},
-                                        element.picture});
+                    page.ops.push_back(
+                        {element.stretch ? DrawOp::Kind::ScaledPicture : DrawOp::Kind::Picture,
+                         QRectF(x, y, element.width, element.height),
+                         {},
+                         {},
+                         element.picture});
                 }
                 return;
             default:
                 break;
         }
-        const FontSpec font = element.font.value_or(report_.baseFont);
-        const QString text = elementText(element, rows, row, countShown_.value_or(detailCount_));
+        const QString text = elementText(element, report_, row, countShown_.value_or(detailCount_));
+        FontSpec font = element.font.value_or(report_.baseFont);
+        double top = y;
+        if (element.shrinkToFit) {
+            // The smaller line stays centred on the line the box was made for.
+            const double designed = lineHeight(font);
+            font = fitted(text, font, element.width);
+            top += (designed - lineHeight(font)) / 2;
+        }
         double left = x;
         double width = element.width;
         if (element.autoSize) {
@@ -86,7 +107,7 @@ private:
                 left = x + element.width - width;
             }
         }
-        const QRectF box(left, y, width, element.height);
+        const QRectF box(left, top, width, element.height - (top - y));
         if (!element.transparent) {
             page.ops.push_back({DrawOp::Kind::Fill, box, {}, {}, {}});
         }
@@ -105,18 +126,25 @@ private:
 
 }  // namespace
 
-QString elementText(const Element& element, const db::ResultSet* rows, std::optional<int> row,
+QString elementText(const Element& element, const ReportDefinition& report, std::optional<int> row,
                     int count) {
     switch (element.kind) {
         case ElementKind::Label:
             return element.caption;
         case ElementKind::DataText: {
-            if (!row || rows == nullptr)
+            if (!row)
                 return {};
-            const auto position = rows->fields().positionOf(element.dataField);
-            if (!position)
+            if (const db::ResultSet* rows = report.dataSet) {
+                const auto position = rows->fields().positionOf(element.dataField);
+                if (!position)
+                    return {};
+                return QString::fromStdString(db::displayText(rows->value(*row, *position)));
+            }
+            const auto position = report.textRows.positionOf(element.dataField);
+            const auto& texts = report.textRows.rows;
+            if (!position || *row >= static_cast<int>(texts.size()))
                 return {};
-            return QString::fromStdString(db::displayText(rows->value(*row, *position)));
+            return texts[static_cast<std::size_t>(*row)].at(static_cast<std::size_t>(*position));
         }
         case ElementKind::Expression:
             return element.expression == "COUNT" ? QString::number(count) : QString();
@@ -128,39 +156,48 @@ QString elementText(const Element& element, const db::ResultSet* rows, std::opti
 }
 
 std::vector<Page> generate(const ReportDefinition& report, const GenerationProgress& progress) {
-    if (report.dataSet == nullptr) {
-        throw std::logic_error(report.name + ": the report has no result set");
+    if (report.followPaper) {
+        ReportDefinition laidOut = report;
+        laidOut.followPaper = nullptr;
+        report.followPaper(laidOut);
+        return generate(laidOut, progress);
     }
-    db::ResultSet& rows = *report.dataSet;
-    rows.requireActive();
-    rows.checkBrowseMode();
+    db::ResultSet* const rows = report.dataSet;
+    if (rows != nullptr) {
+        rows->requireActive();
+        rows->checkBrowseMode();
+    }
     PageBuilder builder(report);
     const Band* title = report.band(BandKind::Title);
     const Band* detail = report.band(BandKind::Detail);
     const Band* summary = report.band(BandKind::Summary);
     if (title != nullptr)
-        builder.print(*title, &rows, std::nullopt);
-    const int total = rows.recordCount();
+        builder.print(*title, std::nullopt);
+    const int total =
+        rows != nullptr ? rows->recordCount() : static_cast<int>(report.textRows.rows.size());
     if (total == 0) {
         // The report prints even without rows: one empty detail band, and a count of no
         // teams rather than of that empty band.
         if (detail != nullptr)
-            builder.print(*detail, &rows, std::nullopt);
+            builder.print(*detail, std::nullopt);
         builder.countRowsAs(0);
     } else {
-        rows.first();
+        // A result set is walked, as the grid follows; text rows are only read.
+        if (rows != nullptr)
+            rows->first();
         for (int done = 1;; ++done) {
             if (detail != nullptr)
-                builder.print(*detail, &rows, rows.recNo());
+                builder.print(*detail, rows != nullptr ? rows->recNo() : done - 1);
             if (progress)
                 progress(done, total);
-            if (rows.recNo() >= total - 1)
+            if (done >= total)
                 break;
-            rows.next();
+            if (rows != nullptr)
+                rows->next();
         }
     }
     if (summary != nullptr)
-        builder.print(*summary, &rows, std::nullopt);
+        builder.print(*summary, std::nullopt);
     return std::move(builder).pages();
 }
 

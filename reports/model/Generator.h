@@ -14,12 +14,13 @@ using GenerationProgress = std::function<void(int done, int total)>;
 
 // Lays out all pages of the report over its result set in the set's current order. A row
 // still being edited is completed first; afterwards the result set stands on its last row.
+// A report without a result set prints its text rows in their order.
 std::vector<Page> generate(const ReportDefinition& report, const GenerationProgress& progress = {});
 
 // The text an element prints: a label's caption, a data text's value in that row of the
-// rows (none without a row, or when its field is not one of the rows'), the count for the
-// COUNT expression, the date of today.
-QString elementText(const Element& element, const db::ResultSet* rows, std::optional<int> row,
+// report's rows (none without a row, or when its field is not one of the rows'), the count
+// for the COUNT expression, the date of today.
+QString elementText(const Element& element, const ReportDefinition& report, std::optional<int> row,
                     int count);
 
 // Pictures print at 96 pixels to the inch.

@@ -180,7 +180,7 @@ private:
     }
 
     QString textOf(const Element& element, std::optional<int> row) const {
-        return elementText(element, &rows_, row, count_);
+        return elementText(element, report_, row, count_);
     }
 
     const ReportDefinition& report_;

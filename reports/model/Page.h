@@ -13,10 +13,11 @@ namespace zlt::reports {
 // top-left corner.
 struct DrawOp {
     enum class Kind {
-        Fill,       // a white box hiding what lies under it
-        Rectangle,  // a thin black outline filled white
-        Text,       // one line of text from the box's top-left corner
-        Picture,    // a picture at natural size from the box's top-left corner, clipped to it
+        Fill,           // a white box hiding what lies under it
+        Rectangle,      // a thin black outline filled white
+        Text,           // one line of text from the box's top-left corner
+        Picture,        // a picture at natural size from the box's top-left corner, clipped to it
+        ScaledPicture,  // a picture scaled to fill the whole box
     };
     Kind kind = Kind::Fill;
     QRectF box;

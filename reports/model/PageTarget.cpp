@@ -1,12 +1,13 @@
 #include "reports/model/PageTarget.h"
 
-#include <QFile>
+#include <QBuffer>
 #include <QFontMetricsF>
 #include <QPageSize>
 #include <QPdfWriter>
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/TextFile.h"
 #include "reports/model/Fonts.h"
 #include "reports/model/Generator.h"
 
@@ -50,6 +51,12 @@ void paintPage(QPainter& painter, const Page& page) {
                 painter.drawText(QPointF(box.left(), box.top() + metrics.ascent()), op.text);
                 break;
             }
+            case DrawOp::Kind::ScaledPicture:
+                painter.save();
+                painter.setRenderHint(QPainter::SmoothPixmapTransform);
+                painter.drawImage(box, op.picture);
+                painter.restore();
+                break;
             case DrawOp::Kind::Picture: {
                 const double pixel = kMmPerPicturePixel * scale;
                 painter.save();
@@ -86,16 +93,19 @@ QImage renderPart(const Page& page, double dotsPerInch, const QRect& part) {
     return image;
 }
 
-void exportPdf(const std::vector<Page>& pages, const QString& file) {
+QByteArray pdfOf(const std::vector<Page>& pages) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
     {
-        QPdfWriter writer(file);
+        QPdfWriter writer(&buffer);
         writer.setResolution(1200);
         if (!pages.empty())
             writer.setPageLayout(paperOf(pages.front()));
         writer.setCreator(QStringLiteral("ZLT"));
         QPainter painter;
         if (!painter.begin(&writer)) {
-            throw std::runtime_error("Cannot create file " + file.toStdString());
+            throw std::runtime_error("Cannot draw the pages as PDF");
         }
         for (std::size_t i = 0; i < pages.size(); ++i) {
             if (i > 0) {
@@ -105,12 +115,17 @@ void exportPdf(const std::vector<Page>& pages, const QString& file) {
             paintPage(painter, pages[i]);
         }
         if (!painter.end()) {
-            throw std::runtime_error("Cannot create file " + file.toStdString());
+            throw std::runtime_error("Cannot draw the pages as PDF");
         }
     }
-    if (!QFile::exists(file)) {
-        throw std::runtime_error("Cannot create file " + file.toStdString());
-    }
+    return bytes;
+}
+
+void exportPdf(const std::vector<Page>& pages, const QString& file) {
+    const QByteArray bytes = pdfOf(pages);
+    platform::replaceFile(
+        file.toStdString(),
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 }  // namespace zlt::reports

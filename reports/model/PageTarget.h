@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 #include <QPageLayout>
 #include <QPainter>
@@ -24,8 +25,10 @@ QImage renderPart(const Page& page, double dotsPerInch, const QRect& part);
 // The paper a page is printed on, without margins; a page wider than long lies turned.
 QPageLayout paperOf(const Page& page);
 
-// Writes the pages into a PDF file, each on paper of its own size (A4 for the sheets);
-// throws std::runtime_error naming the file when it cannot be written.
+// The pages as a PDF document, each on paper of its own size (A4 for the sheets).
+QByteArray pdfOf(const std::vector<Page>& pages);
+// Writes them into a PDF file, beside it first and then in its place, so that a failure
+// leaves an old file as it was; throws platform::FileWriteError naming the file.
 void exportPdf(const std::vector<Page>& pages, const QString& file);
 
 }  // namespace zlt::reports

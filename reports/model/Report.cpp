@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <algorithm>
 #include <stdexcept>
 
 #include "reports/model/Fonts.h"
@@ -42,9 +43,21 @@ const Band* ReportDefinition::band(BandKind kind) const {
     return nullptr;
 }
 
+std::optional<int> TextRows::positionOf(const std::string& field) const {
+    const auto found = std::find(fields.begin(), fields.end(), field);
+    if (found == fields.end())
+        return std::nullopt;
+    return static_cast<int>(found - fields.begin());
+}
+
 double textWidth(const QString& text, const FontSpec& font) {
     const QFontMetricsF metrics(printFont(font), &measuringDevice());
     return metrics.horizontalAdvance(text) * 25.4 / measuringDevice().logicalDpiX();
+}
+
+double lineHeight(const FontSpec& font) {
+    const QFontMetricsF metrics(printFont(font), &measuringDevice());
+    return metrics.height() * 25.4 / measuringDevice().logicalDpiY();
 }
 
 }  // namespace zlt::reports

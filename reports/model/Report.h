@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QString>
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,6 +46,10 @@ struct Element {
     std::string dataField;         // data text
     std::string expression;        // expression: "COUNT"
     QImage picture;                // image; empty draws nothing
+    // A text wider than the box prints in a smaller font, so that it fits the box's width.
+    bool shrinkToFit = false;
+    // An image scaled to fill its box rather than drawn at natural size.
+    bool stretch = false;
 
     // Run-time changes of the drivers.
     // A new caption; with auto-size the width follows the text and the anchor of the
@@ -87,9 +92,23 @@ struct PrinterSettings {
     int lastPage = 0;
 };
 
+// Rows given as texts, for a report over something other than a result set: a data text
+// prints the text of its field, and nothing is moved or written to print them.
+struct TextRows {
+    std::vector<std::string> fields;
+    std::vector<std::vector<QString>> rows;  // each aligned with the fields
+
+    std::optional<int> positionOf(const std::string& field) const;
+};
+
 struct ReportDefinition {
     std::string name;
     db::ResultSet* dataSet = nullptr;
+    TextRows textRows;  // printed when there is no result set
+    // Places the elements for the paper as the page setup now lies, before every
+    // generation run: for a report whose layout follows the paper turned in "Printer setup".
+    // The sheets have none.
+    std::function<void(ReportDefinition&)> followPaper;
     PageSetup page;
     PrinterSettings printer;
     FontSpec baseFont;
@@ -103,5 +122,7 @@ struct ReportDefinition {
 
 // Width in millimetres of one line of text in the font, as it prints.
 double textWidth(const QString& text, const FontSpec& font);
+// Height in millimetres of one line in the font, ascent and descent.
+double lineHeight(const FontSpec& font);
 
 }  // namespace zlt::reports

@@ -10,7 +10,10 @@ namespace zlt::reports {
 namespace {
 
 const QByteArray kMagic = "ZLT saved report\n";
-constexpr std::uint32_t kVersion = 1;
+// Version 2 added scaled pictures and pictures written once for all the pages showing
+// them; version 1 files are still read.
+constexpr std::uint32_t kVersion = 2;
+constexpr std::uint32_t kFirstVersion = 1;
 // Far beyond any sheet, small enough that no check below can overflow.
 constexpr double kLargestLength = 10000;  // mm
 
@@ -149,6 +152,49 @@ QImage readPicture(Reader& in) {
     return picture;
 }
 
+bool showsPicture(DrawOp::Kind kind) {
+    return kind == DrawOp::Kind::Picture || kind == DrawOp::Kind::ScaledPicture;
+}
+
+// A picture shown on many pages (a stamp, a background) is written once; later ones name
+// the earlier by its number.
+class PicturesWritten {
+public:
+    void write(Writer& out, const QImage& picture) {
+        for (std::size_t i = 0; i < written_.size(); ++i) {
+            if (written_[i].cacheKey() == picture.cacheKey()) {
+                out.u8(1);
+                out.u32(static_cast<std::uint32_t>(i));
+                return;
+            }
+        }
+        out.u8(0);
+        writePicture(out, picture);
+        written_.push_back(picture);
+    }
+
+private:
+    std::vector<QImage> written_;
+};
+
+class PicturesRead {
+public:
+    QImage read(Reader& in) {
+        const std::uint8_t how = in.u8();
+        if (how == 0) {
+            read_.push_back(readPicture(in));
+            return read_.back();
+        }
+        const std::uint32_t earlier = in.u32();
+        if (how != 1 || earlier >= read_.size())
+            Reader::damaged("a picture names no earlier one");
+        return read_[earlier];
+    }
+
+private:
+    std::vector<QImage> read_;
+};
+
 }  // namespace
 
 QByteArray saveReport(const std::vector<Page>& pages) {
@@ -156,6 +202,7 @@ QByteArray saveReport(const std::vector<Page>& pages) {
     out.raw(kMagic.constData(), kMagic.size());
     out.u32(kVersion);
     out.u32(static_cast<std::uint32_t>(pages.size()));
+    PicturesWritten pictures;
     for (const Page& page : pages) {
         out.f64(page.width);
         out.f64(page.height);
@@ -169,8 +216,8 @@ QByteArray saveReport(const std::vector<Page>& pages) {
             if (op.kind == DrawOp::Kind::Text) {
                 out.text(op.text);
                 writeFont(out, op.font);
-            } else if (op.kind == DrawOp::Kind::Picture) {
-                writePicture(out, op.picture);
+            } else if (showsPicture(op.kind)) {
+                pictures.write(out, op.picture);
             }
         }
     }
@@ -183,10 +230,15 @@ std::vector<Page> loadReport(const QByteArray& bytes) {
     }
     Reader in(bytes);
     in.take(static_cast<std::size_t>(kMagic.size()));
-    if (const std::uint32_t version = in.u32(); version != kVersion) {
+    const std::uint32_t version = in.u32();
+    if (version < kFirstVersion || version > kVersion) {
         throw SavedReportError("The saved report has version " + std::to_string(version) +
-                               ", this program reads version " + std::to_string(kVersion));
+                               ", this program reads versions " + std::to_string(kFirstVersion) +
+                               " to " + std::to_string(kVersion));
     }
+    const auto lastKind =
+        version == kFirstVersion ? DrawOp::Kind::Picture : DrawOp::Kind::ScaledPicture;
+    PicturesRead pictures;
     constexpr std::size_t kSmallestPage = 2 * 8 + 4;
     constexpr std::size_t kSmallestOp = 1 + 4 * 8;
     std::vector<Page> pages(in.count(kSmallestPage));
@@ -196,7 +248,7 @@ std::vector<Page> loadReport(const QByteArray& bytes) {
         page.ops.resize(in.count(kSmallestOp));
         for (DrawOp& op : page.ops) {
             const std::uint8_t kind = in.u8();
-            if (kind > static_cast<std::uint8_t>(DrawOp::Kind::Picture)) {
+            if (kind > static_cast<std::uint8_t>(lastKind)) {
                 Reader::damaged("unknown drawing operation");
             }
             op.kind = static_cast<DrawOp::Kind>(kind);
@@ -205,8 +257,10 @@ std::vector<Page> loadReport(const QByteArray& bytes) {
             if (op.kind == DrawOp::Kind::Text) {
                 op.text = in.text();
                 op.font = readFont(in);
-            } else if (op.kind == DrawOp::Kind::Picture) {
+            } else if (version == kFirstVersion && op.kind == DrawOp::Kind::Picture) {
                 op.picture = readPicture(in);
+            } else if (showsPicture(op.kind)) {
+                op.picture = pictures.read(in);
             }
         }
     }

@@ -17,7 +17,8 @@ public:
 };
 
 // The file format: a text line naming it ("ZLT saved report"), a version number, then the
-// pages with their drawing operations in little-endian binary. Every count and length is
+// pages with their drawing operations in little-endian binary; a picture shown on several
+// pages is stored once. Files of the first version load as well. Every count and length is
 // checked against the bytes that remain, so a hostile file cannot make loading allocate
 // more than its own size allows.
 // Pictures up to the JPEG loader's 10,000 pixels a side are saved and loaded alike; saving

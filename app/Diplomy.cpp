@@ -1,0 +1,144 @@
+#include "app/Diplomy.h"
+
+#include <QButtonGroup>
+
+#include "competition/EventFiles.h"
+#include "platform/Controls.h"
+#include "platform/Dialogs.h"
+#include "platform/Guard.h"
+#include "platform/WindowGeometry.h"
+#include "reports/Preview.h"
+
+namespace zlt {
+namespace {
+
+// Where the controls sit, in pixels of the dialog.
+constexpr struct {
+    QSize window{420, 300};
+    QRect rbCelkove{16, 12, 130, 20};
+    QRect rbPredkolo{152, 12, 110, 20};
+    QRect rbFinale{268, 12, 110, 20};
+    QRect lblMista{16, 46, 100, 20};
+    QRect editMista{120, 44, 60, 24};
+    QRect chkVsechna{196, 46, 208, 20};
+    QRect chkUcast{16, 76, 388, 20};
+    QRect rbNaSirku{16, 108, 120, 20};
+    QRect rbNaVysku{152, 108, 120, 20};
+    QRect lblSouhrn{16, 140, 388, 70};
+    QRect btnNahled{210, 222, 97, 25};
+    QRect btnZpet{315, 222, 89, 25};
+} kLayout;
+
+// The teams a summary names before it only counts the rest.
+constexpr std::size_t kNamedTeams = 8;
+
+QRadioButton* radio(QWidget* parent, const QString& caption, const QRect& box) {
+    auto* button = new QRadioButton(caption, parent);
+    button->setGeometry(box);
+    return button;
+}
+
+}  // namespace
+
+TfrmDiplomy::TfrmDiplomy(competition::Competition& competition, QWidget* parent)
+    : QDialog(parent), competition_(competition), diplomas_(competition.details()) {
+    setWindowTitle(QStringLiteral("Diplomy"));
+    platform::placeWindow(*this, kLayout.window.width(), kLayout.window.height());
+    rbCelkove = radio(this, QStringLiteral("Celkové pořadí"), kLayout.rbCelkove);
+    rbPredkolo = radio(this, QStringLiteral("Předkolo"), kLayout.rbPredkolo);
+    rbFinale = radio(this, QStringLiteral("Finále"), kLayout.rbFinale);
+    rbCelkove->setChecked(true);
+    auto* rounds = new QButtonGroup(this);
+    for (QRadioButton* round : {rbCelkove, rbPredkolo, rbFinale}) {
+        rounds->addButton(round);
+    }
+    lblMista = new QLabel(QStringLiteral("Prvních míst:"), this);
+    lblMista->setGeometry(kLayout.lblMista);
+    editMista = new QSpinBox(this);
+    editMista->setGeometry(kLayout.editMista);
+    editMista->setValue(3);
+    lblMista->setBuddy(editMista);
+    chkVsechna = new QCheckBox(QStringLiteral("Všechna umístěná družstva"), this);
+    chkVsechna->setGeometry(kLayout.chkVsechna);
+    chkUcast = new QCheckBox(QStringLiteral("Také družstva bez pořadí, „za účast“"), this);
+    chkUcast->setGeometry(kLayout.chkUcast);
+    // The paper is a choice of its own, apart from the round.
+    auto* paper = new QButtonGroup(this);
+    rbNaSirku = radio(this, QStringLiteral("Na šířku"), kLayout.rbNaSirku);
+    rbNaVysku = radio(this, QStringLiteral("Na výšku"), kLayout.rbNaVysku);
+    paper->addButton(rbNaSirku);
+    paper->addButton(rbNaVysku);
+    rbNaSirku->setChecked(true);
+    lblSouhrn = new QLabel(this);
+    lblSouhrn->setGeometry(kLayout.lblSouhrn);
+    lblSouhrn->setWordWrap(true);
+    lblSouhrn->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    btnNahled = platform::makeButton(this, QStringLiteral("Náhled…"), kLayout.btnNahled,
+                                     QStringLiteral("Ukáže diplomy v náhledu, odkud se tisknou"));
+    platform::onSignal(btnNahled, &QPushButton::clicked, this, [this] { btnNahledClick(); });
+    btnZpet = platform::makeButton(this, QStringLiteral("Zpět"), kLayout.btnZpet);
+    platform::onSignal(btnZpet, &QPushButton::clicked, this, [this] { reject(); });
+    btnNahled->setDefault(true);
+    for (QRadioButton* round : {rbCelkove, rbPredkolo, rbFinale}) {
+        platform::onSignal(round, &QRadioButton::toggled, this, [this] { showChoice(); });
+    }
+    platform::onSignal(editMista, &QSpinBox::valueChanged, this, [this] { showChoice(); });
+    for (QCheckBox* box : {chkVsechna, chkUcast}) {
+        platform::onSignal(box, &QCheckBox::toggled, this, [this] { showChoice(); });
+    }
+    showChoice();
+}
+
+competition::DiplomaChoice TfrmDiplomy::choice() const {
+    competition::DiplomaChoice chosen;
+    chosen.round = rbFinale->isChecked()     ? competition::DiplomaRound::Finals
+                   : rbPredkolo->isChecked() ? competition::DiplomaRound::Preliminary
+                                             : competition::DiplomaRound::Overall;
+    chosen.top = chkVsechna->isChecked() ? std::nullopt : std::optional<int>(editMista->value());
+    chosen.participation = chkUcast->isChecked();
+    return chosen;
+}
+
+db::ResultSet& TfrmDiplomy::chosenRows() {
+    return competition::diplomaRows(choice().round, competition_.preliminary(),
+                                    competition_.finals());
+}
+
+void TfrmDiplomy::showChoice() {
+    // A place beyond the table's rows is no place; the box offers only those there are.
+    editMista->setRange(1, std::max(1, chosenRows().recordCount()));
+    editMista->setEnabled(!chkVsechna->isChecked());
+    try {
+        const auto teams = competition::chooseDiplomaTeams(chosenRows(), choice());
+        QStringList named;
+        for (std::size_t i = 0; i < teams.size() && i < kNamedTeams; ++i) {
+            named << QStringLiteral("%1 %2").arg(reports::diplomaPlaceText(teams[i].place),
+                                                 QString::fromStdString(teams[i].team));
+        }
+        if (teams.size() > kNamedTeams) {
+            named << QStringLiteral("… a dalších %1").arg(teams.size() - kNamedTeams);
+        }
+        lblSouhrn->setText(QStringLiteral("Diplomů: %1 (%2)")
+                               .arg(teams.size())
+                               .arg(named.join(QStringLiteral(", "))));
+    } catch (const std::exception& refused) {
+        lblSouhrn->setText(QString::fromUtf8(refused.what()));
+    }
+}
+
+void TfrmDiplomy::btnNahledClick() {
+    const auto teams = competition::chooseDiplomaTeams(chosenRows(), choice());
+    const reports::DiplomaBackground background =
+        reports::readDiplomaBackground(competition::kDiplomaBackground);
+    if (!background.problem.isEmpty()) {
+        platform::Dialogs::show({platform::Dialogs::applicationTitle(),
+                                 background.problem,
+                                 platform::DialogIcon::Warning,
+                                 {platform::DialogButton::Ok},
+                                 platform::DialogButton::Ok});
+    }
+    diplomas_.prepare(competition_.details(), teams, rbNaSirku->isChecked(), background.picture);
+    reports::previewReport(diplomas_.QuickRep1);
+}
+
+}  // namespace zlt
