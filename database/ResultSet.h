@@ -10,11 +10,12 @@
 #include "database/FieldList.h"
 #include "database/FieldValue.h"
 #include "database/PendingRow.h"
+#include "database/RowReader.h"
 
 namespace zlt::db {
 
 class Connection;
-class SqlValues;
+struct RowEdit;
 
 enum class DataSetState { Inactive, Browse, Edit, Insert };
 
@@ -128,10 +129,6 @@ public:
 
 private:
     friend class DataSource;
-    struct Row {
-        std::string key;  // RDB$DB_KEY; empty for a row not yet written
-        std::vector<FieldValue> values;
-    };
 
     void bind(DataSource* source);
     void unbind(DataSource* source);
@@ -142,23 +139,19 @@ private:
     void finishEditing(DataSetState state);
     void removeCurrentRow();
     void setCurrent(int row);
-    std::vector<Row> readAll();
-    Row readRow(const SqlValues& columns) const;
-    std::optional<Row> readCurrentRow();  // as now stored; none when deleted
-    // The written row as stored, or none when the row no longer holds what was read.
-    std::optional<Row> writeRow();
+    RowReader reader() const;
+    RowEdit pendingEdit() const;
     void writePending();
     [[noreturn]] void refuseConflict();
-    std::string conflictText(const std::vector<FieldValue>& stored) const;
-    int keepRowBeingTyped(std::vector<Row>& rows, int at);
-    static int indexOfKey(const std::vector<Row>& rows, const std::string& key);
+    int keepRowBeingTyped(std::vector<StoredRow>& rows, int at);
+    static int indexOfKey(const std::vector<StoredRow>& rows, const std::string& key);
 
     std::string name_;
     Connection& connection_;
     const FieldList& fields_;
     std::string sql_;
     DataSetState state_ = DataSetState::Inactive;
-    std::vector<Row> rows_;
+    std::vector<StoredRow> rows_;
     int current_ = -1;
     std::vector<FieldValue> buffer_;  // the row being edited or inserted
     std::vector<bool> changed_;       // which of its fields were set
