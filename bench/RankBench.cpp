@@ -3,10 +3,10 @@
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
-#include <map>
 #include <memory>
 
 #include "bench/BenchReport.h"
+#include "bench/EventCache.h"
 #include "bench/RawCommit.h"
 #include "competition/Competition.h"
 #include "competition/Ranking.h"
@@ -39,18 +39,13 @@ struct Event {
     }
 };
 
-// Emptied before main returns: the client library must still be there to detach.
-std::map<int, std::unique_ptr<Event>>& events() {
-    static std::map<int, std::unique_ptr<Event>> made;
+bench::ByTableSize<Event>& events() {
+    static bench::ByTableSize<Event> made;
     return made;
 }
 
 Event& event(int rows) {
-    auto& slot = events()[rows];
-    if (!slot) {
-        slot = std::make_unique<Event>(rows);
-    }
-    return *slot;
+    return events().get(rows);
 }
 
 void RawUpdateCommit(benchmark::State& state) {

@@ -3,12 +3,12 @@
 
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <memory>
 
 #include "app/Hlavni.h"
 #include "app/Startup.h"
 #include "bench/BenchReport.h"
+#include "bench/EventCache.h"
 #include "database/Statement.h"
 #include "finals/Finale.h"
 #include "reports/CelkovyTisk.h"
@@ -24,23 +24,23 @@ namespace {
 
 using namespace zlt;
 
-// One sample report per table size, made once and shared by the runs.
-std::map<int, std::unique_ptr<test::SampleReport>>& samples() {
-    static std::map<int, std::unique_ptr<test::SampleReport>> made;
+// A sample report holding the given number of rows.
+struct Sample : test::SampleReport {
+    explicit Sample(int rows) { holdRows(rows); }
+};
+
+bench::ByTableSize<Sample>& samples() {
+    static bench::ByTableSize<Sample> made;
     return made;
 }
 
 void Generate(benchmark::State& state) {
     const int rows = static_cast<int>(state.range(0));
-    auto& sample = samples()[rows];
-    if (!sample) {
-        sample = std::make_unique<test::SampleReport>();
-        sample->holdRows(rows);
-    }
+    Sample& sample = samples().get(rows);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(reports::generate(sample->report));
+        benchmark::DoNotOptimize(reports::generate(sample.report));
     }
-    state.counters["pages"] = static_cast<double>(reports::generate(sample->report).size());
+    state.counters["pages"] = static_cast<double>(reports::generate(sample.report).size());
 }
 BENCHMARK(Generate)->Arg(30)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
