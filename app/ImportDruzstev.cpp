@@ -107,6 +107,7 @@ void TfrmImportDruzstev::showPreview() {
         }
     }
     gridNahled->clearSpans();
+    btnZapsat->setEnabled(refusal_.isEmpty());
     if (refusal_.isEmpty()) {
         showLines();
     } else {
