@@ -14,8 +14,6 @@ namespace zlt {
 namespace {
 
 constexpr QSize kWindow{680, 560};
-// A team list is a few kilobytes; anything far larger is not one.
-constexpr qint64 kLargestList = 1 << 20;
 
 QString separatorName(char separator) {
     switch (separator) {
@@ -37,21 +35,6 @@ QString encodingName(competition::TeamList::Encoding encoding) {
         default:
             return QStringLiteral("UTF-8");
     }
-}
-
-std::string readListFile(const QString& name) {
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw competition::Refusal(QStringLiteral("Soubor %1 nelze otevřít: %2")
-                                       .arg(name, file.errorString())
-                                       .toStdString());
-    }
-    if (file.size() > kLargestList) {
-        throw competition::Refusal(QStringLiteral("Soubor %1 je na seznam družstev příliš velký.")
-                                       .arg(name)
-                                       .toStdString());
-    }
-    return file.readAll().toStdString();
 }
 
 }  // namespace
@@ -79,28 +62,60 @@ void TfrmImportDruzstev::btnSouborClick() {
         QStringLiteral("Seznam družstev"),
         QStringLiteral("Seznamy družstev (*.csv *.tsv *.txt);;Všechny soubory (*)"));
     if (!name.isEmpty()) {
-        read(readListFile(name), QFileInfo(name).fileName());
+        read([&] { return competition::readTeamListFile(QFile::encodeName(name).toStdString()); },
+             QFileInfo(name).fileName());
     }
 }
 
 void TfrmImportDruzstev::btnSchrankaClick() {
-    read(QGuiApplication::clipboard()->text().toStdString(), QStringLiteral("Schránka"));
+    const std::string text = QGuiApplication::clipboard()->text().toStdString();
+    read(
+        [&] {
+            competition::requireListSize(text.size(), "Text ve schránce");
+            return competition::readTeamList(text);
+        },
+        QStringLiteral("Schránka"));
 }
 
-// A list that cannot be read replaces nothing that was read before.
-void TfrmImportDruzstev::read(const std::string& bytes, const QString& source) {
-    competition::TeamList list = competition::readTeamList(bytes);
-    list_ = std::move(list);
-    lblZdroj->setText(QStringLiteral("%1: %2, %3%4")
-                          .arg(source, separatorName(list_->separator),
-                               encodingName(list_->encoding),
-                               list_->header ? QStringLiteral(", s hlavičkou") : QString()));
+// A list that cannot be read replaces nothing that was read before; one refused for its
+// size does, and the preview tells why nothing is there to write.
+void TfrmImportDruzstev::read(const std::function<competition::TeamList()>& reading,
+                              const QString& source) {
+    try {
+        list_ = reading();
+        sizeRefusal_.clear();
+        lblZdroj->setText(QStringLiteral("%1: %2, %3%4")
+                              .arg(source, separatorName(list_->separator),
+                                   encodingName(list_->encoding),
+                                   list_->header ? QStringLiteral(", s hlavičkou") : QString()));
+    } catch (const competition::OversizedList& refusal) {
+        list_.reset();
+        sizeRefusal_ = QString::fromStdString(refusal.what());
+        lblZdroj->setText(QStringLiteral("%1: nenačteno").arg(source));
+    }
     showPreview();
 }
 
 void TfrmImportDruzstev::showPreview() {
-    lines_ = list_ ? competition::planImport(*list_, chosenRows())
-                   : std::vector<competition::ImportLine>{};
+    lines_.clear();
+    refusal_ = sizeRefusal_;
+    if (list_) {
+        try {
+            lines_ = competition::planImport(*list_, chosenRows());
+        } catch (const competition::OversizedList& refusal) {
+            refusal_ = QString::fromStdString(refusal.what());
+        }
+    }
+    gridNahled->clearSpans();
+    btnZapsat->setEnabled(refusal_.isEmpty());
+    if (refusal_.isEmpty()) {
+        showLines();
+    } else {
+        showRefusal();
+    }
+}
+
+void TfrmImportDruzstev::showLines() {
     gridNahled->setRowCount(static_cast<int>(lines_.size()));
     int warned = 0;
     for (int row = 0; row < gridNahled->rowCount(); ++row) {
@@ -128,7 +143,19 @@ void TfrmImportDruzstev::showPreview() {
                      .arg(warned));
 }
 
+// The refusal across the whole list, where the lines would be.
+void TfrmImportDruzstev::showRefusal() {
+    gridNahled->setRowCount(1);
+    platform::setListRow(*gridNahled, 0, {refusal_, {}, {}, {}, {}});
+    gridNahled->setSpan(0, 0, 1, gridNahled->columnCount());
+    emphasize(0);
+    lblSouhrn->setText(QStringLiteral("Seznam je odmítnut, nic se nezapíše."));
+}
+
 void TfrmImportDruzstev::write() {
+    if (!refusal_.isEmpty()) {
+        throw competition::Refusal(refusal_.toStdString());
+    }
     if (!list_) {
         throw competition::Refusal("Nejdřív načtěte seznam družstev ze souboru nebo ze schránky");
     }

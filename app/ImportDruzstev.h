@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -22,11 +23,18 @@ public:
     QLabel* lblZdroj;
 
 private:
-    void read(const std::string& bytes, const QString& source);
+    void read(const std::function<competition::TeamList()>& reading, const QString& source);
     void showPreview() override;
+    void showLines();
+    void showRefusal();
     void write() override;
 
     std::optional<competition::TeamList> list_;
+    // Why the last list was refused for its size; empty when it was not.
+    QString sizeRefusal_;
+    // What the preview shows in place of the lines: the size refusal, or the round's rows
+    // the list would make too many. Empty when it shows the lines.
+    QString refusal_;
     std::vector<competition::ImportLine> lines_;
 };
 

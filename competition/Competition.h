@@ -73,7 +73,7 @@ public:
     // once committed, and shown in the rows at once. A refusal leaves the rows as stored.
     // Lines that would change nothing are not written. An import holding a name the team
     // name field cannot hold, which planImport warns of, is refused whole before anything
-    // is written, naming its line.
+    // is written, naming its line; so is one that would append rows past kMostTeams.
     void writeRanks(db::ResultSet& rows, const std::vector<RankLine>& lines);
     void writeImport(db::ResultSet& rows, const std::vector<ImportLine>& lines);
 

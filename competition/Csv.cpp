@@ -11,11 +11,11 @@ bool needsQuotes(std::string_view field, char separator) {
 }
 
 struct Parsed {
-    CsvText whole;
+    std::optional<int> unclosedQuote;
     bool lastCutShort = false;  // the last record has no line end
 };
 
-Parsed parse(std::string_view text, char separator) {
+Parsed parse(std::string_view text, char separator, const std::function<void(CsvRecord&&)>& take) {
     Parsed parsed;
     int line = 1;
     CsvRecord record{line, {{}}};
@@ -32,24 +32,24 @@ Parsed parse(std::string_view text, char separator) {
         } else if (c == '"') {
             quoted = !quoted;
             if (quoted) {
-                parsed.whole.unclosedQuote = line;
+                parsed.unclosedQuote = line;
             }
         } else if (quoted) {
             record.fields.back() += c;
         } else if (c == separator) {
             record.fields.emplace_back();
         } else if (c == '\n') {
-            parsed.whole.records.push_back(std::exchange(record, CsvRecord{line, {{}}}));
+            take(std::exchange(record, CsvRecord{line, {{}}}));
             parsed.lastCutShort = false;
         } else if (c != '\r') {  // a copy saved by a spreadsheet ends its lines with CR LF
             record.fields.back() += c;
         }
     }
     if (parsed.lastCutShort) {
-        parsed.whole.records.push_back(std::move(record));
+        take(std::move(record));
     }
     if (!quoted) {
-        parsed.whole.unclosedQuote.reset();
+        parsed.unclosedQuote.reset();
     }
     return parsed;
 }
@@ -82,19 +82,18 @@ std::string csvLine(const std::vector<std::string>& fields, char separator) {
 }
 
 std::vector<std::vector<std::string>> csvRecords(std::string_view text, char separator) {
-    const Parsed parsed = parse(text, separator);
     std::vector<std::vector<std::string>> records;
-    for (const CsvRecord& record : parsed.whole.records) {
-        records.push_back(record.fields);
-    }
+    const Parsed parsed = parse(
+        text, separator, [&](CsvRecord&& record) { records.push_back(std::move(record.fields)); });
     if (parsed.lastCutShort) {
         records.pop_back();
     }
     return records;
 }
 
-CsvText csvText(std::string_view text, char separator) {
-    return parse(text, separator).whole;
+std::optional<int> forEachCsvRecord(std::string_view text, char separator,
+                                    const std::function<void(CsvRecord&&)>& take) {
+    return parse(text, separator, take).unclosedQuote;
 }
 
 }  // namespace zlt::competition

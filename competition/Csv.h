@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,12 +24,10 @@ struct CsvRecord {
     std::vector<std::string> fields;
 };
 
-// The records of a whole file that a person saved: a last record without its line end is
-// kept, and a quote still open at the end is told by the line it was opened on.
-struct CsvText {
-    std::vector<CsvRecord> records;
-    std::optional<int> unclosedQuote;
-};
-CsvText csvText(std::string_view text, char separator);
+// The records of a whole file that a person saved, handed over one at a time so that a
+// long text is read in the memory of one record: a last record without its line end is
+// kept. Returns the line a quote still open at the end was opened on.
+std::optional<int> forEachCsvRecord(std::string_view text, char separator,
+                                    const std::function<void(CsvRecord&&)>& take);
 
 }  // namespace zlt::competition

@@ -1,14 +1,20 @@
 #include "competition/TeamImport.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
 #include <map>
 #include <set>
 #include <utility>
 
 #include "competition/Csv.h"
-#include "competition/Refusal.h"
 #include "database/FieldList.h"
 #include "database/ResultSet.h"
 #include "platform/Win1250.h"
@@ -30,21 +36,39 @@ std::string trimmed(const std::string& text) {
 
 struct Decoded {
     TeamList::Encoding encoding;
-    std::string text;
+    std::string_view text;
 };
 
 // Text that is not valid UTF-8 comes from an older spreadsheet, which saves in the
-// system's code page.
-Decoded decoded(std::string_view bytes) {
+// system's code page; only then is it converted, into `converted`.
+Decoded decoded(std::string_view bytes, std::string& converted) {
     const bool bom = bytes.starts_with(kBom);
     const std::string_view text = bom ? bytes.substr(kBom.size()) : bytes;
     try {
         platform::utf8Length(text);
-        return {bom ? TeamList::Encoding::Utf8WithBom : TeamList::Encoding::Utf8,
-                std::string(text)};
+        return {bom ? TeamList::Encoding::Utf8WithBom : TeamList::Encoding::Utf8, text};
     } catch (const platform::EncodingError&) {
-        return {TeamList::Encoding::Win1250, platform::fromWin1250(bytes)};
+        converted = platform::fromWin1250(bytes);
+        return {TeamList::Encoding::Win1250, converted};
     }
+}
+
+// A count with a space between the thousands, as Czech writes it: "400 000".
+std::string withThousands(std::uintmax_t count) {
+    std::string digits = std::to_string(count);
+    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3) {
+        digits.insert(static_cast<std::size_t>(at), 1, ' ');
+    }
+    return digits;
+}
+
+// A size over the limit in megabytes, or gigabytes from one on, with one decimal rounded
+// up, so that a list just over the limit never reads as the limit itself: "16,1 MB".
+std::string sizeText(std::uintmax_t bytes) {
+    const bool giga = bytes >= (std::uintmax_t{1} << 30);
+    const long double unit = giga ? 1024.0L * 1024 * 1024 : 1024.0L * 1024;
+    const auto tenths = static_cast<std::uintmax_t>(std::ceil(bytes * 10.0L / unit));
+    return withThousands(tenths / 10) + "," + std::to_string(tenths % 10) + (giga ? " GB" : " MB");
 }
 
 // Control characters other than the tab and the line ends, including the C1 ones, which
@@ -74,27 +98,40 @@ std::size_t widthOf(const CsvRecord& record) {
     return width;
 }
 
+// What one reading of the text with a separator finds, without holding its records.
 struct Layout {
     char separator = ';';
     std::size_t columns = 1;
-    std::vector<CsvRecord> records;  // the blank ones left out
+    std::size_t records = 0;  // the blank ones left out
+    std::size_t pairs = 0;    // records of a number and a name
+    std::size_t names = 0;    // records of one column
+    std::optional<CsvRecord> first;
+    bool laterNumber = false;  // a record after the first starts with a number
     std::optional<int> unclosedQuote;
 };
 
-Layout layoutWith(std::string_view text, char separator) {
-    CsvText parsed = csvText(text, separator);
-    Layout layout{separator, 1, {}, parsed.unclosedQuote};
-    for (CsvRecord& record : parsed.records) {
-        if (widthOf(record) > 0) {
-            layout.records.push_back(std::move(record));
-        }
-    }
-    return layout;
+bool isNumber(const std::string& text) {
+    return db::integerOf(text).has_value();
 }
 
-std::size_t recordsOfWidth(const Layout& layout, std::size_t width) {
-    return std::count_if(layout.records.begin(), layout.records.end(),
-                         [&](const CsvRecord& record) { return widthOf(record) == width; });
+Layout layoutWith(std::string_view text, char separator) {
+    Layout layout;
+    layout.separator = separator;
+    layout.unclosedQuote = forEachCsvRecord(text, separator, [&](CsvRecord&& record) {
+        const std::size_t width = widthOf(record);
+        if (width == 0) {
+            return;
+        }
+        ++layout.records;
+        layout.pairs += width == 2 ? 1 : 0;
+        layout.names += width == 1 ? 1 : 0;
+        if (!layout.first) {
+            layout.first = std::move(record);
+        } else if (!layout.laterNumber) {
+            layout.laterNumber = isNumber(record.fields.front());
+        }
+    });
+    return layout;
 }
 
 // The separator that splits most of the lines into a number and a name; when none splits
@@ -105,12 +142,10 @@ Layout layoutOf(std::string_view text) {
     std::optional<Layout> whole;
     for (const char separator : {'\t', ';', ','}) {
         Layout layout = layoutWith(text, separator);
-        const std::size_t pairs = recordsOfWidth(layout, 2);
-        const std::size_t names = recordsOfWidth(layout, 1);
-        if (pairs > names && (!split || pairs > recordsOfWidth(*split, 2))) {
+        if (layout.pairs > layout.names && (!split || layout.pairs > split->pairs)) {
             layout.columns = 2;
             split = std::move(layout);
-        } else if (!whole || names > recordsOfWidth(*whole, 1)) {
+        } else if (!whole || layout.names > whole->names) {
             whole = std::move(layout);
         }
     }
@@ -158,19 +193,13 @@ bool titlesAColumn(const std::string& text) {
     return std::find(kTitles.begin(), kTitles.end(), folded(trimmed(text))) != kTitles.end();
 }
 
-bool isNumber(const std::string& text) {
-    return db::integerOf(text).has_value();
-}
-
 // A first line titling a column, or one whose number is no number while a later one is.
 bool hasHeader(const Layout& layout) {
-    const std::vector<std::string>& first = layout.records.front().fields;
+    const std::vector<std::string>& first = layout.first->fields;
     if (std::any_of(first.begin(), first.end(), titlesAColumn)) {
         return true;
     }
-    return layout.columns == 2 && !isNumber(first.front()) &&
-           std::any_of(layout.records.begin() + 1, layout.records.end(),
-                       [](const CsvRecord& record) { return isNumber(record.fields.front()); });
+    return layout.columns == 2 && !isNumber(first.front()) && layout.laterNumber;
 }
 
 std::string separatorName(char separator) {
@@ -240,6 +269,57 @@ std::map<int, int> numberedRows(const db::ResultSet& rows) {
     return numbered;
 }
 
+std::string mostTeams() {
+    return "ZLT jich pojme nejvýše " + withThousands(kMostTeams) + ".";
+}
+
+// Closes the file on every way out.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() { ::close(fd_); }
+    int fd() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// The file's bytes, a regular file refused by its size before a byte is read. Anything
+// else (a pipe, a device) is refused as soon as it has given more than a list may hold.
+std::string listBytes(const std::filesystem::path& file) {
+    const std::string what = "Soubor " + file.string();
+    const auto failed = [&](const char* action) {
+        return Refusal(what + " nelze " + action + ": " + std::strerror(errno) + ".");
+    };
+    const FileDescriptor input(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    if (input.fd() < 0) {
+        throw failed("otevřít");
+    }
+    std::string bytes;
+    struct stat status {};
+    if (::fstat(input.fd(), &status) == 0 && S_ISREG(status.st_mode)) {
+        requireListSize(static_cast<std::uintmax_t>(status.st_size), what);
+        bytes.reserve(static_cast<std::size_t>(status.st_size));
+    }
+    std::array<char, 1 << 16> chunk{};
+    for (;;) {
+        const ssize_t got = ::read(input.fd(), chunk.data(), chunk.size());
+        if (got == 0) {
+            return bytes;
+        }
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw failed("přečíst");
+        }
+        bytes.append(chunk.data(), static_cast<std::size_t>(got));
+        requireListSize(bytes.size(), what);
+    }
+}
+
 std::string onEarlierLine(int line) {
     return " je už na řádku " + std::to_string(line);
 }
@@ -247,22 +327,41 @@ std::string onEarlierLine(int line) {
 }  // namespace
 
 TeamList readTeamList(std::string_view bytes) {
-    const Decoded text = decoded(bytes);
+    std::string converted;
+    const Decoded text = decoded(bytes, converted);
     requireText(text.text);
     const Layout layout = layoutOf(text.text);
     if (layout.unclosedQuote) {
         throw Refusal(onLine(*layout.unclosedQuote) +
                       "uvozovky otevřené na tomto řádku nejsou uzavřeny.");
     }
-    if (layout.records.empty()) {
+    if (layout.records == 0) {
         throw Refusal("Soubor je prázdný.");
     }
     TeamList list{layout.separator, text.encoding, hasHeader(layout), {}};
-    for (auto record = layout.records.begin() + (list.header ? 1 : 0);
-         record != layout.records.end(); ++record) {
-        list.teams.push_back(entryOf(*record, layout));
+    if (const std::size_t teams = layout.records - (list.header ? 1 : 0); teams > kMostTeams) {
+        throw OversizedList("Soubor obsahuje " + withThousands(teams) + " družstev; " +
+                            mostTeams() + " Vybrali jste správný soubor?");
     }
+    bool header = list.header;
+    forEachCsvRecord(text.text, layout.separator, [&](CsvRecord&& record) {
+        if (widthOf(record) > 0 && !std::exchange(header, false)) {
+            list.teams.push_back(entryOf(record, layout));
+        }
+    });
     return list;
+}
+
+void requireListSize(std::uintmax_t bytes, const std::string& what) {
+    if (bytes > kLargestTeamList) {
+        throw OversizedList(what + " má " + sizeText(bytes) +
+                            "; seznam družstev může mít nejvýše " +
+                            withThousands(kLargestTeamList >> 20) + " MB.");
+    }
+}
+
+TeamList readTeamListFile(const std::filesystem::path& file) {
+    return readTeamList(listBytes(file));
 }
 
 std::vector<int> rowsOfNumbers(const std::vector<int>& numbers, const db::ResultSet& rows) {
@@ -272,6 +371,12 @@ std::vector<int> rowsOfNumbers(const std::vector<int>& numbers, const db::Result
         if (!rowOf.contains(number)) {
             unknown.insert(number);
         }
+    }
+    const std::size_t after = static_cast<std::size_t>(rows.recordCount()) + unknown.size();
+    // A table already longer keeps its rows; only new ones are refused.
+    if (!unknown.empty() && after > kMostTeams) {
+        throw OversizedList("Po importu by tabulka " + rows.fields().table() + " měla " +
+                            withThousands(after) + " řádků; " + mostTeams());
     }
     int appended = rows.recordCount();
     for (const int number : unknown) {

@@ -1,6 +1,10 @@
 // zlt-event as an organiser's script runs it: a process of its own on a real event folder,
 // judged by its exit code, what it prints and what the database holds afterwards.
+#include <fcntl.h>
 #include <gmock/gmock.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 
 #include <QProcess>
 #include <filesystem>
@@ -8,6 +12,7 @@
 
 #include "tests/support/Database.h"
 #include "tests/support/Files.h"
+#include "tests/support/TeamLists.h"
 
 namespace zlt::test {
 namespace {
@@ -124,6 +129,72 @@ TEST_F(EventCommand, ARestoredCopyBringsBackWhatItHeld) {
     ASSERT_EQ(restored.exitCode, 0) << restored.err;
     EXPECT_EQ(column("DRUZSTVO", db::preliminaryFields(), "CISLO")[0], "Lhota");
     EXPECT_EQ(inEvent("restore", {QStringLiteral("ZLT04-19990101-000000.GDB")}).exitCode, 1);
+}
+
+struct Measured {
+    int exitCode;
+    std::string err;
+    long peakKilobytes;  // the most memory the process ever had
+};
+
+// zlt-event run as a child of its own, waited for with its own resource usage: the peak
+// of that one process, whatever the test process holds.
+Measured measuredZltEvent(const std::vector<std::string>& arguments, const fs::path& errFile) {
+    std::vector<std::string> words{ZLT_EVENT_TOOL};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    pid_t child = 0;
+    const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    EXPECT_EQ(spawned, 0);
+    int status = 0;
+    rusage usage{};
+    EXPECT_EQ(wait4(child, &status, 0, &usage), child);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, fileBytes(errFile), usage.ru_maxrss};
+}
+
+// The wrong spreadsheet export of a new user: 10 MB of 400,000 teams. It is refused by its
+// count without a row written, in memory near the file's size; a file over the limit is
+// refused by its size before it is read.
+TEST_F(EventCommand, AWrongFileIsRefusedByItsCountOrItsSizeInLittleMemory) {
+    constexpr long kBound = 64 * 1024;  // kilobytes above the program's own
+    const fs::path err = scratch.path() / "err.txt";
+    const auto import = [&](const fs::path& list) {
+        return measuredZltEvent({"import", folder.path().string(), list.string()}, err);
+    };
+    const Measured base = import(writeList("\x01"));
+    ASSERT_EQ(base.exitCode, 1) << base.err;
+
+    const fs::path big = scratch.path() / "big.csv";
+    std::ofstream(big, std::ios::binary) << numberedTeams(1, 400000);
+    ASSERT_GT(fs::file_size(big), 10'000'000u);
+    const Measured counted = import(big);
+    EXPECT_EQ(counted.exitCode, 1);
+    EXPECT_THAT(counted.err,
+                HasSubstr("zlt-event: Soubor obsahuje 400 000 družstev; ZLT jich pojme nejvýše "
+                          "500. Vybrali jste správný soubor?\n"));
+    EXPECT_LT(counted.peakKilobytes - base.peakKilobytes, kBound)
+        << "the program alone peaks at " << base.peakKilobytes << " kB";
+
+    const fs::path huge = scratch.path() / "huge.csv";
+    std::ofstream{huge};
+    fs::resize_file(huge, std::uintmax_t{1} << 30);
+    const Measured sized = import(huge);
+    EXPECT_EQ(sized.exitCode, 1);
+    EXPECT_THAT(sized.err,
+                HasSubstr("huge.csv má 1,0 GB; seznam družstev může mít nejvýše 16 MB."));
+    EXPECT_LT(sized.peakKilobytes - base.peakKilobytes, kBound);
+
+    EXPECT_EQ(storedRows(folder.database(), db::preliminaryFields(), "CISLO").size(), 30u);
+    EXPECT_FALSE(fs::exists(folder.path() / "zmeny.csv")) << "nothing journalled";
 }
 
 // What a program of poppler-utils prints about the PDF.

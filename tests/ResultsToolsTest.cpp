@@ -17,6 +17,7 @@
 #include "tests/support/Files.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/PageQuery.h"
+#include "tests/support/TeamLists.h"
 
 namespace zlt::test {
 namespace {
@@ -138,6 +139,75 @@ TEST_F(ResultsTools, AFileThatIsNoListIsRefusedNamingTheLineAndNothingIsWritten)
         EXPECT_TRUE(dialog.isVisible()) << "nothing read: nothing to write";
     });
     EXPECT_EQ(storedText(0, DRUZSTVO), "");
+}
+
+// The wrong export pasted from a spreadsheet takes the place of the list read before; the
+// preview tells why, and there is nothing to write.
+TEST_F(ResultsTools, APastedListOfTooManyTeamsIsRefusedInThePreviewWithNothingToWrite) {
+    const QString refusal = QStringLiteral(
+        "Soubor obsahuje 400 000 družstev; ZLT jich pojme nejvýše 500. Vybrali jste správný "
+        "soubor?");
+    inDialog<TfrmImportDruzstev>(*frmNastroje->btnImport, [&](TfrmImportDruzstev& dialog) {
+        QGuiApplication::clipboard()->setText(QStringLiteral("1\tLhota\n"));
+        op::click(*dialog.btnSchranka);
+        ASSERT_EQ(dialog.gridNahled->rowCount(), 1);
+
+        QGuiApplication::clipboard()->setText(QString::fromStdString(numberedTeams(1, 400000)));
+        op::click(*dialog.btnSchranka);
+        EXPECT_TRUE(dialogs.requests.empty()) << "told in the preview, not in a message box";
+        ASSERT_EQ(dialog.gridNahled->rowCount(), 1);
+        EXPECT_EQ(dialog.gridNahled->item(0, 0)->text(), refusal);
+        EXPECT_EQ(dialog.gridNahled->columnSpan(0, 0), dialog.gridNahled->columnCount());
+        EXPECT_TRUE(dialog.gridNahled->item(0, 0)->font().bold());
+        EXPECT_THAT(dialog.lblZdroj->text().toStdString(), HasSubstr("nenačteno"));
+        op::choose(*dialog.rbFinale);
+        EXPECT_EQ(dialog.gridNahled->item(0, 0)->text(), refusal) << "in either round";
+
+        EXPECT_FALSE(dialog.btnZapsat->isEnabled());
+        op::click(*dialog.btnZapsat);
+        EXPECT_TRUE(dialog.isVisible());
+
+        QGuiApplication::clipboard()->setText(QString(int(competition::kLargestTeamList) + 1, 'x'));
+        op::click(*dialog.btnSchranka);
+        EXPECT_EQ(dialog.gridNahled->item(0, 0)->text(),
+                  QStringLiteral("Text ve schránce má 16,1 MB; seznam družstev může mít "
+                                 "nejvýše 16 MB."));
+
+        const fs::path huge = folder.path() / "velky.csv";
+        std::ofstream{huge};
+        fs::resize_file(huge, std::uintmax_t{1} << 30);
+        dialogs.answerInputs(QString::fromStdString(huge.string()));
+        op::click(*dialog.btnSoubor);
+        EXPECT_EQ(
+            dialog.gridNahled->item(0, 0)->text().toStdString(),
+            "Soubor " + huge.string() + " má 1,0 GB; seznam družstev může mít nejvýše 16 MB.");
+        EXPECT_EQ(dialog.lblZdroj->text(), QStringLiteral("velky.csv: nenačteno"));
+    });
+    EXPECT_EQ(storedText(0, DRUZSTVO), "");
+    EXPECT_EQ(stored().size(), 30u);
+    EXPECT_FALSE(fs::exists(folder.path() / "zmeny.csv"));
+}
+
+// Numbers past the last row append rows: too many for the preliminary round's 30, but
+// not for the finals' 12.
+TEST_F(ResultsTools, AListThatWouldMakeARoundTooLongIsRefusedForThatRoundOnly) {
+    QGuiApplication::clipboard()->setText(QString::fromStdString(numberedTeams(31, 501)));
+    inDialog<TfrmImportDruzstev>(*frmNastroje->btnImport, [&](TfrmImportDruzstev& dialog) {
+        op::click(*dialog.btnSchranka);
+        ASSERT_EQ(dialog.gridNahled->rowCount(), 1);
+        EXPECT_EQ(dialog.gridNahled->item(0, 0)->text(),
+                  QStringLiteral(
+                      "Po importu by tabulka DATAZLT měla 501 řádků; ZLT jich pojme nejvýše 500."));
+        op::choose(*dialog.rbFinale);
+        EXPECT_EQ(dialog.gridNahled->rowCount(), 471);
+        EXPECT_EQ(dialog.gridNahled->columnSpan(0, 0), 1);
+        EXPECT_TRUE(dialog.btnZapsat->isEnabled());
+        op::choose(*dialog.rbPredkolo);
+        EXPECT_FALSE(dialog.btnZapsat->isEnabled());
+        op::click(*dialog.btnZapsat);
+        EXPECT_TRUE(dialog.isVisible());
+    });
+    EXPECT_EQ(stored().size(), 30u);
 }
 
 TEST_F(ResultsTools, TheExportGoesToTheFolderChosenOnceAndTheChoiceIsKept) {

@@ -5,9 +5,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "competition/Refusal.h"
 #include "tests/support/CoreInFolder.h"
 #include "tests/support/Database.h"
+#include "tests/support/TeamLists.h"
+#include "tests/support/TempEventFolder.h"
 #include "tests/support/Thrown.h"
 
 namespace zlt::competition {
@@ -87,6 +92,62 @@ TEST(ReadTeamList, FilesThatAreNoListAreRefusedNamingTheLine) {
     EXPECT_EQ(refusal("1\tA\n2 B\n3\tC\n"),
               "Řádek 2: očekávají se dva sloupce, číslo a název družstva, oddělené tabulátorem.");
     EXPECT_EQ(refusal("1;\"A\nB\"\n2;C\n"), "Řádek 1: název družstva obsahuje konec řádku.");
+}
+
+TEST(ReadTeamList, AListOfMoreTeamsThanATableHoldsIsRefusedWithTheirCount) {
+    const std::string full = test::numberedTeams(1, 500);
+    EXPECT_EQ(readTeamList("číslo;družstvo\n" + full + "\n\n").teams.size(), 500u)
+        << "neither the header nor blank lines are teams";
+    EXPECT_EQ(test::thrownMessage<OversizedList>([&] { readTeamList(full + "501;Ves"); }),
+              "Soubor obsahuje 501 družstev; ZLT jich pojme nejvýše 500. Vybrali jste správný "
+              "soubor?");
+    EXPECT_EQ(test::thrownMessage<Refusal>(
+                  [&] { readTeamList(test::numberedTeams(1, 1234) + "Ves;\"Hora\n"); }),
+              "Řádek 1235: uvozovky otevřené na tomto řádku nejsou uzavřeny.")
+        << "a quote left open swallows the lines after it: their count means nothing";
+}
+
+class ReadTeamListFile : public ::testing::Test {
+protected:
+    // A file of that size holding nothing, as a sparse file takes no room on the disk.
+    std::filesystem::path sparse(std::uintmax_t size) {
+        const std::filesystem::path file = scratch.path() / "velky.csv";
+        std::ofstream{file};
+        std::filesystem::resize_file(file, size);
+        return file;
+    }
+    std::optional<std::string> oversized(const std::filesystem::path& file) {
+        return test::thrownMessage<OversizedList>([&] { readTeamListFile(file); });
+    }
+
+    test::TempFolder scratch;
+};
+
+TEST_F(ReadTeamListFile, AFileOverTheLimitIsRefusedByItsSizeNamingIt) {
+    const std::filesystem::path over = sparse(kLargestTeamList + 1);
+    EXPECT_EQ(oversized(over),
+              "Soubor " + over.string() + " má 16,1 MB; seznam družstev může mít nejvýše 16 MB.");
+    EXPECT_THAT(oversized(sparse(std::uintmax_t{1} << 30)),
+                Optional(::testing::HasSubstr(" má 1,0 GB; ")));
+    EXPECT_THAT(test::thrownMessage<Refusal>([&] { readTeamListFile(sparse(kLargestTeamList)); }),
+                Optional(::testing::StartsWith("Soubor není text")))
+        << "a list at the limit is read";
+    EXPECT_THAT(oversized("/dev/zero"), Optional(::testing::HasSubstr("nejvýše 16 MB")))
+        << "a device without a size is refused once it has given more than the limit";
+}
+
+TEST_F(ReadTeamListFile, AFileThatCannotBeReadIsNamed) {
+    const std::filesystem::path list = scratch.path() / "seznam.csv";
+    std::ofstream(list, std::ios::binary) << "1;Lhota\n2;Ves";
+    EXPECT_EQ(teamsOf(readTeamListFile(list)), (std::vector<std::string>{"1:1:Lhota", "2:2:Ves"}));
+    const auto refusal = [](const std::filesystem::path& file) {
+        return test::thrownMessage<Refusal>([&] { readTeamListFile(file); });
+    };
+    EXPECT_EQ(refusal(scratch.path() / "chybi.csv"),
+              "Soubor " + (scratch.path() / "chybi.csv").string() +
+                  " nelze otevřít: No such file or directory.");
+    EXPECT_EQ(refusal(scratch.path()),
+              "Soubor " + scratch.path().string() + " nelze přečíst: Is a directory.");
 }
 
 class ImportInTables : public test::CoreInFolder {
@@ -196,6 +257,45 @@ TEST_F(ImportInTables, AnImportRefusedHalfwayLeavesTheTableAndTheJournalAsTheyWe
     EXPECT_EQ(preliminaryNames(), before);
     EXPECT_EQ(rows.value(0, 1), db::FieldValue()) << "the grid shows the table as it is";
     EXPECT_THAT(journalLines(), IsEmpty());
+}
+
+// The event's 30 numbered rows and new numbers up to the last.
+std::vector<ImportLine> linesUpTo(int last) {
+    std::vector<ImportLine> lines;
+    for (int number = 31; number <= last; ++number) {
+        lines.push_back(
+            {number - 30, number, "Team number " + std::to_string(number), {}, true, {}});
+    }
+    return lines;
+}
+
+TEST_F(ImportInTables, AnImportLeavingMoreThan500RowsIsRefusedAndWritesNothing) {
+    open();
+    db::ResultSet& rows = competition.preliminary();
+    const auto before = preliminaryNames();
+    const std::string refusal =
+        "Po importu by tabulka DATAZLT měla 501 řádků; ZLT jich pojme nejvýše 500.";
+    EXPECT_EQ(test::thrownMessage<OversizedList>(
+                  [&] { planImport(readTeamList(test::numberedTeams(31, 501)), rows); }),
+              refusal);
+    EXPECT_EQ(
+        test::thrownMessage<OversizedList>([&] { competition.writeImport(rows, linesUpTo(501)); }),
+        refusal)
+        << "lines planned on rows since grown";
+    EXPECT_EQ(preliminaryNames(), before);
+    EXPECT_EQ(rows.recordCount(), 30);
+    EXPECT_THAT(journalLines(), IsEmpty());
+
+    competition.writeImport(rows, planImport(readTeamList(test::numberedTeams(31, 500)), rows));
+    EXPECT_EQ(preliminaryNames().size(), 500u);
+    EXPECT_EQ(preliminaryNames().back(), "500:Team number 500");
+    EXPECT_EQ(journalLines().size(), 2u * 470) << "a new row and its name each";
+
+    competition.writeImport(rows, planImport(readTeamList("1;Lhota\n500;Ves\n"), rows));
+    EXPECT_EQ(preliminaryNames()[0], "1:Lhota") << "a full table still takes new names";
+    EXPECT_EQ(test::thrownMessage<OversizedList>(
+                  [&] { planImport(readTeamList("1;Lhota\n501;Ves\n"), rows); }),
+              refusal);
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 // from a script and for testing the program from outside. Each command runs the same core
 // code as the tools window, prints what it did, and returns 0 only when it succeeded.
 #include <QApplication>
-#include <QFile>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -127,15 +126,6 @@ db::ResultSet& roundOf(competition::Competition& competition, const Arguments& a
     return arguments.has("--finals") ? competition.finals() : competition.preliminary();
 }
 
-std::string readFile(const fs::path& file) {
-    QFile input(QString::fromStdString(file.string()));
-    if (!input.open(QIODevice::ReadOnly)) {
-        throw competition::Refusal("Soubor " + file.string() +
-                                   " nelze otevřít: " + input.errorString().toStdString());
-    }
-    return input.readAll().toStdString();
-}
-
 void printCopyStatus(const competition::Backups& backups) {
     if (!backups.problem().isEmpty()) {
         std::printf("Záloha: %s\n", backups.problem().toUtf8().constData());
@@ -159,8 +149,8 @@ int newServerDatabase(const Arguments& arguments) {
 }
 
 int importTeams(const Arguments& arguments) {
-    const std::string bytes = readFile(fs::absolute(arguments.positional[1]));
-    const competition::TeamList list = competition::readTeamList(bytes);
+    const competition::TeamList list =
+        competition::readTeamListFile(fs::absolute(arguments.positional[1]));
     OpenEvent event(arguments.positional[0]);
     db::ResultSet& rows = roundOf(event.competition(), arguments);
     const std::vector<competition::ImportLine> lines = competition::planImport(list, rows);

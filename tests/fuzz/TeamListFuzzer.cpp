@@ -16,6 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const zlt::competition::Refusal&) {
         return 0;
     }
+    // No more teams than a table may hold.
+    if (list.teams.size() > zlt::competition::kMostTeams) {
+        __builtin_trap();
+    }
     int previousLine = 0;
     for (const auto& team : list.teams) {
         // Each team on a later line than the one before, with a name and a number from 1

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -61,6 +62,10 @@ void clickAt(QWidget& window, QPoint point) {
 
 void click(QWidget& widget) {
     clickInside(widget, widget.rect().center());
+}
+
+void choose(QRadioButton& button) {
+    clickInside(button, {button.height() / 2, button.height() / 2});
 }
 
 void clickCell(platform::DBGrid& grid, int row, int column) {

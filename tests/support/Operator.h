@@ -5,6 +5,7 @@
 #include <Qt>
 #include <functional>
 
+class QRadioButton;
 class QWidget;
 
 namespace zlt::platform {
@@ -29,6 +30,9 @@ void type(const QString& text);
 void clickAt(QWidget& window, QPoint point);
 // Clicks at the centre of a widget, at that point of its window.
 void click(QWidget& widget);
+// Clicks a radio button at its indicator, where a person does: past a short text the
+// centre of its box is no part of it.
+void choose(QRadioButton& button);
 void clickCell(platform::DBGrid& grid, int row, int column);
 void clickTitle(platform::DBGrid& grid, int column);
 // Clicks the tool-bar button of a preview command.
