@@ -304,8 +304,11 @@ std::string timeText(const QDateTime& time) {
 
 int listCopies(const Arguments& arguments) {
     OpenEvent event(arguments.positional[0]);
-    for (const competition::BackupCopy& copy : event.competition().backups().copies()) {
-        std::printf("%s  %s\n", timeText(copy.taken).c_str(), copy.file.string().c_str());
+    competition::Backups& backups = event.competition().backups();
+    for (const competition::BackupCopy& copy : backups.copies()) {
+        const QString flaw = backups.examine(copy).flaw;
+        std::printf("%s  %s%s\n", timeText(copy.taken).c_str(), copy.file.string().c_str(),
+                    flaw.isEmpty() ? "" : ("  nečitelná (" + flaw + ")").toUtf8().constData());
     }
     return 0;
 }
