@@ -257,9 +257,9 @@ void Backups::setSecondFolder(const fs::path& folder) {
     keepChoice(eventFolder_ / kSecondFolderFile, folder.string(), "Druhou složku záloh");
 }
 
-std::vector<BackupCopy> Backups::copies() const {
+std::vector<BackupCopy> Backups::copiesOf(const fs::path& eventFolder) {
     std::vector<BackupCopy> found;
-    for (const NamedCopy& named : copiesIn(eventFolder_ / kFolder)) {
+    for (const NamedCopy& named : copiesIn(eventFolder / kFolder)) {
         found.push_back(named.copy);
     }
     return found;

@@ -63,7 +63,8 @@ public:
     void setSecondFolder(const std::filesystem::path& folder);
 
     // The copies in "zalohy", newest first.
-    std::vector<BackupCopy> copies() const;
+    std::vector<BackupCopy> copies() const { return copiesOf(eventFolder_); }
+    static std::vector<BackupCopy> copiesOf(const std::filesystem::path& eventFolder);
     // Proves the copy on a private copy of it (proveCopy); a copy file unchanged since it
     // was last proven by this object is not proven again.
     CopyState examine(const BackupCopy& copy);
