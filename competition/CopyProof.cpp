@@ -10,7 +10,6 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <set>
 #include <system_error>
 
@@ -233,11 +232,6 @@ BackupContents proveFile(const fs::path& file, const fs::path& copy) {
 }
 
 BackupContents proveInto(const fs::path& copy, const fs::path& own, fs::perms permissions) {
-    try {
-        requireContent(copy);
-    } catch (const Flaw& flaw) {
-        throw BrokenCopy(copy, flaw.reason);
-    }
     std::error_code error;
     fs::copy_file(copy, own, fs::copy_options::overwrite_existing, error);
     if (!error) {
