@@ -239,20 +239,19 @@ void TfrmNastroje::showCopies() {
     if (!isVisible()) {
         return;
     }
-    copies_ = competition_.backups().copies();
+    copies_.clear();
+    for (const competition::BackupCopy& copy : competition_.backups().copies()) {
+        copies_.emplace_back(copy, competition_.backups().examine(copy));
+    }
     gridZalohy->setRowCount(static_cast<int>(copies_.size()));
     for (int row = 0; row < gridZalohy->rowCount(); ++row) {
-        const competition::BackupCopy& copy = copies_[static_cast<std::size_t>(row)];
-        QStringList texts{timeText(copy.taken), QString(), QString()};
-        try {
-            const competition::BackupContents contents =
-                competition::Backups::contentsOf(copy.file);
-            texts[1] = QString::number(contents.teams);
-            texts[2] = QString::number(contents.placings);
-        } catch (const std::exception&) {
-            texts[1] = QStringLiteral("nelze přečíst");
-        }
-        platform::setListRow(*gridZalohy, row, texts);
+        const auto& [copy, state] = copies_[static_cast<std::size_t>(row)];
+        platform::setListRow(
+            *gridZalohy, row,
+            state.flaw.isEmpty()
+                ? QStringList{timeText(copy.taken), QString::number(state.contents.teams),
+                              QString::number(state.contents.placings)}
+                : QStringList{timeText(copy.taken), QStringLiteral("nečitelná"), state.flaw});
     }
     fitTimes(*gridZalohy);
 }
@@ -307,7 +306,10 @@ void TfrmNastroje::btnObnovitClick() {
     if (row < 0 || row >= static_cast<int>(copies_.size())) {
         throw competition::Refusal("Vyberte zálohu, kterou chcete obnovit");
     }
-    const competition::BackupCopy copy = copies_[static_cast<std::size_t>(row)];
+    const auto [copy, state] = copies_[static_cast<std::size_t>(row)];
+    if (!state.flaw.isEmpty()) {
+        throw competition::BrokenCopy(copy.file, state.flaw);
+    }
     const auto answer = platform::Dialogs::askYesNoCancel(
         QStringLiteral("Obnovit zálohu"),
         QStringLiteral("Vrátit databázi do stavu zálohy z %1? Současná databáze se nejdřív "

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QWidget>
+#include <utility>
 #include <vector>
 
 #include "competition/Competition.h"
@@ -71,7 +72,8 @@ private:
 
     competition::Competition& competition_;
     reports::Publishing& publishing_;
-    std::vector<competition::BackupCopy> copies_;
+    // The copies listed, each as it was proven when listed.
+    std::vector<std::pair<competition::BackupCopy, competition::CopyState>> copies_;
 };
 
 extern TfrmNastroje* frmNastroje;

@@ -6,9 +6,7 @@
 
 #include <QRegularExpression>
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
-#include <fstream>
 #include <set>
 #include <system_error>
 #include <tuple>
@@ -17,8 +15,6 @@
 #include "competition/Refusal.h"
 #include "database/Connection.h"
 #include "database/DatabaseLocation.h"
-#include "database/FieldList.h"
-#include "database/ResultSet.h"
 #include "database/Services.h"
 #include "platform/TextFile.h"
 
@@ -143,15 +139,11 @@ void syncFile(const fs::path& file) {
 }
 
 // One rename, so that a failure anywhere before it leaves the database as it was.
-void replaceFile(const fs::path& target, const fs::path& source) {
-    const fs::path incoming = fs::path(target) += ".obnova";
+void replaceFile(const fs::path& target, const fs::path& incoming) {
     try {
-        fs::copy_file(source, incoming, fs::copy_options::overwrite_existing);
         syncFile(incoming);
         fs::rename(incoming, target);
     } catch (const fs::filesystem_error& error) {
-        std::error_code ignored;
-        fs::remove(incoming, ignored);
         const QString reason = reasonOf(error.code().value());
         throw Refusal("Databázi nelze nahradit zálohou: " +
                       (reason.isEmpty() ? error.code().message() : reason.toStdString()) + ".");
@@ -161,31 +153,6 @@ void replaceFile(const fs::path& target, const fs::path& source) {
     } catch (const fs::filesystem_error&) {
         // The rename is done; only its durability over a power cut is left to the system.
     }
-}
-
-bool blank(const db::FieldValue& value) {
-    const std::string text = db::displayText(value);
-    return std::all_of(text.begin(), text.end(),
-                       [](unsigned char c) { return std::isspace(c) != 0; });
-}
-
-int countFilled(const db::ResultSet& rows, std::initializer_list<const char*> fields) {
-    int filled = 0;
-    for (int row = 0; row < rows.recordCount(); ++row) {
-        for (const char* field : fields) {
-            filled += db::isNull(rows.value(row, rows.fieldPosition(field))) ? 0 : 1;
-        }
-    }
-    return filled;
-}
-
-int countTeams(const db::ResultSet& rows) {
-    const int team = rows.fieldPosition("DRUZSTVO");
-    int teams = 0;
-    for (int row = 0; row < rows.recordCount(); ++row) {
-        teams += blank(rows.value(row, team)) ? 0 : 1;
-    }
-    return teams;
 }
 
 }  // namespace
@@ -233,8 +200,17 @@ std::optional<fs::path> Backups::copyInto(const fs::path& folder, const QDateTim
         try {
             const fs::path copy = unusedName(folder, now);
             db::copyDatabase(database(), copy);
+            try {
+                remember(copy, {proveFile(copy, copy), {}});
+            } catch (const BrokenCopy&) {
+                std::error_code ignored;
+                fs::remove(copy, ignored);
+                throw;
+            }
             rotate(folder);
             return copy;
+        } catch (const BrokenCopy& failure) {
+            reason = QStringLiteral("zapsaná záloha neprošla kontrolou, %1").arg(failure.reason());
         } catch (const db::ServiceError& failure) {
             error = failure.systemError();
             reason = QString::fromStdString(failure.what());
@@ -281,41 +257,68 @@ void Backups::setSecondFolder(const fs::path& folder) {
     keepChoice(eventFolder_ / kSecondFolderFile, folder.string(), "Druhou složku záloh");
 }
 
-std::vector<BackupCopy> Backups::copies() const {
+std::vector<BackupCopy> Backups::copiesOf(const fs::path& eventFolder) {
     std::vector<BackupCopy> found;
-    for (const NamedCopy& named : copiesIn(eventFolder_ / kFolder)) {
+    for (const NamedCopy& named : copiesIn(eventFolder / kFolder)) {
         found.push_back(named.copy);
     }
     return found;
 }
 
-BackupContents Backups::contentsOf(const fs::path& copy) {
-    db::Connection connection("backup contents");
-    connection.setPath(fs::absolute(copy).string());
-    db::ResultSet preliminary("backup contents", connection, db::preliminaryFields(),
-                              "SELECT * FROM " + db::preliminaryFields().table());
-    db::ResultSet finals("backup contents", connection, db::finalsFields(),
-                         "SELECT * FROM " + db::finalsFields().table());
-    preliminary.open();
-    finals.open();
-    return {countTeams(preliminary),
-            countFilled(preliminary, {"BOD1", "BOD2", "BOD3", "BOD4", "BOD5", "BOD6"}) +
-                countFilled(finals, {"FBOD1", "FBOD2", "FBOD3"})};
+void Backups::remember(const fs::path& copy, const CopyState& state) {
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(copy, error);
+    const fs::file_time_type written = fs::last_write_time(copy, error);
+    if (!error) {
+        examined_[copy] = {size, written, state};
+    }
 }
 
-fs::path Backups::restore(const fs::path& copy) {
+CopyState Backups::examine(const BackupCopy& copy) {
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(copy.file, error);
+    const fs::file_time_type written = fs::last_write_time(copy.file, error);
+    if (const auto known = examined_.find(copy.file); !error && known != examined_.end() &&
+                                                      known->second.size == size &&
+                                                      known->second.written == written) {
+        return known->second.state;
+    }
+    CopyState state;
+    try {
+        state.contents = proveCopy(copy.file);
+    } catch (const BrokenCopy& broken) {
+        state.flaw = broken.reason();
+    }
+    remember(copy.file, state);
+    return state;
+}
+
+Backups::Incoming::~Incoming() {
+    if (!file_.empty()) {
+        std::error_code ignored;
+        fs::remove(file_, ignored);
+    }
+}
+
+Backups::Incoming Backups::prepareRestore(const fs::path& copy) {
     if (onServer()) {
         throw Refusal(
             "Databázi na serveru obnovuje jeho správce; zálohy této složky patří k "
             "souboru ZLT04.GDB.");
     }
+    Incoming incoming(fs::path(database()) += ".obnova");
+    proveInto(copy, incoming.file(), fs::status(database()).permissions());
+    return incoming;
+}
+
+fs::path Backups::restore(Incoming incoming) {
     const std::optional<fs::path> before = takeCopy();
     if (!before) {
         throw Refusal("Před obnovou se nepodařilo zálohovat současnou databázi: " +
                       problem_.toStdString());
     }
     connection_.disconnect();
-    replaceFile(database(), copy);
+    replaceFile(database(), incoming.file());
     return *before;
 }
 

@@ -4,9 +4,14 @@
 #include <QObject>
 #include <QString>
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
+#include <map>
 #include <optional>
+#include <utility>
 #include <vector>
+
+#include "competition/CopyProof.h"
 
 namespace zlt::db {
 class Connection;
@@ -20,17 +25,18 @@ struct BackupCopy {
     QDateTime taken;  // local time, read from the file's name
 };
 
-// What a copy holds, for choosing one to restore.
-struct BackupContents {
-    int teams = 0;     // preliminary rows with a team name
-    int placings = 0;  // filled placings (BOD1 to BOD6, FBOD1 to FBOD3) of both tables
+// A copy as it is: what it holds, or why it cannot be restored.
+struct CopyState {
+    BackupContents contents;
+    QString flaw;  // empty for a sound copy; else the reason, as BrokenCopy::reason()
 };
 
 // Copies of the event's database, taken through the engine while the program runs, so a
 // copy never catches a file half written. They go to the folder "zalohy" of the event
 // folder and, when one is chosen, to a second folder (a USB stick, a network share), as
 // ZLT04-YYYYMMDD-HHMMSS.GDB in local time; the last 20 are kept, and beyond those the last
-// copy of each earlier day.
+// copy of each earlier day. Each copy is proven (proveFile) once written; one that fails
+// is removed, and counts as a copy that could not be taken.
 // A copy that fails never stops the operator's work: it is told through problem() and
 // statusChanged(), and tried again at the next occasion.
 class Backups : public QObject {
@@ -57,15 +63,35 @@ public:
     void setSecondFolder(const std::filesystem::path& folder);
 
     // The copies in "zalohy", newest first.
-    std::vector<BackupCopy> copies() const;
-    static BackupContents contentsOf(const std::filesystem::path& copy);
+    std::vector<BackupCopy> copies() const { return copiesOf(eventFolder_); }
+    static std::vector<BackupCopy> copiesOf(const std::filesystem::path& eventFolder);
+    // Proves the copy on a private copy of it (proveCopy); a copy file unchanged since it
+    // was last proven by this object is not proven again.
+    CopyState examine(const BackupCopy& copy);
 
-    // Puts the copy in the database's place: a copy of the database as it is is taken
-    // first (a failure there refuses the restore), then the connection is detached, the
-    // file replaced in one rename and the connection left detached for the caller to
-    // reopen its result sets. Throws when the database could not be replaced, leaving it
-    // as it was. Returns the copy taken before.
-    std::filesystem::path restore(const std::filesystem::path& copy);
+    // The chosen copy made ready to take the database's place: copied beside the database
+    // with the database's permissions, and proven there. Removed again unless restore()
+    // puts it in place.
+    class Incoming {
+    public:
+        explicit Incoming(std::filesystem::path file) : file_(std::move(file)) {}
+        Incoming(Incoming&& other) noexcept : file_(std::exchange(other.file_, {})) {}
+        Incoming& operator=(Incoming&&) = delete;
+        ~Incoming();
+        const std::filesystem::path& file() const { return file_; }
+
+    private:
+        std::filesystem::path file_;
+    };
+    // Refuses a copy that fails the proof (BrokenCopy), and any restore of a database on a
+    // server, with nothing changed.
+    Incoming prepareRestore(const std::filesystem::path& copy);
+    // Puts the prepared copy in the database's place: a copy of the database as it is is
+    // taken first (a failure there refuses the restore), then the connection is detached,
+    // the file replaced in one rename and the connection left detached for the caller to
+    // reopen its result sets. Throws when the database could not be replaced, leaving it as
+    // it was. Returns the copy taken before.
+    std::filesystem::path restore(Incoming incoming);
 
     // The last failure in words ("Zálohu do složky … nelze uložit: disk je plný."), empty
     // after a copy that succeeded everywhere.
@@ -85,6 +111,14 @@ private:
     std::optional<std::filesystem::path> copyInto(const std::filesystem::path& folder,
                                                   const QDateTime& now, QString& problem);
     void setStatus(const QString& problem, const QDateTime& lastCopy);
+    void remember(const std::filesystem::path& copy, const CopyState& state);
+
+    // What examine() found, with the size and time of the file it found it in.
+    struct Examined {
+        std::uintmax_t size;
+        std::filesystem::file_time_type written;
+        CopyState state;
+    };
 
     db::Connection& connection_;
     std::filesystem::path eventFolder_;
@@ -92,6 +126,7 @@ private:
     std::optional<std::chrono::steady_clock::time_point> lastAttempt_;
     QString problem_;
     QDateTime lastCopy_;
+    std::map<std::filesystem::path, Examined> examined_;
 };
 
 }  // namespace zlt::competition

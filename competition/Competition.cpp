@@ -321,6 +321,8 @@ void Competition::rereadRows() {
 }
 
 std::vector<JournalEntry> Competition::restore(const BackupCopy& copy) {
+    // Proven before anything is written or closed: a copy refused leaves all as it was.
+    Backups::Incoming incoming = backups_.prepareRestore(copy.file);
     writePendingRows();
     const auto reopen = [this] {
         preliminary_.open();
@@ -329,7 +331,7 @@ std::vector<JournalEntry> Competition::restore(const BackupCopy& copy) {
     preliminary_.close();
     finals_.close();
     try {
-        backups_.restore(copy.file);
+        backups_.restore(std::move(incoming));
     } catch (...) {
         reopen();
         throw;

@@ -77,8 +77,10 @@ public:
     void writeRanks(db::ResultSet& rows, const std::vector<RankLine>& lines);
     void writeImport(db::ResultSet& rows, const std::vector<ImportLine>& lines);
 
-    // Puts the copy in the database's place and reopens both rounds' rows. Returns the
-    // journal's changes made since the copy was taken, for replay.
+    // Puts the copy in the database's place and reopens both rounds' rows. A copy that
+    // fails its proof is refused (BrokenCopy) before anything changes: the rows stay open
+    // as they are and the journal gets no line. Returns the journal's changes made since
+    // the copy was taken, for replay.
     std::vector<JournalEntry> restore(const BackupCopy& copy);
     // Makes the changes again; returns what could not be made, in words.
     std::vector<std::string> replay(const std::vector<JournalEntry>& changes);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "database/FbClient.h"
 
@@ -72,19 +73,22 @@ public:
     ServiceManager(const ServiceManager&) = delete;
     ServiceManager& operator=(const ServiceManager&) = delete;
 
-    void run(const std::string& action) {
+    // Returns what the service printed.
+    std::string run(const std::string& action) {
         ISC_STATUS_ARRAY status{};
         api_.service_start(status, &handle_, nullptr, static_cast<unsigned short>(action.size()),
                            action.data());
         check(status);
-        while (readOutput()) {
+        std::string output;
+        while (readOutput(output)) {
         }
+        return output;
     }
 
 private:
     // The engine answers once the service has ended or the buffer is full; an error of the
     // service comes with the answer. Returns whether there may be more to read.
-    bool readOutput() {
+    bool readOutput(std::string& output) {
         const char request[] = {isc_info_svc_to_eof};
         char buffer[4096];
         ISC_STATUS_ARRAY status{};
@@ -97,6 +101,10 @@ private:
         const auto length = static_cast<std::size_t>(static_cast<unsigned char>(buffer[1]) |
                                                      static_cast<unsigned char>(buffer[2]) << 8);
         const std::size_t next = 3 + length;
+        if (next > sizeof buffer) {
+            return false;
+        }
+        output.append(buffer + 3, length);
         return length > 0 || (next < sizeof buffer && (buffer[next] == isc_info_truncated ||
                                                        buffer[next] == isc_info_data_not_ready));
     }
@@ -126,6 +134,34 @@ std::string restoreAction(const fs::path& database, const fs::path& backupFile) 
     return action;
 }
 
+std::string validateAction(const fs::path& database) {
+    std::string action(1, static_cast<char>(isc_action_svc_validate));
+    appendText(action, isc_spb_dbname, database.string());
+    return action;
+}
+
+// The validation prints a line per table and index, "Error: ..." for each fault it finds
+// and "... : 3 ERRORS found" under a table or index that had any; warnings (an orphan back
+// version, whose space the engine takes back) are no fault.
+std::vector<std::string> errorLines(const std::string& output) {
+    std::vector<std::string> errors;
+    std::size_t start = 0;
+    while (start < output.size()) {
+        std::size_t end = output.find('\n', start);
+        if (end == std::string::npos) {
+            end = output.size();
+        }
+        const std::string line = output.substr(start, end - start);
+        if (line.find("Error") != std::string::npos ||
+            line.find("ERRORS found") != std::string::npos) {
+            const std::size_t text = line.find(' ');  // after the time of day
+            errors.push_back(text == std::string::npos ? line : line.substr(text + 1));
+        }
+        start = end + 1;
+    }
+    return errors;
+}
+
 void throwSystemError(const std::string& what, const fs::path& file) {
     const int error = errno;
     throw ServiceError(what + " " + file.string() + ": " + std::generic_category().message(error),
@@ -149,6 +185,30 @@ void finishFile(const fs::path& file, const fs::path& database) {
 }
 
 }  // namespace
+
+FileFault fileFaultOf(const DatabaseError& error) {
+    switch (error.engineCode()) {
+        case isc_bad_db_format:
+            return FileFault::NotADatabase;
+        case isc_io_error:
+            // The engine's own words for a file that ends before its last page.
+            return std::string_view(error.what()).find("less than expected") != std::string::npos
+                       ? FileFault::Truncated
+                       : FileFault::Unreadable;
+        case isc_wrong_ods:
+            return FileFault::OtherEngineVersion;
+        case isc_db_corrupt:
+        case isc_bug_check:
+            return FileFault::Corrupt;
+        default:
+            return FileFault::Other;
+    }
+}
+
+std::vector<std::string> validateDatabase(const fs::path& database) {
+    ServiceManager services;
+    return errorLines(services.run(validateAction(database)));
+}
 
 void copyDatabase(const fs::path& database, const fs::path& copy) {
     // The level-0 backup alone is marked as a database under backup and does not open; the

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "database/DatabaseError.h"
 
@@ -25,5 +26,14 @@ private:
 // nothing half written. The copy appears under its name only when complete, readable like
 // the database; the work files beside it are removed, also after a failure.
 void copyDatabase(const std::filesystem::path& database, const std::filesystem::path& copy);
+
+// What the engine's refusal to open a file says of the file.
+enum class FileFault { NotADatabase, Truncated, Unreadable, OtherEngineVersion, Corrupt, Other };
+FileFault fileFaultOf(const DatabaseError& error);
+
+// The engine's own check of every page, record and index of the database's tables (its
+// online validation). Returns the lines that tell a fault, none for a sound database;
+// throws ServiceError when the file does not open as a database at all.
+std::vector<std::string> validateDatabase(const std::filesystem::path& database);
 
 }  // namespace zlt::db

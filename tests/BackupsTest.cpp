@@ -113,7 +113,7 @@ TEST_F(BackupsOfAnEvent, ACopyTakenWhileRowsAreWrittenIsSoundAndHoldsEveryCommit
     for (const auto& [copy, before] : copies) {
         const test::Validation validation = test::validate(copy);
         EXPECT_TRUE(validation.sound()) << copy << ": " << validation.output;
-        const BackupContents contents = Backups::contentsOf(copy);
+        const BackupContents contents = proveCopy(copy);
         EXPECT_GE(contents.teams, 1 + before) << copy;
         EXPECT_EQ(contents.placings, 1);
         EXPECT_EQ(fs::status(copy).permissions(), fs::status(folder.database()).permissions());
@@ -212,16 +212,16 @@ TEST_F(BackupsOfAnEvent, RestoringPutsTheCopyInPlaceAfterACopyOfTheDatabaseAsItW
     const fs::path chosen = backups.takeCopy().value();
     nameTeam(1, "Horní Zeltov", 2);
 
-    const fs::path before = backups.restore(chosen);
+    const fs::path before = backups.restore(backups.prepareRestore(chosen));
 
     EXPECT_NE(before, chosen);
-    EXPECT_EQ(Backups::contentsOf(before).teams, 2);
+    EXPECT_EQ(proveCopy(before).teams, 2);
     EXPECT_FALSE(competition.connection().connected()) << "the caller reopens its result sets";
     const auto rows = test::storedRows(folder.database(), db::preliminaryFields(), "CISLO");
     EXPECT_EQ(
         db::displayText(rows.at(0).at(db::preliminaryFields().positionOf("DRUZSTVO").value())),
         "Zeltov");
-    EXPECT_EQ(Backups::contentsOf(folder.database()).teams, 1);
+    EXPECT_EQ(proveCopy(folder.database()).teams, 1);
     EXPECT_FALSE(fs::exists(fs::path(folder.database()) += ".obnova"));
     competition.preliminary().close();
     competition.openPreliminary();
@@ -229,14 +229,16 @@ TEST_F(BackupsOfAnEvent, RestoringPutsTheCopyInPlaceAfterACopyOfTheDatabaseAsItW
 }
 
 TEST_F(BackupsOfAnEvent, ARestoreWithoutACopyOfTheDatabaseAsItIsIsRefused) {
-    const fs::path chosen = backups.takeCopy().value();
+    const fs::path chosen = folder.path().parent_path() / "vybraná.GDB";
+    fs::copy_file(backups.takeCopy().value(), chosen);
     nameTeam(0, "Zeltov", 1);
     fs::remove_all(own());
     touch(own());  // a file where the folder should be
 
-    EXPECT_THAT(test::thrownMessage<Refusal>([&] { backups.restore(chosen); }),
-                Optional(HasSubstr("Před obnovou se nepodařilo zálohovat současnou databázi")));
-    EXPECT_EQ(Backups::contentsOf(folder.database()).teams, 1) << "the database stays as it was";
+    EXPECT_THAT(
+        test::thrownMessage<Refusal>([&] { backups.restore(backups.prepareRestore(chosen)); }),
+        Optional(HasSubstr("Před obnovou se nepodařilo zálohovat současnou databázi")));
+    EXPECT_EQ(proveCopy(folder.database()).teams, 1) << "the database stays as it was";
 }
 
 TEST(NewEventDatabase, HasForcedWrites) {

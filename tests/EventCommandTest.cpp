@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "tests/support/BrokenCopies.h"
 #include "tests/support/Database.h"
 #include "tests/support/Files.h"
 #include "tests/support/TeamLists.h"
@@ -195,6 +196,59 @@ TEST_F(EventCommand, AWrongFileIsRefusedByItsCountOrItsSizeInLittleMemory) {
 
     EXPECT_EQ(storedRows(folder.database(), db::preliminaryFields(), "CISLO").size(), 30u);
     EXPECT_FALSE(fs::exists(folder.path() / "zmeny.csv")) << "nothing journalled";
+}
+
+TEST_F(EventCommand, EveryBrokenCopyIsListedAsUnreadableAndItsRestoreRefused) {
+    inEvent("import", {text(writeList("Lhota\n"))});
+    const Outcome backup = inEvent("backup");
+    ASSERT_EQ(backup.exitCode, 0) << backup.err;
+    const fs::path sound =
+        backup.out.substr(backup.out.find('/'), backup.out.rfind('\n') - backup.out.find('/'));
+    inEvent("import", {text(writeList("Ves\n"))});
+    const fs::path broken = folder.path() / "zalohy" / kBrokenCopyName;
+    const std::string journal = fileBytes(folder.path() / "zmeny.csv");
+
+    for (const BrokenCopyKind& kind : brokenCopyKinds()) {
+        kind.make(sound, broken);
+        const Outcome listed = inEvent("copies");
+        EXPECT_EQ(listed.exitCode, 0) << listed.err;
+        EXPECT_THAT(listed.out, HasSubstr(broken.string() + "  nečitelná (" + kind.reason))
+            << kind.name;
+        // Each run that opens the event counts its attachment in the database's header.
+        const std::string database = settledChecksum(folder.database());
+        const Outcome refused = inEvent("restore", {QString::fromLatin1(kBrokenCopyName)});
+        EXPECT_EQ(refused.exitCode, 1) << kind.name;
+        EXPECT_THAT(refused.err, HasSubstr("Záloha " + std::string(kBrokenCopyName) +
+                                           " je poškozená (" + kind.reason))
+            << kind.name;
+        EXPECT_THAT(refused.err, HasSubstr("); databáze zůstala beze změny.")) << kind.name;
+        EXPECT_EQ(settledChecksum(folder.database()), database) << kind.name;
+        EXPECT_EQ(fileBytes(folder.path() / "zmeny.csv"), journal) << kind.name;
+        fs::remove(broken);
+    }
+
+    const Outcome restored = inEvent("restore", {text(sound.filename())});
+    ASSERT_EQ(restored.exitCode, 0) << restored.err;
+    EXPECT_EQ(column("DRUZSTVO", db::preliminaryFields(), "CISLO")[0], "Lhota");
+}
+
+TEST_F(EventCommand, AFolderOrFileTheSystemRefusesIsNamedInCzech) {
+    const Outcome proc = inEvent("export", {QStringLiteral("/proc/x")});
+    EXPECT_EQ(proc.exitCode, 1);
+    EXPECT_THAT(proc.err, HasSubstr("Složku /proc/x nelze vytvořit: "));
+    EXPECT_THAT(proc.err, ::testing::Not(HasSubstr("filesystem error")));
+
+    const Outcome again = zltEvent({QStringLiteral("new"), text(folder.path())});
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_THAT(again.err, HasSubstr("Databáze " + folder.database().string() +
+                                     " už existuje; zůstává, jak je."));
+
+    const fs::path file = scratch.path() / "soubor";
+    std::ofstream(file) << "x";
+    const Outcome underFile = zltEvent({QStringLiteral("new"), text(file / "rocnik")});
+    EXPECT_EQ(underFile.exitCode, 1);
+    EXPECT_THAT(underFile.err, HasSubstr("Složku " + (file / "rocnik").string() +
+                                         " nelze vytvořit: v cestě je soubor místo složky."));
 }
 
 // What a program of poppler-utils prints about the PDF.

@@ -57,7 +57,7 @@ TEST(EventFolder, NeverOverwritesADatabase) {
     test::execute(folder.database(), "DELETE FROM DATAZLT WHERE CISLO > 3");
     EXPECT_THAT(
         test::thrownMessage<competition::Refusal>([&] { createEventFolder(folder.path()); }),
-        Optional(HasSubstr("already exists")));
+        Optional(HasSubstr("už existuje; zůstává, jak je.")));
     EXPECT_EQ(test::storedRows(folder.database(), db::preliminaryFields(), "CISLO").size(), 3u);
 }
 

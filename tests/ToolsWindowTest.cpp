@@ -1,12 +1,17 @@
 #include <gmock/gmock.h>
 
 #include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
 #include <filesystem>
 
 #include "app/Nastroje.h"
 #include "competition/EventFiles.h"
+#include "finals/Finale.h"
 #include "settings/Nastaveni.h"
+#include "tests/support/BrokenCopies.h"
 #include "tests/support/MainWindowFixture.h"
+#include "tests/support/Operator.h"
 
 namespace zlt::test {
 namespace {
@@ -51,7 +56,53 @@ protected:
         ASSERT_EQ(list.currentRow(), copy);
         op::click(*frmNastroje->btnObnovit);
     }
+    // The row of the copy in the list.
+    int listed(const fs::path& copy) {
+        for (int row = 0; row < frmNastroje->gridZalohy->rowCount(); ++row) {
+            if (frmNastroje->gridZalohy->item(row, 0)->text() ==
+                QStringLiteral("10. 12. 2026 0:00:00")) {
+                return row;
+            }
+        }
+        ADD_FAILURE() << copy << " is not listed";
+        return 0;
+    }
+    // Shows the program's boxes on the screen, each answered inside its exec() by `answer`
+    // once it is up (told which box of the test it is), and keeps their texts.
+    void answerRealBoxes(std::function<void(QMessageBox&, std::size_t)> answer) {
+        platform::Dialogs::setResponder({});
+        QObject::connect(&poll_, &QTimer::timeout, [this, answer] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr || !box->isVisible()) {
+                return;
+            }
+            shownBoxes.push_back(box->text());
+            if (shownBoxes.size() > 5) {
+                ADD_FAILURE() << "the boxes do not close";
+                box->done(0);
+                return;
+            }
+            answer(*box, shownBoxes.size() - 1);
+        });
+        poll_.start(10);
+    }
+    void TearDown() override {
+        poll_.stop();
+        dialogs.install();
+        MainWindowFixture::TearDown();
+    }
+
+    std::vector<QString> shownBoxes;
+
+private:
+    QTimer poll_;
 };
+
+// A box's own button, pressed as a person presses it: Enter on the button with the focus.
+void pressButton(QMessageBox& box, QMessageBox::StandardButton button) {
+    box.button(button)->setFocus();
+    op::press(Qt::Key_Return);
+}
 
 TEST_F(ToolsWindow, ItsButtonComesAfterEveryCommandAndOpensBesideTheMainWindow) {
     EXPECT_EQ(frmHlavni->btnNastaveni->nextInFocusChain(), frmHlavni->btnNastroje);
@@ -151,6 +202,53 @@ TEST_F(ToolsWindow, ACopyThatFailsIsToldInBothWindowsAndTheWorkGoesOn) {
         std::distance(fs::directory_iterator(folder.path() / "zalohy"), fs::directory_iterator()),
         copies)
         << "the event folder's own copies go on";
+}
+
+TEST_F(ToolsWindow, ABrokenCopyIsMarkedAndItsRestoreIsRefusedAtOnceWithTheGridsUnchanged) {
+    typePlacing(0, QStringLiteral("3"));
+    openTools();
+    backUpNow();
+    const fs::path broken = folder.path() / "zalohy" / test::kBrokenCopyName;
+    const test::BrokenCopyKind& cut = test::brokenCopyKinds()[2];
+    cut.make(competition().backups().copies().front().file, broken);
+    backUpNow();  // the list is read again
+    const int row = listed(broken);
+    EXPECT_EQ(frmNastroje->gridZalohy->item(row, 1)->text(), QStringLiteral("nečitelná"));
+    EXPECT_THAT(frmNastroje->gridZalohy->item(row, 2)->text().toStdString(), HasSubstr(cut.reason));
+    const std::string database = test::settledChecksum(folder.database());
+    const auto journal = competition().journal().entries().size();
+
+    answerRealBoxes([](QMessageBox& box, std::size_t) { pressButton(box, QMessageBox::Ok); });
+    restore(row);
+    ASSERT_EQ(shownBoxes.size(), 1u) << "refused without asking first";
+    EXPECT_EQ(shownBoxes[0].toStdString(), "Záloha " + std::string(test::kBrokenCopyName) +
+                                               " je poškozená (" + cut.reason +
+                                               ", chybí mu konec); databáze zůstala beze změny.");
+    EXPECT_EQ(test::settledChecksum(folder.database()), database);
+    EXPECT_EQ(competition().journal().entries().size(), journal);
+    EXPECT_EQ(rows().recordCount(), 30);
+    EXPECT_EQ(grid().model()->rowCount(), 30) << "the grid keeps its rows";
+    EXPECT_EQ(rows().value(0, BOD1), db::FieldValue(3));
+    EXPECT_EQ(frmFinale->IBOQueryF.recordCount(), 12);
+}
+
+TEST_F(ToolsWindow, ACopyBrokenAfterItWasListedIsRefusedOnceTheOperatorSaidYes) {
+    typePlacing(0, QStringLiteral("3"));
+    openTools();
+    backUpNow();
+    const fs::path newest = competition().backups().copies().front().file;
+    test::brokenCopyKinds()[0].make(newest, newest);
+    const auto before = stored();
+
+    answerRealBoxes([](QMessageBox& box, std::size_t shown) {
+        pressButton(box, shown == 0 ? QMessageBox::Yes : QMessageBox::Ok);
+    });
+    restore(0);
+    ASSERT_EQ(shownBoxes.size(), 2u);
+    EXPECT_THAT(shownBoxes[0].toStdString(), HasSubstr("Vrátit databázi do stavu zálohy"));
+    EXPECT_THAT(shownBoxes[1].toStdString(), HasSubstr("je poškozená (soubor není databáze)"));
+    EXPECT_EQ(stored(), before);
+    EXPECT_EQ(rows().value(0, BOD1), db::FieldValue(3));
 }
 
 TEST_F(ToolsWindow, ADatabaseServerChosenHereIsKeptForTheNextStart) {

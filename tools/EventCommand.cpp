@@ -199,7 +199,7 @@ int exportResults(const Arguments& arguments) {
     if (arguments.has("--csv") || arguments.has("--html")) {
         choice = {arguments.has("--csv"), arguments.has("--html")};
     }
-    fs::create_directories(target);
+    createFolder(target);
     for (const fs::path& file : reports::exportResults(competition, sheets, target, choice)) {
         std::printf("Zapsáno: %s\n", file.string().c_str());
     }
@@ -294,15 +294,18 @@ std::string timeText(const QDateTime& time) {
 
 int listCopies(const Arguments& arguments) {
     OpenEvent event(arguments.positional[0]);
-    for (const competition::BackupCopy& copy : event.competition().backups().copies()) {
-        std::printf("%s  %s\n", timeText(copy.taken).c_str(), copy.file.string().c_str());
+    competition::Backups& backups = event.competition().backups();
+    for (const competition::BackupCopy& copy : backups.copies()) {
+        const QString flaw = backups.examine(copy).flaw;
+        std::printf("%s  %s%s\n", timeText(copy.taken).c_str(), copy.file.string().c_str(),
+                    flaw.isEmpty() ? "" : ("  nečitelná (" + flaw + ")").toUtf8().constData());
     }
     return 0;
 }
 
 // The copy as named on the command line: a path, or a file name in the copies' folder.
-competition::BackupCopy findCopy(competition::Backups& backups, const std::string& name) {
-    for (const competition::BackupCopy& copy : backups.copies()) {
+competition::BackupCopy findCopy(const fs::path& eventFolder, const std::string& name) {
+    for (const competition::BackupCopy& copy : competition::Backups::copiesOf(eventFolder)) {
         if (copy.file.filename() == fs::path(name).filename()) {
             return copy;
         }
@@ -312,10 +315,14 @@ competition::BackupCopy findCopy(competition::Backups& backups, const std::strin
 }
 
 int restore(const Arguments& arguments) {
+    const competition::BackupCopy chosen =
+        findCopy(arguments.positional[0], arguments.positional[1]);
+    // Proven before the event's database is even attached, so that a refusal leaves it as it
+    // was to the byte. The restore proves it again, as it is then.
+    competition::proveCopy(chosen.file);
+    const competition::BackupCopy copy{fs::absolute(chosen.file), chosen.taken};
     OpenEvent event(arguments.positional[0]);
-    competition::Competition& competition = event.competition();
-    const competition::BackupCopy copy = findCopy(competition.backups(), arguments.positional[1]);
-    const auto since = competition.restore(copy);
+    const auto since = event.competition().restore(copy);
     std::printf("Databáze vrácena do stavu zálohy z %s.\n", timeText(copy.taken).c_str());
     if (!since.empty()) {
         std::printf("Deník má %zu změn z doby po záloze; znovu je lze provést v okně Nástroje.\n",
@@ -386,6 +393,11 @@ int main(int argc, char** argv) {
     } catch (const zlt::tools::UsageError& error) {
         std::fprintf(stderr, "zlt-event: %s\n%s", error.what(), zlt::tools::kUsage);
         return zlt::tools::kUsageExit;
+    } catch (const std::filesystem::filesystem_error& error) {
+        std::fprintf(stderr, "zlt-event: Se souborem nebo složkou %s nelze pracovat: %s.\n",
+                     error.path1().c_str(),
+                     zlt::tools::fileSystemReason(error.code().value()).c_str());
+        return zlt::tools::kFailed;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "zlt-event: %s\n", error.what());
         return zlt::tools::kFailed;

@@ -1,5 +1,8 @@
 #include "tools/EventFolder.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "competition/BlankRows.h"
 #include "competition/EventFiles.h"
 #include "competition/Refusal.h"
@@ -57,8 +60,7 @@ competition::EventSettings exampleSettings() {
 
 void createDatabase(const std::filesystem::path& file, int sqlDialect) {
     if (std::filesystem::exists(file)) {
-        throw competition::Refusal("The database file " + file.string() +
-                                   " already exists; it is left as it is");
+        throw competition::Refusal("Databáze " + file.string() + " už existuje; zůstává, jak je.");
     }
     db::Connection connection("new event");
     connection.setPath(std::filesystem::absolute(file).string());
@@ -87,8 +89,41 @@ void createServerDatabase(const std::string& location, int sqlDialect) {
     fillNewDatabase(connection);
 }
 
+std::string fileSystemReason(int error) {
+    switch (error) {
+        case ENOENT:
+            return "neexistuje";
+        case EACCES:
+        case EPERM:
+            return "chybí oprávnění";
+        case EROFS:
+            return "disk je jen pro čtení";
+        case ENOSPC:
+        case EDQUOT:
+            return "disk je plný";
+        case EEXIST:
+        case ENOTDIR:
+            return "v cestě je soubor místo složky";
+        default:
+            return "chyba systému (" + std::string(std::strerror(error)) + ")";
+    }
+}
+
+void createFolder(const std::filesystem::path& folder) {
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error) {
+        // The folders above are made first, so a folder that is still missing is one that the
+        // folder above does not take (as /proc takes none).
+        throw competition::Refusal("Složku " + folder.string() + " nelze vytvořit: " +
+                                   (error.value() == ENOENT ? "složka nad ní nové složky nepřijímá"
+                                                            : fileSystemReason(error.value())) +
+                                   ".");
+    }
+}
+
 void createEventFolder(const std::filesystem::path& folder) {
-    std::filesystem::create_directories(folder);
+    createFolder(folder);
     createDatabase(folder / competition::kDatabaseFile);
     const std::filesystem::path settings = folder / competition::kSettingsFile;
     if (!std::filesystem::exists(settings)) {

@@ -26,6 +26,14 @@ void createDatabase(const std::filesystem::path& file, int sqlDialect = kNewEven
 // database it could not finish stays on the server for its administrator.
 void createServerDatabase(const std::string& location, int sqlDialect = kNewEventDialect);
 
+// Why the system refused a file or a folder, in words that read on after "… nelze …: ",
+// from the system's error number.
+std::string fileSystemReason(int error);
+
+// Creates the folder with any folders above it that are missing, refusing in a Czech
+// sentence that names it.
+void createFolder(const std::filesystem::path& folder);
+
 // Creates (if needed) the folder and puts a new event in it: the database, the settings
 // file and the four stamp pictures. An existing database is never overwritten; an
 // existing settings file or picture is kept.

@@ -11,7 +11,9 @@ namespace zlt::test {
 // Unqueued boxes get OK, or the default button of a question, so nothing ever blocks.
 class DialogRecorder {
 public:
-    DialogRecorder() {
+    DialogRecorder() { install(); }
+    // Answers the boxes again after a test let real ones show (Dialogs::setResponder({})).
+    void install() {
         platform::Dialogs::setResponder([this](const platform::DialogRequest& request) {
             requests.push_back(request);
             if (!answers_.empty()) {
