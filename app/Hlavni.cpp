@@ -5,7 +5,6 @@
 #include <array>
 #include <filesystem>
 
-#include "app/Nastroje.h"
 #include "competition/EventFiles.h"
 #include "database/DatabaseLocation.h"
 #include "finals/Finale.h"
@@ -329,9 +328,7 @@ void TfrmHlavni::btnNastaveniClick() {
 }
 
 void TfrmHlavni::btnNastrojeClick() {
-    frmNastroje->show();
-    frmNastroje->raise();
-    frmNastroje->activateWindow();
+    emit toolsWanted();
 }
 
 void TfrmHlavni::btnKonecClick() {

@@ -69,6 +69,10 @@ public:
     // what it holds saved to a folder the user chooses.
     void offerLostCopy();
 
+signals:
+    // "Nástroje": the tools window, opened beside this one.
+    void toolsWanted();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 

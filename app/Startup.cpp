@@ -6,11 +6,11 @@
 
 #include "app/CommandLine.h"
 #include "app/Hlavni.h"
-#include "app/Nastroje.h"
-#include "app/Projekce.h"
 #include "app/Unattended.h"
 #include "competition/Competition.h"
 #include "finals/Finale.h"
+#include "office/Nastroje.h"
+#include "office/Projekce.h"
 #include "platform/Dialogs.h"
 #include "platform/EndSignals.h"
 #include "platform/Guard.h"
@@ -66,6 +66,14 @@ void createWindows(const std::string& databaseLocation) {
     frmNastroje = new TfrmNastroje(*theCompetition, *thePublishing);
     create(frmProjekce);
     QObject::connect(frmFinale, &TfrmFinale::backToMainWindow, frmHlavni, &QWidget::show);
+    // The main window and the tools window know nothing of the windows they ask for.
+    QObject::connect(frmHlavni, &TfrmHlavni::toolsWanted, frmNastroje, [] {
+        frmNastroje->show();
+        frmNastroje->raise();
+        frmNastroje->activateWindow();
+    });
+    QObject::connect(frmNastroje, &TfrmNastroje::projectorWanted, frmProjekce,
+                     [] { frmProjekce->showBeside(*frmHlavni); });
 }
 
 void destroyWindows() {

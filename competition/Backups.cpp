@@ -16,7 +16,7 @@
 #include "database/Connection.h"
 #include "database/DatabaseLocation.h"
 #include "database/Services.h"
-#include "platform/TextFile.h"
+#include "text/TextFile.h"
 
 namespace zlt::competition {
 namespace {
@@ -249,7 +249,7 @@ void Backups::setInterval(std::chrono::seconds interval) {
 }
 
 fs::path Backups::secondFolder() const {
-    const std::vector<std::string> lines = platform::keptLines(eventFolder_ / kSecondFolderFile);
+    const std::vector<std::string> lines = text::keptLines(eventFolder_ / kSecondFolderFile);
     return lines.empty() ? fs::path() : fs::path(lines[0]);
 }
 

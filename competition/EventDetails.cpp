@@ -1,7 +1,7 @@
 #include "competition/EventDetails.h"
 
 #include "competition/EventFiles.h"
-#include "platform/TextFile.h"
+#include "text/TextFile.h"
 
 namespace zlt::competition {
 
@@ -42,7 +42,7 @@ void EventDetails::confirm(bool penaltyShown, bool summer, const QImage& mainWin
     settings.penaltyShown = penaltyShown;
     settings.summer = summer;
     requireSavable(settings);
-    platform::PendingTextFile file(kSettingsFile, linesOf(settings));
+    text::PendingTextFile file(kSettingsFile, linesOf(settings));
     penaltyShown_ = penaltyShown;
     summer_ = summer;
     potvrzeno_ = true;

@@ -1,7 +1,7 @@
 #include "competition/EventFiles.h"
 
 #include "competition/Refusal.h"
-#include "platform/TextFile.h"
+#include "text/TextFile.h"
 
 namespace zlt::competition {
 namespace {
@@ -21,7 +21,7 @@ std::filesystem::path reportStamp(bool summer) {
 }
 
 std::string keptDatabaseLocation(const std::filesystem::path& folder) {
-    const std::vector<std::string> lines = platform::keptLines(folder / kDatabaseLocationFile);
+    const std::vector<std::string> lines = text::keptLines(folder / kDatabaseLocationFile);
     return lines.empty() ? std::string() : lines[0];
 }
 
@@ -31,7 +31,7 @@ void keepChoice(const std::filesystem::path& file, const std::string& line,
         if (line.empty()) {
             std::filesystem::remove(file);
         } else {
-            platform::replaceFile(file, line + '\n');
+            text::replaceFile(file, line + '\n');
         }
     } catch (const std::exception& error) {
         throw Refusal(what + " nelze uložit do souboru " + file.string() + ": " + error.what() +

@@ -1,7 +1,7 @@
 #include "competition/SettingsFile.h"
 
-#include "platform/TextFile.h"
-#include "platform/Win1250.h"
+#include "text/TextFile.h"
+#include "text/Win1250.h"
 
 namespace zlt::competition {
 namespace {
@@ -30,7 +30,7 @@ std::vector<std::string> linesOf(const EventSettings& settings) {
 }
 
 EventSettings readSettingsFile(const std::filesystem::path& file) {
-    return settingsFromLines(platform::readWin1250Lines(file));
+    return settingsFromLines(text::readWin1250Lines(file));
 }
 
 std::optional<std::string> whyUnsavable(const std::string& text) {
@@ -38,8 +38,8 @@ std::optional<std::string> whyUnsavable(const std::string& text) {
         return "The text cannot hold a line break";
     }
     try {
-        platform::toWin1250(text);
-    } catch (const platform::EncodingError& error) {
+        text::toWin1250(text);
+    } catch (const text::EncodingError& error) {
         return error.what();
     }
     return std::nullopt;

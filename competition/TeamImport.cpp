@@ -17,7 +17,7 @@
 #include "competition/Csv.h"
 #include "database/FieldList.h"
 #include "database/ResultSet.h"
-#include "platform/Win1250.h"
+#include "text/Win1250.h"
 
 namespace zlt::competition {
 namespace {
@@ -45,10 +45,10 @@ Decoded decoded(std::string_view bytes, std::string& converted) {
     const bool bom = bytes.starts_with(kBom);
     const std::string_view text = bom ? bytes.substr(kBom.size()) : bytes;
     try {
-        platform::utf8Length(text);
+        text::utf8Length(text);
         return {bom ? TeamList::Encoding::Utf8WithBom : TeamList::Encoding::Utf8, text};
-    } catch (const platform::EncodingError&) {
-        converted = platform::fromWin1250(bytes);
+    } catch (const text::EncodingError&) {
+        converted = text::fromWin1250(bytes);
         return {TeamList::Encoding::Win1250, converted};
     }
 }
@@ -392,13 +392,13 @@ std::vector<int> rowsOfNumbers(const std::vector<int>& numbers, const db::Result
 std::optional<std::string> unstorableName(std::string_view name, const db::ResultSet& rows) {
     const db::FieldDef& team = rows.fields()[rows.fieldPosition(kTeam)];
     try {
-        platform::toWin1250(name);
-    } catch (const platform::EncodingError& error) {
-        return "Znak „" + platform::utf8Of(error.character()) + "“ (" +
-               platform::codePointName(error.character()) +
+        text::toWin1250(name);
+    } catch (const text::EncodingError& error) {
+        return "Znak „" + text::utf8Of(error.character()) + "“ (" +
+               text::codePointName(error.character()) +
                ") nelze uložit v kódování Windows-1250.";
     }
-    const std::size_t length = platform::utf8Length(name);
+    const std::size_t length = text::utf8Length(name);
     if (length > static_cast<std::size_t>(team.length)) {
         return "Název má " + std::to_string(length) + " znaků, pole " + team.displayLabel +
                " pojme nejvýš " + std::to_string(team.length) + ".";

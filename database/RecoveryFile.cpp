@@ -5,7 +5,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "platform/TextFile.h"
+#include "text/TextFile.h"
 
 namespace zlt::db {
 namespace {
@@ -86,11 +86,11 @@ void saveRecoveryFile(const std::filesystem::path& file, const std::vector<Pendi
             lines.push_back("pole " + name + " " + valueText(value));
         }
     }
-    platform::writeWin1250Lines(file, lines);
+    text::writeWin1250Lines(file, lines);
 }
 
 std::vector<PendingRow> loadRecoveryFile(const std::filesystem::path& file) {
-    const std::vector<std::string> lines = platform::readWin1250Lines(file);
+    const std::vector<std::string> lines = text::readWin1250Lines(file);
     const std::runtime_error broken("The file " + file.filename().string() +
                                     " is not a file of rows kept by this program");
     if (lines.empty() || lines[0] != kHeading) {

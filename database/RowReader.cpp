@@ -6,7 +6,7 @@
 #include "database/DatabaseError.h"
 #include "database/PreparedStatement.h"
 #include "database/Transaction.h"
-#include "platform/Win1250.h"
+#include "text/Win1250.h"
 
 namespace zlt::db {
 namespace {
@@ -76,7 +76,7 @@ std::vector<StoredRow> RowReader::readAll(const std::string& sql) const {
     Transaction transaction(connection_, Transaction::Access::ReadOnly);
     std::vector<StoredRow> rows;
     {
-        PreparedStatement select(connection_, transaction, platform::toWin1250(text));
+        PreparedStatement select(connection_, transaction, text::toWin1250(text));
         checkTypes(select.columns());
         select.execute();
         while (select.fetch()) {
@@ -120,7 +120,7 @@ StoredRow RowReader::rowFrom(const SqlValues& columns) const {
             // CHAR columns come back padded to their length; the padding is not the value.
             bytes = bytes.substr(0, bytes.find_last_not_of(' ') + 1);
         }
-        row.values[position] = platform::fromWin1250(bytes);
+        row.values[position] = text::fromWin1250(bytes);
     }
     return row;
 }

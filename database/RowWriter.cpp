@@ -6,7 +6,7 @@
 #include "database/DatabaseError.h"
 #include "database/PreparedStatement.h"
 #include "database/Transaction.h"
-#include "platform/Win1250.h"
+#include "text/Win1250.h"
 
 namespace zlt::db {
 namespace {
@@ -48,8 +48,8 @@ ColumnValue textColumn(const FieldDef& field, const FieldValue& value) {
     }
     const std::string text = displayText(value);
     try {
-        column.bytes = platform::toWin1250(text);
-    } catch (const platform::EncodingError& error) {
+        column.bytes = text::toWin1250(text);
+    } catch (const text::EncodingError& error) {
         throw DatabaseError("Field " + fieldName(field) + ": " + error.what());
     }
     if (static_cast<int>(column.bytes.size()) > field.length) {

@@ -2,7 +2,7 @@
 
 #include "database/PreparedStatement.h"
 #include "database/Transaction.h"
-#include "platform/Win1250.h"
+#include "text/Win1250.h"
 
 namespace zlt::db {
 
@@ -12,7 +12,7 @@ Statement::Statement(std::string name, Connection& connection, std::string sql)
 void Statement::execute() {
     Transaction transaction(connection_, Transaction::Access::ReadWrite);
     {
-        PreparedStatement statement(connection_, transaction, platform::toWin1250(sql_));
+        PreparedStatement statement(connection_, transaction, text::toWin1250(sql_));
         statement.execute();
     }
     transaction.commit();

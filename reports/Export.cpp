@@ -7,7 +7,7 @@
 #include "competition/Competition.h"
 #include "competition/Csv.h"
 #include "competition/WriteFailure.h"
-#include "platform/TextFile.h"
+#include "text/TextFile.h"
 #include "reports/CelkovyTisk.h"
 #include "reports/FinaleTisk.h"
 #include "reports/TiskDisc.h"
@@ -142,7 +142,7 @@ template <typename Write>
 void saying(const std::filesystem::path& file, Write write) {
     try {
         write();
-    } catch (const platform::FileWriteError& error) {
+    } catch (const text::FileWriteError& error) {
         throw std::runtime_error(QStringLiteral("Soubor %1 nelze zapsat do složky %2: %3.")
                                      .arg(QString::fromStdString(file.filename().string()),
                                           QString::fromStdString(file.parent_path().string()),
@@ -154,7 +154,7 @@ void saying(const std::filesystem::path& file, Write write) {
 }  // namespace
 
 void replaceFileSaying(const std::filesystem::path& file, std::string_view bytes) {
-    saying(file, [&] { platform::replaceFile(file, bytes); });
+    saying(file, [&] { text::replaceFile(file, bytes); });
 }
 
 std::vector<std::filesystem::path> exportResults(competition::Competition& competition,
@@ -165,18 +165,18 @@ std::vector<std::filesystem::path> exportResults(competition::Competition& compe
     // replaced, so that a failure leaves the folder as it was. One flush for all the files
     // keeps a publishing of a dozen pages from waiting for the disk a dozen times.
     std::vector<std::filesystem::path> written;
-    std::vector<std::unique_ptr<platform::PendingFile>> pending;
+    std::vector<std::unique_ptr<text::PendingFile>> pending;
     for (const OutputFile& file : outputFiles(competition, sheets, choice)) {
         written.push_back(folder / file.name);
         saying(written.back(), [&] {
-            pending.push_back(std::make_unique<platform::PendingFile>(written.back(), file.bytes,
-                                                                      platform::Flush::WithBatch));
+            pending.push_back(std::make_unique<text::PendingFile>(written.back(), file.bytes,
+                                                                      text::Flush::WithBatch));
         });
     }
     if (written.empty()) {
         return written;
     }
-    saying(written.front(), [&] { platform::flushFileSystem(folder); });
+    saying(written.front(), [&] { text::flushFileSystem(folder); });
     for (std::size_t i = 0; i < pending.size(); ++i) {
         saying(written[i], [&] { pending[i]->replaceOld(); });
     }

@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "competition/Competition.h"
-#include "platform/TextFile.h"
+#include "text/TextFile.h"
 
 namespace zlt::reports {
 namespace {
@@ -17,7 +17,7 @@ const QString kAutomatic = QStringLiteral("automaticky");
 Publishing::Publishing(competition::Competition& competition, SheetBook sheets,
                        std::filesystem::path eventFolder)
     : competition_(competition), sheets_(sheets), keptIn_(eventFolder / kFile) {
-    const std::vector<std::string> lines = platform::keptLines(keptIn_);
+    const std::vector<std::string> lines = text::keptLines(keptIn_);
     folder_ = lines.empty() ? std::string() : lines[0];
     automatic_ = lines.size() > 1 && QString::fromStdString(lines[1]) == kAutomatic;
     timer_.setSingleShot(true);

@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QImage>
 
-#include "app/Nastroje.h"
-#include "app/Projekce.h"
+#include "office/Nastroje.h"
+#include "office/Projekce.h"
 #include "tests/support/MainWindowFixture.h"
 
 namespace zlt {

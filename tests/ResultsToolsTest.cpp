@@ -8,10 +8,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/Diplomy.h"
-#include "app/ImportDruzstev.h"
-#include "app/Nastroje.h"
-#include "app/Poradi.h"
+#include "office/Diplomy.h"
+#include "office/ImportDruzstev.h"
+#include "office/Nastroje.h"
+#include "office/Poradi.h"
 #include "reports/Preview.h"
 #include "reports/Publishing.h"
 #include "tests/support/Files.h"

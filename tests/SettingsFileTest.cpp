@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "competition/SettingsFile.h"
-#include "platform/TextFile.h"
+#include "text/TextFile.h"
 #include "tests/support/TempEventFolder.h"
 
 namespace zlt::competition {
@@ -9,12 +9,12 @@ namespace {
 
 TEST(SettingsFile, EveryLineEndingSplitsTheSameWay) {
     const std::vector<std::string> expected = {"50", "Běh", "", "x"};
-    EXPECT_EQ(platform::splitWin1250Lines("50\r\nB\xECh\r\n\r\nx\r\n"), expected);
-    EXPECT_EQ(platform::splitWin1250Lines("50\nB\xECh\n\nx"), expected);
-    EXPECT_EQ(platform::splitWin1250Lines("50\rB\xECh\r\rx\r"), expected);
-    EXPECT_TRUE(platform::splitWin1250Lines("").empty());
+    EXPECT_EQ(text::splitWin1250Lines("50\r\nB\xECh\r\n\r\nx\r\n"), expected);
+    EXPECT_EQ(text::splitWin1250Lines("50\nB\xECh\n\nx"), expected);
+    EXPECT_EQ(text::splitWin1250Lines("50\rB\xECh\r\rx\r"), expected);
+    EXPECT_TRUE(text::splitWin1250Lines("").empty());
     // A lone CR followed by LF on the next line is one CR LF, not two ends.
-    EXPECT_EQ(platform::splitWin1250Lines("a\r\n\nb"), (std::vector<std::string>{"a", "", "b"}));
+    EXPECT_EQ(text::splitWin1250Lines("a\r\n\nb"), (std::vector<std::string>{"a", "", "b"}));
 }
 
 TEST(SettingsFile, MissingLinesReadEmptyAndTheLastTwoAreComparedExactly) {
@@ -45,7 +45,7 @@ TEST(SettingsFile, AFileThatCannotBeReadIsNamedInTheError) {
     test::TempFolder folder;
     for (const auto& file : {folder.path() / "Nastaveni.txt", folder.path()}) {
         try {
-            platform::readWin1250Lines(file);
+            text::readWin1250Lines(file);
             FAIL() << file;
         } catch (const std::runtime_error& error) {
             EXPECT_EQ(error.what(), "Cannot open file " + file.string());

@@ -1,15 +1,15 @@
-#include "platform/TextFile.h"
+#include "text/TextFile.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 
-#include "platform/Win1250.h"
+#include "text/Win1250.h"
 #include "tests/support/Files.h"
 #include "tests/support/TempEventFolder.h"
 #include "tests/support/Thrown.h"
 
-namespace zlt::platform {
+namespace zlt::text {
 namespace {
 
 TEST(TextFile, WritesWin1250LinesEachEndedByCrLf) {
@@ -37,4 +37,4 @@ TEST(TextFile, AFailedWriteLeavesTheOldFileAsItWas) {
 }
 
 }  // namespace
-}  // namespace zlt::platform
+}  // namespace zlt::text

@@ -5,7 +5,7 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "app/Nastroje.h"
+#include "office/Nastroje.h"
 #include "competition/EventFiles.h"
 #include "finals/Finale.h"
 #include "settings/Nastaveni.h"

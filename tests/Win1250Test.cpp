@@ -1,11 +1,11 @@
-#include "platform/Win1250.h"
+#include "text/Win1250.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "tests/support/Thrown.h"
 
-namespace zlt::platform {
+namespace zlt::text {
 namespace {
 
 TEST(Win1250, CzechTextRoundTripsThroughSingleBytes) {
@@ -46,4 +46,4 @@ TEST(Win1250, RefusesMalformedUtf8) {
 }
 
 }  // namespace
-}  // namespace zlt::platform
+}  // namespace zlt::text

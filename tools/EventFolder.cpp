@@ -11,7 +11,7 @@
 #include "database/FieldList.h"
 #include "database/ResultSet.h"
 #include "database/Statement.h"
-#include "platform/TextFile.h"
+#include "text/TextFile.h"
 #include "tools/StampArt.h"
 
 namespace zlt::tools {
@@ -127,7 +127,7 @@ void createEventFolder(const std::filesystem::path& folder) {
     createDatabase(folder / competition::kDatabaseFile);
     const std::filesystem::path settings = folder / competition::kSettingsFile;
     if (!std::filesystem::exists(settings)) {
-        platform::writeWin1250Lines(settings, competition::linesOf(exampleSettings()));
+        text::writeWin1250Lines(settings, competition::linesOf(exampleSettings()));
     }
     writeStampFiles(folder, /*keepExisting=*/true);
 }

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "platform/TextFile.h"
+#include "text/TextFile.h"
 #include "reports/model/Fonts.h"
 #include "reports/model/Generator.h"
 
@@ -123,7 +123,7 @@ QByteArray pdfOf(const std::vector<Page>& pages) {
 
 void exportPdf(const std::vector<Page>& pages, const QString& file) {
     const QByteArray bytes = pdfOf(pages);
-    platform::replaceFile(
+    text::replaceFile(
         file.toStdString(),
         std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }

@@ -28,7 +28,7 @@ QPageLayout paperOf(const Page& page);
 // The pages as a PDF document, each on paper of its own size (A4 for the sheets).
 QByteArray pdfOf(const std::vector<Page>& pages);
 // Writes them into a PDF file, beside it first and then in its place, so that a failure
-// leaves an old file as it was; throws platform::FileWriteError naming the file.
+// leaves an old file as it was; throws text::FileWriteError naming the file.
 void exportPdf(const std::vector<Page>& pages, const QString& file);
 
 }  // namespace zlt::reports

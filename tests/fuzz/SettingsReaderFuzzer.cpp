@@ -5,11 +5,11 @@
 #include <string_view>
 
 #include "competition/SettingsFile.h"
-#include "platform/TextFile.h"
+#include "text/TextFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const auto lines = zlt::platform::splitWin1250Lines(bytes);
+    const auto lines = zlt::text::splitWin1250Lines(bytes);
     const auto settings = zlt::competition::settingsFromLines(lines);
     std::size_t total = 0;
     for (const auto& text : settings.texts) {

@@ -6,7 +6,7 @@
 
 #include "competition/Refusal.h"
 #include "competition/TeamImport.h"
-#include "platform/Win1250.h"
+#include "text/Win1250.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             __builtin_trap();
         }
         // The name must be UTF-8: an invalid one throws, which ends the run as a crash.
-        zlt::platform::utf8Length(team.name);
+        zlt::text::utf8Length(team.name);
         previousLine = team.line;
     }
     return 0;

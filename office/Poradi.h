@@ -3,7 +3,7 @@
 #include <QCheckBox>
 #include <vector>
 
-#include "app/RoundDialog.h"
+#include "office/RoundDialog.h"
 
 namespace zlt {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace zlt::platform {
+namespace zlt::text {
 
 // Thrown when a file cannot be written: what() is "Cannot create file <name>", error() the
 // system's error number of the failure, for a message in the user's words.
@@ -79,4 +79,4 @@ std::vector<std::string> splitWin1250Lines(std::string_view bytes);
 // file <name>" (the name as given) when it cannot be read.
 std::vector<std::string> readWin1250Lines(const std::filesystem::path& file);
 
-}  // namespace zlt::platform
+}  // namespace zlt::text

@@ -1,4 +1,4 @@
-#include "app/Poradi.h"
+#include "office/Poradi.h"
 
 #include "platform/Controls.h"
 #include "platform/Guard.h"

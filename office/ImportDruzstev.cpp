@@ -1,4 +1,4 @@
-#include "app/ImportDruzstev.h"
+#include "office/ImportDruzstev.h"
 
 #include <QClipboard>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "app/Projekce.h"
+#include "office/Projekce.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>

@@ -1,4 +1,4 @@
-#include "platform/TextFile.h"
+#include "text/TextFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,9 +10,9 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "platform/Win1250.h"
+#include "text/Win1250.h"
 
-namespace zlt::platform {
+namespace zlt::text {
 namespace {
 
 bool writeAll(int fd, std::string_view bytes) {
@@ -159,4 +159,4 @@ std::vector<std::string> readWin1250Lines(const std::filesystem::path& file) {
     return splitWin1250Lines(bytes);
 }
 
-}  // namespace zlt::platform
+}  // namespace zlt::text

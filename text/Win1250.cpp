@@ -1,4 +1,4 @@
-#include "platform/Win1250.h"
+#include "text/Win1250.h"
 
 #include <iconv.h>
 
@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <unordered_map>
 
-namespace zlt::platform {
+namespace zlt::text {
 namespace {
 
 // The code page is single-byte, so iconv is asked once for the whole table and every
@@ -148,4 +148,4 @@ std::string codePointName(char32_t character) {
     return buffer;
 }
 
-}  // namespace zlt::platform
+}  // namespace zlt::text

@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/RoundDialog.h"
+#include "office/RoundDialog.h"
 
 namespace zlt {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace zlt::platform {
+namespace zlt::text {
 
 // Raised when text cannot cross the Windows-1250 boundary unchanged: a character the
 // code page lacks, or bytes that are not UTF-8. Nothing is ever replaced silently.
@@ -35,4 +35,4 @@ std::string utf8Of(char32_t character);
 // "U+0416" style name of a code point, for messages.
 std::string codePointName(char32_t character);
 
-}  // namespace zlt::platform
+}  // namespace zlt::text

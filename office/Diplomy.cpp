@@ -1,4 +1,4 @@
-#include "app/Diplomy.h"
+#include "office/Diplomy.h"
 
 #include <QButtonGroup>
 

@@ -1,4 +1,4 @@
-#include "app/RoundDialog.h"
+#include "office/RoundDialog.h"
 
 #include "platform/Controls.h"
 #include "platform/Guard.h"

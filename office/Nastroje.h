@@ -33,6 +33,11 @@ public:
     void chkPublikovatClick();
     void btnDatabazeClick();
 
+signals:
+    // "Projekce": the projector view, shown beside the operator's window.
+    void projectorWanted();
+
+public:
     QLabel* lblZalohy;
     QPushButton* btnZalohovat;
     QPushButton* btnDruhaSlozka;

@@ -1,14 +1,12 @@
-#include "app/Nastroje.h"
+#include "office/Nastroje.h"
 
 #include <algorithm>
 
-#include "app/Diplomy.h"
-#include "app/Hlavni.h"
-#include "app/ImportDruzstev.h"
-#include "app/Poradi.h"
-#include "app/Projekce.h"
 #include "competition/EventFiles.h"
 #include "competition/Refusal.h"
+#include "office/Diplomy.h"
+#include "office/ImportDruzstev.h"
+#include "office/Poradi.h"
 #include "platform/Controls.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
@@ -369,7 +367,7 @@ void TfrmNastroje::btnDiplomyClick() {
 }
 
 void TfrmNastroje::btnProjekceClick() {
-    frmProjekce->showBeside(*frmHlavni);
+    emit projectorWanted();
 }
 
 // Publishing without a folder would have nowhere to go: the box stays clear then.
