@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Checks the layering: the lower layers never include a window header, the database client
+# Checks the layering: each folder includes only from the folders below it, the lower
+# layers never include a window header, the database client
 # API stays inside the database layer, and the project's CMake targets depend on one
 # another without a cycle.
 # Usage: scripts/check-layers.sh [BUILD_DIR]   (a configured build folder, default build)
@@ -18,11 +19,11 @@ failed=0
 declare -A window
 while IFS= read -r header; do
     window["${header#./}"]=1
-done < <(find app finals settings reports -maxdepth 1 -name '*.h' 2>/dev/null
+done < <(find app finals settings reports office -maxdepth 1 -name '*.h' 2>/dev/null
          find windows -name '*.h' 2>/dev/null || true)
 
 lower=()
-for folder in database platform reports/model competition; do
+for folder in text database platform reports/model competition; do
     [ -d "$folder" ] && lower+=("$folder")
 done
 
@@ -42,13 +43,52 @@ while IFS= read -r hit; do
 done < <(find "${lower[@]}" -type f \( -name '*.h' -o -name '*.cpp' \) -print0 |
          xargs -0 -r grep -nHE '^[[:space:]]*#[[:space:]]*include[[:space:]]*["<]' || true)
 
+# The folders from the bottom up, one level a line: a source includes from its own folder
+# and the levels below only, never from a folder beside it or above it.
+levels=(
+    "text"
+    "database"
+    "platform competition reports/model"
+    "reports"
+    "settings finals office tools"
+    "app"
+)
+declare -A level
+for index in "${!levels[@]}"; do
+    for folder in ${levels[$index]}; do
+        level[$folder]=$index
+    done
+done
+# The folder of a path: reports/model before reports.
+folder_of() {
+    case "$1" in
+        reports/model/*) echo reports/model ;;
+        */*) echo "${1%%/*}" ;;
+    esac
+}
+while IFS= read -r hit; do
+    file="${hit%%:*}"
+    rest="${hit#*:}"
+    line="${rest%%:*}"
+    included="$(sed -E 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"([^"]+)".*/\1/' <<<"${rest#*:}")"
+    from="$(folder_of "$file")"
+    to="$(folder_of "$included")"
+    [ -n "$to" ] && [ -n "${level[$to]:-}" ] && [ "$to" != "$from" ] || continue
+    if [ "${level[$to]}" -ge "${level[$from]}" ]; then
+        echo "$file:$line: includes $included from $to/, which is not below $from/" >&2
+        failed=1
+    fi
+done < <(for folder in "${!level[@]}"; do
+             find "$folder" -type f \( -name '*.h' -o -name '*.cpp' \) -print0
+         done | xargs -0 -r grep -nHE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' || true)
+
 # The client API of the database stays in its layer: besides database/, only the layer's
 # own tests and the raw-commit baseline of the benchmarks may include it.
 while IFS= read -r hit; do
     echo "${hit%%:*}:$(cut -d: -f2 <<<"$hit"): reaches the database client API outside database/" >&2
     failed=1
 done < <(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"](ibase\.h|database/FbClient\.h|database/PreparedStatement\.h)[">]' \
-             --include='*.h' --include='*.cpp' app competition finals platform reports settings tools 2>/dev/null || true)
+             --include='*.h' --include='*.cpp' app competition finals office platform reports settings text tools 2>/dev/null || true)
 
 # The target graph as CMake sees it; it writes one extra file per target, hence the folder.
 graph="$(mktemp -d)"
@@ -84,7 +124,7 @@ if ! loops="$(tsort <<<"$edges" 2>&1 >/dev/null)"; then
 fi
 
 if [ "$failed" -eq 0 ]; then
-    echo "layers: no lower layer includes a window header, the client API stays in the database"
-    echo "layer, and the targets form no cycle"
+    echo "layers: no folder includes from a folder beside or above it, no lower layer includes a"
+    echo "window header, the client API stays in the database layer, and the targets form no cycle"
 fi
 exit "$failed"
