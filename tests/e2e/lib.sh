@@ -64,26 +64,23 @@ start_zlt() {
 
 # Prints the id of the visible window whose title matches, waiting up to SECONDS.
 wait_window() {
-    local title=$1 seconds=${2:-5} id
-    local deadline=$((SECONDS + seconds))
-    while ((SECONDS <= deadline)); do
-        id=$(xdotool search --onlyvisible --name "$title" 2>/dev/null | tail -n 1) || true
-        if [ -n "$id" ]; then
-            echo "$id"
-            return 0
-        fi
-        sleep 0.1
-    done
-    return 1
+    local title=$1 seconds=${2:-5}
+    wait_search "$seconds" --onlyvisible --name "$title"
 }
 
 # The same for a window of one process, when several programs show the same title.
 wait_window_of() {
-    local pid=$1 title=$2 seconds=${3:-5} id
+    local pid=$1 title=$2 seconds=${3:-5}
+    wait_search "$seconds" --all --onlyvisible --pid "$pid" --name "$title"
+}
+
+# Prints the last window xdotool's search finds, asking again until SECONDS have passed.
+wait_search() {
+    local seconds=$1 id
+    shift
     local deadline=$((SECONDS + seconds))
     while ((SECONDS <= deadline)); do
-        id=$(xdotool search --all --onlyvisible --pid "$pid" --name "$title" 2>/dev/null | tail -n 1) ||
-            true
+        id=$(xdotool search "$@" 2>/dev/null | tail -n 1) || true
         if [ -n "$id" ]; then
             echo "$id"
             return 0
