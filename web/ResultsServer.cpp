@@ -15,6 +15,7 @@ namespace {
 using Status = QHttpServerResponder::StatusCode;
 
 constexpr const char* kStreamFlag = "zltStream";
+constexpr int kConnectionQueue = 1024;
 constexpr const char* kRequestBytes = "zltRequestBytes";
 constexpr const char* kRequestLines = "zltRequestLines";
 
@@ -31,7 +32,13 @@ const QByteArray kEventStream = QByteArrayLiteral("text/event-stream");
 class WatchedTcpServer : public QTcpServer {
 public:
     WatchedTcpServer(std::function<void(QTcpSocket*)> watch, QObject* parent)
-        : QTcpServer(parent), watch_(std::move(watch)) {}
+        : QTcpServer(parent), watch_(std::move(watch)) {
+        // Every page open fetches itself again on a change, all at once: a short queue of
+        // connections waiting to be taken would drop some, and their phones would retry
+        // only after a second.
+        setListenBacklogSize(kConnectionQueue);
+        setMaxPendingConnections(kConnectionQueue);
+    }
 
 protected:
     void incomingConnection(qintptr handle) override {
