@@ -1,7 +1,9 @@
 #include <gmock/gmock.h>
 
 #include <QElapsedTimer>
+#include <QTcpSocket>
 #include <QTest>
+#include <algorithm>
 #include <memory>
 
 #include "competition/Competition.h"
@@ -260,6 +262,29 @@ TEST_F(ResultsServerTest, StreamsBeyondTheBoundGetServiceUnavailable) {
     streams.pop_back();
     QTest::qWait(200);
     EXPECT_EQ(rawStatus(port(), "GET /zmeny HTTP/1.1"), 200);
+}
+
+// On a change every open page fetches itself at once; none may wait for a retry.
+TEST_F(ResultsServerTest, ManyPagesAskedAtOnceAreAllAnsweredAtOnce) {
+    start();
+    std::vector<std::unique_ptr<QTcpSocket>> phones;
+    for (int phone = 0; phone < 300; ++phone) {
+        auto& socket = *phones.emplace_back(std::make_unique<QTcpSocket>());
+        QObject::connect(&socket, &QTcpSocket::connected,
+                         [&socket] { socket.write("GET / HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"); });
+        socket.connectToHost(QStringLiteral("127.0.0.1"), port());
+    }
+    QElapsedTimer clock;
+    clock.start();
+    const auto answered = [&] {
+        return std::all_of(phones.begin(), phones.end(),
+                           [](const auto& socket) { return socket->bytesAvailable() > 0; });
+    };
+    while (!answered() && clock.elapsed() < 3000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    EXPECT_TRUE(answered());
+    EXPECT_LT(clock.elapsed(), 800);
 }
 
 TEST_F(ResultsServerTest, IdleConnectionsCloseButStreamsStay) {
