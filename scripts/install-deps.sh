@@ -21,8 +21,9 @@ packages=(
     xvfb xauth imagemagick poppler-utils
     # checking the published pages with an HTML5 parser, and the served ones in a browser
     python3-html5lib chromium
-    # driving the program with pointer and keys in the end-to-end tests
-    xdotool python3-xlib
+    # driving the program with pointer and keys in the end-to-end tests, and asking its
+    # results server
+    xdotool python3-xlib curl
     # printing on a real queue: the print tests start a private cupsd with a cups-pdf queue
     cups cups-daemon cups-client printer-driver-cups-pdf ghostscript
 )
