@@ -3,15 +3,13 @@
 #include <gmock/gmock.h>
 #include <signal.h>
 
-#include <QElapsedTimer>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTcpServer>
 
 #include "database/Connection.h"
 #include "tests/support/CoreApplication.h"
 #include "tests/support/Database.h"
 #include "tests/support/Http.h"
+#include "tests/support/ServeProcess.h"
 
 namespace zlt::test {
 namespace {
@@ -21,56 +19,24 @@ using ::testing::HasSubstr;
 class ServeCommand : public ::testing::Test {
 protected:
     ServeCommand() { ensureCoreApplication(); }
-    ~ServeCommand() override {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(5000);
-        }
-    }
 
-    void start(QStringList more = {}) {
-        process.start(
-            QStringLiteral(ZLT_EVENT_TOOL),
-            QStringList{QStringLiteral("serve"), QString::fromStdString(folder.path().string())} +
-                more);
-        process.waitForStarted(5000);
+    void start(const QStringList& more = {}) {
+        serve.start(QString::fromStdString(folder.path().string()), more);
     }
-
-    // The port of the loopback address it printed; 0 when it ended without one.
-    quint16 printedPort() {
-        static const QRegularExpression address(QStringLiteral("http://127\\.0\\.0\\.1:(\\d+)/"));
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < 30000) {
-            out += process.readAllStandardOutput();
-            if (const auto found = address.match(QString::fromUtf8(out)); found.hasMatch()) {
-                return static_cast<quint16>(found.captured(1).toUInt());
-            }
-            if (!process.waitForReadyRead(100) && process.state() == QProcess::NotRunning) {
-                break;
-            }
-        }
-        return 0;
-    }
-
-    int finished() {
-        process.waitForFinished(30000);
-        out += process.readAllStandardOutput();
-        err += process.readAllStandardError();
-        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    }
+    quint16 printedPort() { return serve.printedPort(); }
+    int finished() { return serve.finished(); }
 
     TempEventFolder folder;
-    QProcess process;
-    QByteArray out;
-    QByteArray err;
+    ServeProcess serve;
+    QByteArray& out = serve.out;
+    QByteArray& err = serve.err;
 };
 
 TEST_F(ServeCommand, ServesTheFolderOverHttpAndEndsCleanlyOnTerm) {
     execute(folder.database(), "UPDATE DATAZLT SET DRUZSTVO = 'Žďár', CELKEM = 5 WHERE CISLO = 1");
     start({QStringLiteral("--port"), QStringLiteral("0")});
     const quint16 port = printedPort();
-    ASSERT_NE(port, 0) << process.readAllStandardError().toStdString();
+    ASSERT_NE(port, 0) << serve.process.readAllStandardError().toStdString();
 
     const HttpAnswer phone = httpRequest(port, "/");
     EXPECT_EQ(phone.status, 200);
@@ -82,7 +48,7 @@ TEST_F(ServeCommand, ServesTheFolderOverHttpAndEndsCleanlyOnTerm) {
     EXPECT_EQ(rawStatus(port, "GET /../Nastaveni.txt HTTP/1.1"), 404);
     EXPECT_EQ(rawStatus(port, "GET /%2e%2e/ZLT04.GDB HTTP/1.1"), 404);
 
-    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+    ::kill(static_cast<pid_t>(serve.process.processId()), SIGTERM);
     EXPECT_EQ(finished(), 0) << err.toStdString();
     EXPECT_THAT(out.toStdString(), HasSubstr("Výsledky na síti ukončeny."));
     // Detached: the folder's database opens again at once.
