@@ -226,5 +226,31 @@ TEST_F(PhonePageInBrowser, TheStandingsFitAPhoneAndFollowACommitWithinASecondWit
     std::printf("commit to browser: %lld ms\n", static_cast<long long>(latency));
 }
 
+// The stream drops when the server goes; the page asks again by itself and, once the
+// server is back, shows what was committed meanwhile, still without a reload.
+TEST_F(PhonePageInBrowser, APageWhoseStreamDroppedCatchesUpOnceTheServerIsBack) {
+    auto server = std::make_unique<web::ResultsServer>(competition);
+    server->start(0, false);
+    const quint16 port = server->port();
+    browser = std::make_unique<Browser>(profile.path());
+    ASSERT_TRUE(browser->ready());
+    browser->call(QStringLiteral("Page.navigate"),
+                  {{"url", QStringLiteral("http://127.0.0.1:%1/").arg(port)}});
+    ASSERT_TRUE(within(10000, [&] { return server->streamCount() == 1; }));
+    browser->evaluate(QStringLiteral("window.zltMark = 'stejná stránka'"));
+
+    server.reset();
+    post(0, "Za výpadku", "5");
+    server = std::make_unique<web::ResultsServer>(competition);
+    server->start(port, false);
+    EXPECT_TRUE(within(5000, [&] {
+        return browser->evaluate(QStringLiteral("document.body.innerText"))
+            .toString()
+            .contains(QStringLiteral("Za výpadku"));
+    })) << "the page did not catch up";
+    EXPECT_EQ(browser->evaluate(QStringLiteral("window.zltMark")).toString(),
+              QStringLiteral("stejná stránka"));
+}
+
 }  // namespace
 }  // namespace zlt::test
