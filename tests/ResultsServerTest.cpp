@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "competition/Competition.h"
+#include "competition/EventDetails.h"
 #include "reports/Export.h"
 #include "tests/support/Application.h"
 #include "tests/support/Files.h"
@@ -187,16 +188,24 @@ TEST_F(ResultsServerTest, OversizedRequestsAreRefused) {
     EXPECT_EQ(httpRequest(port(), "/index.html").status, 200);
 }
 
-TEST_F(ResultsServerTest, AHostileNameShowsAsText) {
+TEST_F(ResultsServerTest, HostileNamesAndSettingsShowAsText) {
     post(0, "DRUZSTVO", "<script>alert(1)</script>");
     post(0, "CELKEM", "7");
+    competition.details().setText(competition::EventDetails::Place, "<img src=x onerror=alert(2)>");
+    competition.details().setText(competition::EventDetails::FirstDiscipline, "</td><b>x");
     start();
     for (const QByteArray path : {"/", "/disciplina-1.html", "/prubezne-poradi.html"}) {
         SCOPED_TRACE(path.toStdString());
         const std::string page = httpRequest(port(), path).body.toStdString();
         EXPECT_THAT(page, HasSubstr("&lt;script&gt;alert(1)&lt;/script&gt;"));
         EXPECT_THAT(page, Not(HasSubstr("<script>alert")));
+        EXPECT_THAT(page, Not(HasSubstr("<img")));
+        EXPECT_THAT(page, Not(HasSubstr("<b>x")));
     }
+    EXPECT_THAT(httpRequest(port(), "/").body.toStdString(),
+                HasSubstr("&lt;img src=x onerror=alert(2)&gt;"));
+    EXPECT_THAT(httpRequest(port(), "/disciplina-1.html").body.toStdString(),
+                HasSubstr("&lt;/td&gt;&lt;b&gt;x"));
 }
 
 // A committed placing reaches the streams and the pages; a row still being typed does not.
