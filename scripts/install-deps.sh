@@ -10,6 +10,8 @@ packages=(
     # windows, printing and PDF output; the results server on Qt's HTTP server (whose
     # CMake package needs the WebSockets one)
     qt6-base-dev qt6-httpserver-dev qt6-websockets-dev
+    # the QR code of the results' address
+    libqrencode-dev
     # the embedded database engine, its client library and headers, and isql for checks;
     # the server, which the server tests start privately and scripts/server.sh for real
     firebird-dev firebird3.0-server-core firebird3.0-utils firebird3.0-server

@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QXmlStreamReader>
 #include <algorithm>
 #include <memory>
 
@@ -110,7 +111,28 @@ TEST_F(ResultsServerTest, ServesEveryPageWithTheSafetyHeadersAndNoBannerOrCookie
     EXPECT_THAT(httpRequest(port(), "/zdravi").body.toStdString(), StartsWith("Poslední změna: "));
 }
 
-// The pages and the CSV files are the export's own, with the live script added.
+// The index shows the address to open with its QR code, a picture of its own.
+TEST_F(ResultsServerTest, TheIndexShowsTheAddressAsAQrCode) {
+    start();
+    const std::string address = "http://127.0.0.1:" + std::to_string(port()) + "/";
+    const std::string index = httpRequest(port(), "/index.html").body.toStdString();
+    EXPECT_THAT(index, HasSubstr("<img src=\"/adresa.svg\""));
+    EXPECT_THAT(index, HasSubstr("alt=\"QR kód adresy " + address + "\""));
+    const HttpAnswer code = httpRequest(port(), "/adresa.svg");
+    EXPECT_EQ(code.status, 200);
+    EXPECT_EQ(code.header("content-type"), "image/svg+xml");
+    QXmlStreamReader svg(code.body);
+    while (!svg.atEnd()) {
+        svg.readNext();
+    }
+    EXPECT_FALSE(svg.hasError()) << svg.errorString().toStdString();
+    // A version-2 code at least (25 modules) with the quiet zone: 33 a side or more.
+    EXPECT_THAT(code.body.toStdString(),
+                ::testing::ContainsRegex("viewBox=\"0 0 (3[3-9]|[4-9][0-9])"));
+}
+
+// The pages and the CSV files are the export's own, with the live script added, and the
+// address below the index.
 TEST_F(ResultsServerTest, PagesAreTheExportsOwn) {
     post(0, "DRUZSTVO", "Horní Dolní");
     start();
@@ -126,6 +148,9 @@ TEST_F(ResultsServerTest, PagesAreTheExportsOwn) {
         SCOPED_TRACE(path.toStdString());
         QByteArray served = httpRequest(port(), path).body;
         served.replace("<script src=\"/zive.js\" defer></script>\n", "");
+        if (const qsizetype code = served.indexOf("<p><img src=\"/adresa.svg\""); code >= 0) {
+            served.remove(code, served.indexOf('\n', code) + 1 - code);
+        }
         EXPECT_EQ(served.toStdString(), fileBytes(file));
     }
     EXPECT_THAT(httpRequest(port(), "/predkolo.csv").body.toStdString(), HasSubstr("Horní Dolní"));

@@ -113,6 +113,7 @@ void ResultsServer::start(quint16 port, bool everywhere) {
     }
     everywhere_ = everywhere;
     bind(server);
+    pages_.setAddress(addresses().constFirst());
     pages_.refresh();
     keepAlive_.start();
 }

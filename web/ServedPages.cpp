@@ -5,6 +5,7 @@
 #include "competition/Standings.h"
 #include "database/FieldList.h"
 #include "reports/Export.h"
+#include "web/AddressCode.h"
 #include "web/PhonePage.h"
 
 namespace zlt::web {
@@ -91,7 +92,26 @@ std::map<QByteArray, ServedPage> ServedPages::exportPages() {
             csv ? QByteArray::fromStdString(file.bytes) : live(file.bytes), csv ? kCsv : kHtml};
     }
     pages[kLiveScript] = {liveScript(), QByteArrayLiteral("text/javascript; charset=utf-8")};
+    showAddress(pages);
     return pages;
+}
+
+// Below the index's list, for a sheet to print or a screen to show at the venue.
+void ServedPages::showAddress(std::map<QByteArray, ServedPage>& pages) const {
+    const QByteArray code = addressCode(address_);
+    if (code.isEmpty()) {
+        return;
+    }
+    pages[kAddressCode] = {code, QByteArrayLiteral("image/svg+xml")};
+    const QString escaped = address_.toHtmlEscaped();
+    QByteArray& index = pages["/index.html"].bytes;
+    const qsizetype bodyEnd = index.lastIndexOf("</body>");
+    if (bodyEnd >= 0) {
+        index.insert(bodyEnd, QStringLiteral("<p><img src=\"%1\" width=\"240\" height=\"240\" "
+                                             "alt=\"QR kód adresy %2\"><br>%2</p>\n")
+                                  .arg(QLatin1String(kAddressCode), escaped)
+                                  .toUtf8());
+    }
 }
 
 const ServedPage* ServedPages::find(const QByteArray& path) const {

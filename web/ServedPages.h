@@ -32,6 +32,7 @@ class ServedPages {
 public:
     static constexpr const char* kLiveScript = "/zive.js";
     static constexpr const char* kStream = "/zmeny";
+    static constexpr const char* kAddressCode = "/adresa.svg";
 
     explicit ServedPages(competition::Competition& competition);
     ServedPages(const ServedPages&) = delete;
@@ -41,6 +42,10 @@ public:
     // show changed; a read that fails keeps the pages as they were and tells why through
     // problem().
     bool refresh();
+
+    // The address the pages are opened at: the index page shows it with its QR code from
+    // the next refresh on.
+    void setAddress(const QString& address) { address_ = address; }
 
     // The page of that path ("/", "/index.html", "/predkolo.csv"), or none: the path is
     // only ever looked up, never turned into a file name.
@@ -52,6 +57,7 @@ public:
 
 private:
     std::map<QByteArray, ServedPage> exportPages();
+    void showAddress(std::map<QByteArray, ServedPage>& pages) const;
 
     competition::Competition& competition_;
     db::ResultSet preliminary_;
@@ -64,6 +70,7 @@ private:
     std::map<QByteArray, ServedPage> pages_;
     QDateTime lastChange_;
     QString problem_;
+    QString address_;
 };
 
 }  // namespace zlt::web
