@@ -82,7 +82,7 @@ QString portMessage(quint16 port, const QTcpServer& server) {
 }  // namespace
 
 ResultsServer::ResultsServer(competition::Competition& competition, Limits limits)
-    : competition_(competition), limits_(limits), pages_(competition) {
+    : limits_(limits), pages_(competition) {
     gather_.setSingleShot(true);
     gather_.setInterval(limits_.gather);
     connect(&gather_, &QTimer::timeout, this, &ResultsServer::refresh);
@@ -91,17 +91,11 @@ ResultsServer::ResultsServer(competition::Competition& competition, Limits limit
             gather_.start();
         }
     };
-    connect(&competition_.live(), &competition::LiveChanges::changed, this, changed);
-    connect(&competition_.details(), &competition::EventDetails::loaded, this, changed);
-    connect(&competition_.details(), &competition::EventDetails::confirmed, this, changed);
+    connect(&competition.live(), &competition::LiveChanges::changed, this, changed);
+    connect(&competition.details(), &competition::EventDetails::loaded, this, changed);
+    connect(&competition.details(), &competition::EventDetails::confirmed, this, changed);
     keepAlive_.setInterval(limits_.keepAlive);
     connect(&keepAlive_, &QTimer::timeout, this, [this] { tellStreams(": \n\n"); });
-}
-
-ResultsServer::~ResultsServer() {
-    // The sockets go with their listening server; the streams are dropped first so that
-    // nothing is sent to a socket being destroyed.
-    streams_.clear();
 }
 
 void ResultsServer::start(quint16 port, bool everywhere) {

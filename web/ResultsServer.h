@@ -44,7 +44,6 @@ public:
     explicit ResultsServer(competition::Competition& competition, Limits limits);
     explicit ResultsServer(competition::Competition& competition)
         : ResultsServer(competition, Limits{}) {}
-    ~ResultsServer() override;
 
     // Listens on the port (0: any free one), on every address of the computer or on this
     // computer's alone; once. Throws std::runtime_error with a Czech message naming the
@@ -55,7 +54,6 @@ public:
     // The addresses to open, "http://192.168.1.20:8080/", the loopback last.
     QStringList addresses() const;
     int streamCount();
-    const ServedPages& pages() const { return pages_; }
 
 signals:
     // The pages changed and the streams were told.
@@ -76,7 +74,6 @@ private:
                 QHttpServerResponder::StatusCode status, const QByteArray& type,
                 const QByteArray& body, QHttpServerResponder::HeaderList extra = {});
 
-    competition::Competition& competition_;
     Limits limits_;
     ServedPages pages_;
     bool everywhere_ = false;
