@@ -151,10 +151,18 @@ void ResultsServer::watch(QTcpSocket* socket) {
     auto* idle = new QTimer(socket);
     idle->setSingleShot(true);
     idle->setInterval(limits_.idle);
-    connect(idle, &QTimer::timeout, socket, [socket] {
-        if (!socket->property(kStreamFlag).toBool()) {
-            socket->disconnectFromHost();
+    // Closing waits for what is still unsent; a client that takes none of it for another
+    // idle while is cut off.
+    connect(idle, &QTimer::timeout, socket, [socket, idle] {
+        if (socket->property(kStreamFlag).toBool()) {
+            return;
         }
+        if (socket->state() == QAbstractSocket::ClosingState) {
+            socket->abort();
+            return;
+        }
+        socket->disconnectFromHost();
+        idle->start();
     });
     idle->start();
     connect(socket, &QTcpSocket::readyRead, socket, [this, socket, idle] {
