@@ -22,6 +22,7 @@
 #include "reports/Volba.h"
 #include "reports/ZLTTisk.h"
 #include "settings/Nastaveni.h"
+#include "web/LiveResults.h"
 
 namespace zlt::app {
 namespace {
@@ -29,6 +30,7 @@ namespace {
 std::unique_ptr<competition::Competition> theCompetition;
 // The export goes through the sheets, so it is made once they are.
 std::unique_ptr<reports::Publishing> thePublishing;
+std::unique_ptr<web::LiveResults> theLiveResults;
 
 // Creates one window hidden and runs its creation handler, if it has one.
 template <typename Window>
@@ -63,7 +65,9 @@ void createWindows(const std::string& databaseLocation) {
         reports::SheetBook{*frmTiskDisc, *frmZLTTisk, *frmTiskFDisc, *frmZLTFinaleTisk,
                            *frmCelkovyTisk},
         std::filesystem::current_path());
-    frmNastroje = new TfrmNastroje(*theCompetition, *thePublishing);
+    theLiveResults =
+        std::make_unique<web::LiveResults>(*theCompetition, std::filesystem::current_path());
+    frmNastroje = new TfrmNastroje(*theCompetition, *thePublishing, *theLiveResults);
     create(frmProjekce);
     QObject::connect(frmFinale, &TfrmFinale::backToMainWindow, frmHlavni, &QWidget::show);
     // The main window and the tools window know nothing of the windows they ask for.
@@ -79,6 +83,7 @@ void createWindows(const std::string& databaseLocation) {
 void destroyWindows() {
     destroy(frmProjekce);
     destroy(frmNastroje);
+    theLiveResults.reset();
     thePublishing.reset();
     destroy(frmCelkovyTisk);
     destroy(frmNastaveni);

@@ -7,6 +7,7 @@
 #include "app/Hlavni.h"
 #include "app/Startup.h"
 #include "database/Statement.h"
+#include "finals/Finale.h"
 #include "tests/support/TempEventFolder.h"
 
 namespace zlt::bench {
@@ -29,6 +30,25 @@ public:
     // Runs a statement on the event's database; the rows are read again by the caller.
     static void run(const std::string& sql) {
         db::Statement("fill", frmHlavni->IB_Connection1, sql).execute();
+    }
+
+    // A full event: 42 teams in the preliminary round and the best 12 in the finals, every
+    // result typed, read into the grids.
+    static void fillFullEvent() {
+        run("EXECUTE BLOCK AS DECLARE i INTEGER = 30; BEGIN WHILE (i < 42) DO BEGIN i = i + 1; "
+            "INSERT INTO DATAZLT (CISLO) VALUES (:i); END END");
+        run("UPDATE DATAZLT SET DRUZSTVO = 'Družstvo ' || CISLO, PENALIZACE = MOD(CISLO, 3), "
+            "DISCIPLINA1 = '12,5 s', DISCIPLINA2 = '3:41', DISCIPLINA3 = '17 m', "
+            "DISCIPLINA4 = '8 b', DISCIPLINA5 = '1:02,3', DISCIPLINA6 = '44', BOD1 = CISLO, "
+            "BOD2 = CISLO, BOD3 = CISLO, BOD4 = CISLO, BOD5 = CISLO, BOD6 = CISLO, "
+            "CELKEM = 6 * CISLO, PORADI = CISLO");
+        run("DELETE FROM DATAZLTF");
+        run("EXECUTE BLOCK AS DECLARE i INTEGER = 0; BEGIN WHILE (i < 12) DO BEGIN i = i + 1; "
+            "INSERT INTO DATAZLTF (DRUZSTVO, FPOCATEK, FDISCIPLINA1, FBOD1, FDISCIPLINA2, FBOD2, "
+            "FDISCIPLINA3, FBOD3, FCELKEM, FPORADI) VALUES ('Družstvo ' || :i, :i, '12,5 s', :i, "
+            "'3:41', :i, '17 m', :i, 3 * :i, :i); END END");
+        frmHlavni->IBOQuery1.refresh();
+        frmFinale->IBOQueryF.refresh();
     }
 
     test::TempEventFolder folder;

@@ -127,6 +127,15 @@ void Competition::sortByTitle(db::ResultSet& rows, int column) {
     rows.open();
 }
 
+// A change of the whole database is one line in the journal; the views that follow the
+// committed rows (the projector, the served pages) hear of it as of any write, once the
+// change is done.
+void Competition::recordWholeChange(const JournalEntry& entry) {
+    journal_.record(entry);
+    QMetaObject::invokeMethod(
+        &live_, [this] { emit live_.changed(); }, Qt::QueuedConnection);
+}
+
 void Competition::mergeFinalsIntoStandings() {
     backups_.takeCopy();
     competition::mergeFinalsIntoStandings(preliminary_, finals_);
@@ -139,7 +148,7 @@ void Competition::resetDatabase() {
         const ChangeJournal::Pause pause(journal_);
         competition::resetDatabase({deletePreliminary_, preliminary_}, {deleteFinals_, finals_});
     }
-    journal_.record(wholeDatabase("vymazání databáze"));
+    recordWholeChange(wholeDatabase("vymazání databáze"));
 }
 
 namespace {
@@ -345,7 +354,7 @@ std::vector<JournalEntry> Competition::restore(const BackupCopy& copy) {
             since.push_back(std::move(entry));
         }
     }
-    journal_.record(wholeDatabase("obnova", copy.file.filename().string()));
+    recordWholeChange(wholeDatabase("obnova", copy.file.filename().string()));
     return since;
 }
 
@@ -357,7 +366,7 @@ std::vector<std::string> Competition::replay(const std::vector<JournalEntry>& ch
         const ChangeJournal::Pause pause(journal_);
         skipped = replayEntries(changes, preliminary_, finals_);
     }
-    journal_.record(wholeDatabase(
+    recordWholeChange(wholeDatabase(
         "obnova", "znovu provedeno změn: " + std::to_string(changes.size() - skipped.size())));
     return skipped;
 }

@@ -90,6 +90,7 @@ public:
 
 private:
     void listenToOtherTables();
+    void recordWholeChange(const JournalEntry& entry);
     void reconnect();
 
     std::string location_;

@@ -33,6 +33,8 @@ std::string keyOf(std::string_view line) {
 
 // Whether the engine refused the file because another process's engine holds it: another
 // copy of the program, a command-line tool, or a database server.
+static_assert(DatabaseError::kHeldElsewhere == isc_already_opened);
+
 bool heldByAnotherEngine(const ISC_STATUS* status) {
     for (const ISC_STATUS* item = status; *item != isc_arg_end;) {
         const ISC_STATUS kind = *item++;

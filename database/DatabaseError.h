@@ -14,6 +14,9 @@ public:
 
     // The engine's error code (isc_...), 0 for errors raised by the layer itself.
     long engineCode() const { return engineCode_; }
+    // The engine's code for a database file that another process holds open
+    // (isc_already_opened).
+    static constexpr long kHeldElsewhere = 335545107L;
 
 private:
     long engineCode_;

@@ -20,7 +20,7 @@ namespace {
 
 // Where the controls sit, in pixels of the window.
 constexpr struct {
-    QSize window{728, 642};
+    QSize window{728, 666};
     QRect lblZalohy{16, 12, 688, 20};
     QRect btnZalohovat{16, 40, 121, 25};
     QRect btnDruhaSlozka{144, 40, 121, 25};
@@ -39,6 +39,8 @@ constexpr struct {
     QRect btnSlozkaExportu{400, 536, 121, 25};
     QRect btnProjekce{528, 536, 121, 25};
     QRect btnDiplomy{16, 568, 121, 25};
+    QRect chkVysledkyNaSiti{16, 604, 150, 20};
+    QRect lblAdresa{172, 604, 532, 20};
 } kLayout;
 
 // The journal's newest changes shown; older ones stay in the file.
@@ -77,14 +79,16 @@ void showProblem(QLabel& label, const QString& problem, const QString& fine) {
 
 }  // namespace
 
-TfrmNastroje::TfrmNastroje(competition::Competition& competition, reports::Publishing& publishing)
-    : competition_(competition), publishing_(publishing) {
+TfrmNastroje::TfrmNastroje(competition::Competition& competition, reports::Publishing& publishing,
+                           web::LiveResults& liveResults)
+    : competition_(competition), publishing_(publishing), liveResults_(liveResults) {
     setWindowTitle(QStringLiteral("Nástroje"));
     platform::placeWindow(*this, kLayout.window.width(), kLayout.window.height());
     buildBackups();
     buildJournal();
     buildResults();
     buildDatabaseChoice();
+    buildLiveResults();
     connect(&competition_.backups(), &competition::Backups::statusChanged, this, [this] {
         showBackupStatus();
         showCopies();
@@ -169,6 +173,41 @@ void TfrmNastroje::buildResults() {
         QStringLiteral("Při změnách výsledků přepíše export nejvýše jednou za 30 sekund"));
     chkPublikovat->setChecked(publishing_.automatic());
     platform::onSignal(chkPublikovat, &QCheckBox::clicked, this, [this] { chkPublikovatClick(); });
+}
+
+void TfrmNastroje::buildLiveResults() {
+    chkVysledkyNaSiti = new QCheckBox(QStringLiteral("Výsledky na síti"), this);
+    chkVysledkyNaSiti->setGeometry(kLayout.chkVysledkyNaSiti);
+    chkVysledkyNaSiti->setToolTip(
+        QStringLiteral("Ukazuje výsledky živě v prohlížečích telefonů na stejné síti (Wi-Fi) "
+                       "na adrese vedle; jen ke čtení"));
+    platform::onSignal(chkVysledkyNaSiti, &QCheckBox::clicked, this,
+                       [this] { chkVysledkyNaSitiClick(); });
+    lblAdresa = new QLabel(this);
+    lblAdresa->setGeometry(kLayout.lblAdresa);
+    lblAdresa->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    connect(&liveResults_, &web::LiveResults::changed, this, [this] { showLiveResults(); });
+    showLiveResults();
+}
+
+void TfrmNastroje::showLiveResults() {
+    const QStringList addresses = liveResults_.addresses();
+    showProblem(*lblAdresa, liveResults_.problem(),
+                addresses.isEmpty() ? QStringLiteral("Vypnuto") : addresses.constFirst());
+    lblAdresa->setToolTip(
+        addresses.isEmpty()
+            ? QString()
+            : QStringLiteral("Tuto adresu otevřete v prohlížeči telefonu připojeného ke stejné "
+                             "síti:\n") +
+                  addresses.join(QLatin1Char('\n')));
+    chkVysledkyNaSiti->setChecked(liveResults_.on());
+}
+
+// The box shows what runs: a port that cannot be had leaves it clear, with the reason.
+void TfrmNastroje::chkVysledkyNaSitiClick() {
+    const bool wanted = chkVysledkyNaSiti->isChecked();
+    chkVysledkyNaSiti->setChecked(liveResults_.on());
+    liveResults_.setOn(wanted);
 }
 
 void TfrmNastroje::buildDatabaseChoice() {

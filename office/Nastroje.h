@@ -10,16 +10,18 @@
 
 #include "competition/Competition.h"
 #include "reports/Publishing.h"
+#include "web/LiveResults.h"
 
 namespace zlt {
 
 // The tools window, opened from the main window and left open beside it: the copies of
 // the database with their restore, the change journal, and the results: ranks, team
-// import and export, and the projector.
+// import and export, the projector, and the results on the venue's network.
 class TfrmNastroje : public QWidget {
     Q_OBJECT
 public:
-    TfrmNastroje(competition::Competition& competition, reports::Publishing& publishing);
+    TfrmNastroje(competition::Competition& competition, reports::Publishing& publishing,
+                 web::LiveResults& liveResults);
 
     void btnZalohovatClick();
     void btnDruhaSlozkaClick();
@@ -32,6 +34,7 @@ public:
     void btnDiplomyClick();
     void chkPublikovatClick();
     void btnDatabazeClick();
+    void chkVysledkyNaSitiClick();
 
 signals:
     // "Projekce": the projector view, shown beside the operator's window.
@@ -56,6 +59,8 @@ public:
     QCheckBox* chkPublikovat;
     QLabel* lblDatabaze;
     QPushButton* btnDatabaze;
+    QCheckBox* chkVysledkyNaSiti;
+    QLabel* lblAdresa;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -70,6 +75,8 @@ private:
     void showCopies();
     void showJournal();
     void showPublishing();
+    void buildLiveResults();
+    void showLiveResults();
     // The export folder, asked for when none is chosen yet; false when none is chosen.
     bool haveExportFolder();
     // After a restore: offers the changes made since the copy, and makes them on Yes.
@@ -77,6 +84,7 @@ private:
 
     competition::Competition& competition_;
     reports::Publishing& publishing_;
+    web::LiveResults& liveResults_;
     // The copies listed, each as it was proven when listed.
     std::vector<std::pair<competition::BackupCopy, competition::CopyState>> copies_;
 };

@@ -8,12 +8,6 @@
 #include <QScreen>
 #include <QWindow>
 #include <algorithm>
-#include <optional>
-#include <tuple>
-
-#include "competition/Ranking.h"
-#include "database/FieldList.h"
-#include "database/ResultSet.h"
 
 namespace zlt {
 
@@ -26,44 +20,30 @@ using Mode = TfrmProjekce::Mode;
 // What each mode reads and shows, and the keys that choose it.
 struct ModeView {
     Mode mode;
-    const db::FieldList& (*fields)();
-    const competition::RankRule& (*ranks)();
-    std::vector<std::string> shownTotals;
+    competition::StandingsRound round;
     QStringList totalTitles;
-    QString title;
     Qt::Key digit;
     Qt::Key letter;
     QString name;
 };
 
 const std::vector<ModeView>& modeViews() {
-    // The overall standings are the preliminary rows after the merge: the finalists' places
-    // and finals totals written over the top of the table.
     static const std::vector<ModeView> views{
         {Mode::Preliminary,
-         db::preliminaryFields,
-         competition::preliminaryRanks,
-         {"CELKEM"},
+         competition::StandingsRound::Preliminary,
          {QStringLiteral("Celkem")},
-         QStringLiteral("Základní část – průběžné pořadí"),
          Qt::Key_1,
          Qt::Key_P,
          QStringLiteral("základní část")},
         {Mode::Finals,
-         db::finalsFields,
-         competition::finalsRanks,
-         {"FCELKEM"},
+         competition::StandingsRound::Finals,
          {QStringLiteral("Celkem")},
-         QStringLiteral("Finále – pořadí"),
          Qt::Key_2,
          Qt::Key_F,
          QStringLiteral("finále")},
         {Mode::Overall,
-         db::preliminaryFields,
-         competition::preliminaryRanks,
-         {"CELKEM", "CELKEMF"},
+         competition::StandingsRound::Overall,
          {QStringLiteral("Základní část"), QStringLiteral("Finále")},
-         QStringLiteral("Celkové pořadí"),
          Qt::Key_3,
          Qt::Key_C,
          QStringLiteral("celkové pořadí")},
@@ -94,87 +74,6 @@ const QColor kHeadingText{0xff, 0xd3, 0x4d};
 const QColor kQuietText{0xa8, 0xbc, 0xd4};
 const QColor kProblemText{0xff, 0x90, 0x90};
 
-struct Standing {
-    std::optional<int> rank;
-    std::optional<int> total;
-    ProjectedLine line;
-};
-
-std::string textOf(const db::ResultSet& rows, int row, const std::string& field) {
-    return db::displayText(rows.value(row, rows.fieldPosition(field)));
-}
-
-// The teams with a name, as stored; a row still being typed is not among the stored ones.
-std::vector<Standing> namedStandings(const db::ResultSet& rows, const ModeView& view) {
-    const competition::RankRule& rule = view.ranks();
-    std::vector<Standing> standings;
-    for (int row = 0; row < rows.recordCount(); ++row) {
-        const std::string team = textOf(rows, row, "DRUZSTVO");
-        const std::string_view name = db::withoutBlanks(team);
-        if (name.empty()) {
-            continue;
-        }
-        Standing standing{db::integerOf(rows.value(row, rows.fieldPosition(rule.rank))),
-                          db::integerOf(rows.value(row, rows.fieldPosition(rule.total))),
-                          {{}, QString::fromUtf8(name.data(), name.size()), {}}};
-        for (const std::string& total : view.shownTotals) {
-            standing.line.totals << QString::fromStdString(textOf(rows, row, total));
-        }
-        standings.push_back(std::move(standing));
-    }
-    return standings;
-}
-
-// Written ranks stand first; teams scored since the ranks were written follow by their
-// totals, lowest first; teams with neither come last.
-void order(std::vector<Standing>& standings) {
-    const auto key = [](const Standing& standing) {
-        const int group = standing.rank ? 0 : standing.total ? 1 : 2;
-        return std::tuple(group, standing.rank.value_or(standing.total.value_or(0)),
-                          standing.line.team);
-    };
-    std::stable_sort(standings.begin(), standings.end(),
-                     [&](const Standing& a, const Standing& b) { return key(a) < key(b); });
-}
-
-// A team without a written rank shares its place with equal totals, counted on after the
-// ranked teams.
-void place(std::vector<Standing>& standings) {
-    std::vector<competition::RankEntry> unranked;
-    int ranked = 0;
-    for (const Standing& standing : standings) {
-        if (standing.rank) {
-            ++ranked;
-        } else {
-            unranked.push_back({standing.total, true, {}});
-        }
-    }
-    const std::vector<std::optional<int>> shared = competition::shareRanks(unranked, false);
-    auto next = shared.begin();
-    for (Standing& standing : standings) {
-        std::optional<int> place = standing.rank;
-        if (!place) {
-            const std::optional<int> among = *next++;
-            place = among ? std::optional<int>(*among + ranked) : std::nullopt;
-        }
-        standing.line.place = place ? QStringLiteral("%1.").arg(*place) : QString();
-    }
-}
-
-std::vector<ProjectedLine> readStandings(db::Connection& connection, const ModeView& view) {
-    const db::FieldList& fields = view.fields();
-    db::ResultSet rows("Projekce", connection, fields, "SELECT * FROM " + fields.table());
-    rows.open();
-    std::vector<Standing> standings = namedStandings(rows, view);
-    order(standings);
-    place(standings);
-    std::vector<ProjectedLine> lines;
-    for (Standing& standing : standings) {
-        lines.push_back(std::move(standing.line));
-    }
-    return lines;
-}
-
 QString keysHint() {
     QStringList parts;
     for (const ModeView& view : modeViews()) {
@@ -185,16 +84,6 @@ QString keysHint() {
     parts << QStringLiteral("F11 nebo dvojklik: celá obrazovka")
           << QStringLiteral("pravé tlačítko: nabídka");
     return QStringLiteral("Klávesy po klepnutí do okna: ") + parts.join(QStringLiteral(" · "));
-}
-
-QString eventHeading(const competition::EventDetails& details) {
-    QString heading = details.edition().trimmed().isEmpty()
-                          ? QStringLiteral("Zeltoria")
-                          : QStringLiteral("%1. Zeltoria").arg(details.edition().trimmed());
-    if (!details.place().trimmed().isEmpty()) {
-        heading += QStringLiteral(" – ") + details.place().trimmed();
-    }
-    return heading;
 }
 
 QFont sized(const QFont& base, qreal pixels, bool bold = false) {
@@ -297,7 +186,8 @@ void TfrmProjekce::reread() {
         return;
     }
     try {
-        std::vector<ProjectedLine> lines = readStandings(competition_.connection(), viewOf(mode_));
+        std::vector<ProjectedLine> lines =
+            competition::readStandings(competition_.connection(), viewOf(mode_).round);
         problem_.clear();
         if (lines != lines_ || lastChange_.isNull()) {
             lines_ = std::move(lines);
@@ -397,7 +287,8 @@ void TfrmProjekce::mouseDoubleClickEvent(QMouseEvent* event) {
 void TfrmProjekce::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
     for (const ModeView& view : modeViews()) {
-        QAction* action = menu.addAction(view.title, this, [this, &view] { setMode(view.mode); });
+        QAction* action = menu.addAction(competition::standingsTitle(view.round), this,
+                                         [this, &view] { setMode(view.mode); });
         action->setCheckable(true);
         action->setChecked(view.mode == mode_);
         action->setShortcut(view.digit);
@@ -426,11 +317,12 @@ void TfrmProjekce::paintHeading(QPainter& painter) const {
     painter.setPen(kHeadingText);
     painter.setFont(sized(font(), band() * 0.8, true));
     painter.drawText(QRect(left, 0, inner, qRound(band() * 1.3)), Qt::AlignLeft | Qt::AlignVCenter,
-                     eventHeading(competition_.details()));
+                     competition::eventHeading(competition_.details()));
     const QRect second(left, qRound(band() * 1.3), inner, qRound(band() * 0.8));
     painter.setPen(kText);
     painter.setFont(sized(font(), band() * 0.5, true));
-    painter.drawText(second, Qt::AlignLeft | Qt::AlignVCenter, view.title);
+    painter.drawText(second, Qt::AlignLeft | Qt::AlignVCenter,
+                     competition::standingsTitle(view.round));
     if (!lastChange_.isNull()) {
         painter.setPen(kQuietText);
         painter.setFont(sized(font(), band() * 0.45));

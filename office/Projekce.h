@@ -9,16 +9,12 @@
 #include <vector>
 
 #include "competition/Competition.h"
+#include "competition/Standings.h"
 
 namespace zlt {
 
 // One team as the projector shows it: its place, its name and its totals.
-struct ProjectedLine {
-    QString place;
-    QString team;
-    QStringList totals;
-    bool operator==(const ProjectedLine&) const = default;
-};
+using ProjectedLine = competition::StandingLine;
 
 // The standings for a second screen or a projector, read from the committed rows alone so
 // that a row the operator is still typing never shows. It follows the competition's

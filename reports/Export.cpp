@@ -67,12 +67,6 @@ constexpr const char* kPreliminaryCsv = "predkolo.csv";
 constexpr const char* kFinalsCsv = "finale.csv";
 constexpr const char* kIndex = "index.html";
 
-struct OutputFile {
-    std::string name;
-    QString title;  // how the index names it
-    std::string bytes;
-};
-
 std::string crlfLine(const std::vector<std::string>& fields) {
     std::string line = competition::csvLine(fields, ';');
     line.pop_back();  // its LF
@@ -106,9 +100,9 @@ std::string csvTable(const db::ResultSet& rows) {
     return text;
 }
 
-QString indexPage(const std::vector<OutputFile>& files) {
+QString indexPage(const std::vector<ExportFile>& files) {
     QString items;
-    for (const OutputFile& file : files) {
+    for (const ExportFile& file : files) {
         items += QStringLiteral("<li><a href=\"") +
                  QString::fromStdString(file.name).toHtmlEscaped() + QStringLiteral("\">") +
                  file.title.toHtmlEscaped() + QStringLiteral("</a></li>\n");
@@ -116,25 +110,6 @@ QString indexPage(const std::vector<OutputFile>& files) {
     const QString title = QStringLiteral("Výsledky Zeltoria");
     return htmlDocument(title, QStringLiteral("<h1>") + title + QStringLiteral("</h1>\n<ul>\n") +
                                    items + QStringLiteral("</ul>\n"));
-}
-
-std::vector<OutputFile> outputFiles(competition::Competition& competition, SheetBook& sheets,
-                                    ExportChoice choice) {
-    std::vector<OutputFile> files;
-    if (choice.csv) {
-        files.push_back({kPreliminaryCsv, QStringLiteral("Základní část (CSV)"),
-                         csvTable(competition.preliminary())});
-        files.push_back(
-            {kFinalsCsv, QStringLiteral("Finále (CSV)"), csvTable(competition.finals())});
-    }
-    if (choice.html) {
-        for (const SheetPage& sheet : sheetPages()) {
-            const HtmlPage page = htmlPage(sheet.prepare(sheets, competition.details()).QuickRep1);
-            files.push_back({sheet.file, page.title, page.html.toStdString()});
-        }
-        files.push_back({kIndex, {}, indexPage(files).toStdString()});
-    }
-    return files;
 }
 
 // Does what writes the file, telling a failure in Czech with the file, its folder and why.
@@ -153,6 +128,25 @@ void saying(const std::filesystem::path& file, Write write) {
 
 }  // namespace
 
+std::vector<ExportFile> exportFiles(const db::ResultSet& preliminary, const db::ResultSet& finals,
+                                    SheetBook& sheets, const competition::EventDetails& details,
+                                    ExportChoice choice) {
+    std::vector<ExportFile> files;
+    if (choice.csv) {
+        files.push_back(
+            {kPreliminaryCsv, QStringLiteral("Základní část (CSV)"), csvTable(preliminary)});
+        files.push_back({kFinalsCsv, QStringLiteral("Finále (CSV)"), csvTable(finals)});
+    }
+    if (choice.html) {
+        for (const SheetPage& sheet : sheetPages()) {
+            const HtmlPage page = htmlPage(sheet.prepare(sheets, details).QuickRep1);
+            files.push_back({sheet.file, page.title, page.html.toStdString()});
+        }
+        files.push_back({kIndex, {}, indexPage(files).toStdString()});
+    }
+    return files;
+}
+
 void replaceFileSaying(const std::filesystem::path& file, std::string_view bytes) {
     saying(file, [&] { text::replaceFile(file, bytes); });
 }
@@ -166,7 +160,8 @@ std::vector<std::filesystem::path> exportResults(competition::Competition& compe
     // keeps a publishing of a dozen pages from waiting for the disk a dozen times.
     std::vector<std::filesystem::path> written;
     std::vector<std::unique_ptr<text::PendingFile>> pending;
-    for (const OutputFile& file : outputFiles(competition, sheets, choice)) {
+    for (const ExportFile& file : exportFiles(competition.preliminary(), competition.finals(),
+                                              sheets, competition.details(), choice)) {
         written.push_back(folder / file.name);
         saying(written.back(), [&] {
             pending.push_back(std::make_unique<text::PendingFile>(written.back(), file.bytes,

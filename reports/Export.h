@@ -15,6 +15,11 @@ class TfrmCelkovyTisk;
 
 namespace zlt::competition {
 class Competition;
+class EventDetails;
+}  // namespace zlt::competition
+
+namespace zlt::db {
+class ResultSet;
 }
 
 namespace zlt::reports {
@@ -32,6 +37,20 @@ struct ExportChoice {
     bool csv = true;
     bool html = true;
 };
+
+// One file of the export, made in memory: its name, how the index names it, its bytes.
+struct ExportFile {
+    std::string name;
+    QString title;
+    std::string bytes;
+};
+
+// The export's files in the order they are written: the CSV of each round's rows as they
+// stand, then the sheets' pages and the index last. The sheets print whatever rows they
+// are given to read.
+std::vector<ExportFile> exportFiles(const db::ResultSet& preliminary, const db::ResultSet& finals,
+                                    SheetBook& sheets, const competition::EventDetails& details,
+                                    ExportChoice choice = {});
 
 // Writes the results into the folder: both tables as CSV (UTF-8 with a BOM, semicolons,
 // CR LF, the grids' column titles, text values without trailing blanks) and one HTML page

@@ -36,6 +36,10 @@ public:
     }
     const QString& caption(const std::string& label) { return QuickRep1.element(label).caption; }
 
+    // Prints other rows than the competition's, of the same table: the committed ones, for
+    // pages that must never show a row still being typed.
+    void readFrom(db::ResultSet& rows) { QuickRep1.dataSet = &rows; }
+
     ReportDefinition QuickRep1;
 };
 

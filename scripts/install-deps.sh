@@ -7,8 +7,11 @@ packages=(
     # toolchain and tests
     build-essential cmake ninja-build pkg-config git ccache
     libgtest-dev libgmock-dev libbenchmark-dev clang clang-format libclang-rt-14-dev
-    # windows, printing and PDF output
-    qt6-base-dev
+    # windows, printing and PDF output; the results server on Qt's HTTP server (whose
+    # CMake package needs the WebSockets one)
+    qt6-base-dev qt6-httpserver-dev qt6-websockets-dev
+    # the QR code of the results' address
+    libqrencode-dev
     # the embedded database engine, its client library and headers, and isql for checks;
     # the server, which the server tests start privately and scripts/server.sh for real
     firebird-dev firebird3.0-server-core firebird3.0-utils firebird3.0-server
@@ -18,10 +21,11 @@ packages=(
     dpkg-dev desktop-file-utils groff-base
     # looking at the program and its sheets as a user would
     xvfb xauth imagemagick poppler-utils
-    # checking the published pages with an HTML5 parser
-    python3-html5lib
-    # driving the program with pointer and keys in the end-to-end tests
-    xdotool python3-xlib
+    # checking the published pages with an HTML5 parser, and the served ones in a browser
+    python3-html5lib chromium
+    # driving the program with pointer and keys in the end-to-end tests, and asking its
+    # results server
+    xdotool python3-xlib curl
     # printing on a real queue: the print tests start a private cupsd with a cups-pdf queue
     cups cups-daemon cups-client printer-driver-cups-pdf ghostscript
 )

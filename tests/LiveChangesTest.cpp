@@ -93,5 +93,21 @@ TEST_F(OtherTables, ALostConnectionIsToldAndItsReturnRereadsTheRows) {
     EXPECT_EQ(shown(competition.preliminary(), 0, "BOD1"), db::FieldValue(7));
 }
 
+// The views that follow the committed rows hear of a change of the whole database as of
+// any write: a reset and a restore each tell once they are done.
+TEST_F(OtherTables, AResetAndARestoreAreToldAsChanges) {
+    ASSERT_TRUE(competition.backups().takeCopy().has_value());
+    const BackupCopy copy = competition.backups().copies().front();
+    competition.resetDatabase();
+    EXPECT_TRUE(changedOn.empty()) << "told only once the reset is done";
+    waitForChange();
+    EXPECT_EQ(changedOn.size(), 1u);
+
+    changedOn.clear();
+    competition.restore(copy);
+    waitForChange();
+    EXPECT_EQ(changedOn.size(), 1u);
+}
+
 }  // namespace
 }  // namespace zlt::competition

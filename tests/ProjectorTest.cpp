@@ -8,11 +8,14 @@
 #include "tests/support/MainWindowFixture.h"
 
 namespace zlt {
+namespace competition {
 
-void PrintTo(const ProjectedLine& line, std::ostream* out) {
+void PrintTo(const StandingLine& line, std::ostream* out) {
     *out << '{' << line.place.toStdString() << ' ' << line.team.toStdString() << ' '
          << line.totals.join(QLatin1Char('/')).toStdString() << '}';
 }
+
+}  // namespace competition
 
 namespace test {
 namespace {

@@ -15,6 +15,8 @@
 #include "competition/Diplomas.h"
 #include "competition/EventFiles.h"
 #include "competition/Refusal.h"
+#include "database/DatabaseError.h"
+#include "platform/EndSignals.h"
 #include "reports/CelkovyTisk.h"
 #include "reports/DiplomTisk.h"
 #include "reports/Export.h"
@@ -25,6 +27,7 @@
 #include "reports/model/Generator.h"
 #include "reports/model/PageTarget.h"
 #include "tools/EventFolder.h"
+#include "web/ResultsServer.h"
 
 namespace zlt::tools {
 namespace {
@@ -47,6 +50,9 @@ constexpr const char* kUsage =
     "  copies SLOŽKA                       vypíše zálohy, nejnovější první\n"
     "  restore SLOŽKA ZÁLOHA               vrátí databázi do stavu zálohy\n"
     "  journal SLOŽKA                      vypíše deník změn\n"
+    "  serve SLOŽKA [--database UMÍSTĚNÍ] [--port N] [--listen-all]\n"
+    "                                      ukazuje výsledky živě v prohlížeči (na síti\n"
+    "                                      jen s --listen-all), do Ctrl+C\n"
     "  new-server-db SERVER:CESTA          založí databázi ročníku na serveru Firebird\n"
     "SLOŽKA je složka ročníku se souborem ZLT04.GDB. Příkaz se odmítne, když databázi\n"
     "drží spuštěný program.\n";
@@ -98,17 +104,20 @@ Arguments parse(int argc, char** argv, std::size_t positional,
 
 // The core in the event folder, as the program holds it while it runs: the database
 // attached and both rounds' rows read.
+// Without a location, the database is the folder's own file (or the server kept for it).
 class OpenEvent {
 public:
-    explicit OpenEvent(const fs::path& folder) : inside_(enter(folder)) {
+    explicit OpenEvent(const fs::path& folder, const std::string& location = {})
+        : inside_(enter(folder, location)),
+          competition_(std::make_unique<competition::Competition>(location)) {
         competition_->openPreliminary();
         competition_->openFinals();
     }
     competition::Competition& competition() { return *competition_; }
 
 private:
-    static fs::path enter(const fs::path& folder) {
-        if (!fs::exists(folder / competition::kDatabaseFile)) {
+    static fs::path enter(const fs::path& folder, const std::string& location) {
+        if (location.empty() && !fs::exists(folder / competition::kDatabaseFile)) {
             throw competition::Refusal("Ve složce " + folder.string() + " není databáze " +
                                        competition::kDatabaseFile);
         }
@@ -118,8 +127,7 @@ private:
 
     fs::path inside_;
     // Made inside the folder: the core takes the working directory as the event folder.
-    std::unique_ptr<competition::Competition> competition_ =
-        std::make_unique<competition::Competition>();
+    std::unique_ptr<competition::Competition> competition_;
 };
 
 db::ResultSet& roundOf(competition::Competition& competition, const Arguments& arguments) {
@@ -206,6 +214,22 @@ int exportResults(const Arguments& arguments) {
     return 0;
 }
 
+// The whole number an option was given.
+int integerOption(const Arguments& arguments, const std::string& option) {
+    const std::string& text = arguments.values.at(option);
+    std::size_t used = 0;
+    int value = 0;
+    try {
+        value = std::stoi(text, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used == 0 || used != text.size()) {
+        throw UsageError("volba " + option + " chce celé číslo, ne " + text);
+    }
+    return value;
+}
+
 competition::DiplomaChoice diplomaChoice(const Arguments& arguments) {
     competition::DiplomaChoice choice;
     if (const auto round = arguments.values.find("--round"); round != arguments.values.end()) {
@@ -221,16 +245,8 @@ competition::DiplomaChoice diplomaChoice(const Arguments& arguments) {
     if (arguments.has("--top") && arguments.has("--all")) {
         throw UsageError("volby --top a --all nejdou spolu");
     }
-    if (const auto top = arguments.values.find("--top"); top != arguments.values.end()) {
-        std::size_t used = 0;
-        try {
-            choice.top = std::stoi(top->second, &used);
-        } catch (const std::exception&) {
-            used = 0;
-        }
-        if (used == 0 || used != top->second.size()) {
-            throw UsageError("volba --top chce celé číslo, ne " + top->second);
-        }
+    if (arguments.has("--top")) {
+        choice.top = integerOption(arguments, "--top");
     }
     if (arguments.has("--all")) {
         choice.top.reset();
@@ -345,6 +361,59 @@ int printJournal(const Arguments& arguments) {
     return 0;
 }
 
+std::unique_ptr<OpenEvent> openToServe(const Arguments& arguments) {
+    const auto location = arguments.values.find("--database");
+    try {
+        return std::make_unique<OpenEvent>(
+            arguments.positional[0],
+            location == arguments.values.end() ? std::string() : location->second);
+    } catch (const db::DatabaseError& error) {
+        if (error.engineCode() != db::DatabaseError::kHeldElsewhere) {
+            throw;
+        }
+        throw competition::Refusal(
+            std::string(error.what()) +
+            " Když databázi drží spuštěný program ZLT, zapněte výsledky na síti v jeho okně "
+            "Nástroje (Výsledky na síti); zlt-event serve je pro databázi na serveru nebo pro "
+            "složku, kterou žádný program nemá otevřenou.");
+    }
+}
+
+quint16 portOf(const Arguments& arguments) {
+    if (!arguments.has("--port")) {
+        return web::ResultsServer::kDefaultPort;
+    }
+    const int port = integerOption(arguments, "--port");
+    // 0 takes any free port; the address printed names it.
+    if (port < 0 || port > 65535) {
+        throw UsageError("volba --port chce číslo portu od 0 do 65535");
+    }
+    return static_cast<quint16>(port);
+}
+
+// Serves until SIGTERM or SIGINT; the signals reach the event loop, which ends normally, so
+// that the database is detached and the sockets closed on the way out.
+int serve(const Arguments& arguments) {
+    const quint16 port = portOf(arguments);
+    platform::blockEndSignals();
+    std::unique_ptr<OpenEvent> event = openToServe(arguments);
+    competition::Competition& competition = event->competition();
+    competition.details().load();
+    web::ResultsServer server(competition);
+    server.start(port, arguments.has("--listen-all"));
+    std::printf("Výsledky na síti běží. Otevřete v prohlížeči:\n");
+    for (const QString& address : server.addresses()) {
+        std::printf("  %s\n", address.toUtf8().constData());
+    }
+    std::printf("Ukončí je Ctrl+C.\n");
+    std::fflush(stdout);
+    platform::EndSignals ends;
+    QObject::connect(&ends, &platform::EndSignals::received, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
+    std::printf("Výsledky na síti ukončeny.\n");
+    return 0;
+}
+
 struct Command {
     const char* name;
     std::size_t positional;
@@ -363,6 +432,7 @@ const std::vector<Command>& commands() {
         {"copies", 1, {}, listCopies},
         {"restore", 2, {}, restore},
         {"journal", 1, {}, printJournal},
+        {"serve", 1, {"--database=", "--port=", "--listen-all"}, serve},
         {"new-server-db", 1, {}, newServerDatabase},
     };
     return all;

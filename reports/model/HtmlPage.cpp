@@ -200,13 +200,13 @@ HtmlPage htmlPage(const ReportDefinition& report) {
     return PageWriter(report).page();
 }
 
-QString htmlDocument(const QString& title, const QString& body) {
+QString htmlDocument(const QString& title, const QString& body, const QString& head) {
     return QStringLiteral(
                "<!DOCTYPE html>\n<html lang=\"cs\">\n<head>\n<meta charset=\"utf-8\">\n"
                "<meta name=\"viewport\" content=\"width=device-width\">\n<title>") +
            title.toHtmlEscaped() + QStringLiteral("</title>\n<style>") +
-           QString::fromLatin1(kStyle) + QStringLiteral("</style>\n</head>\n<body>\n") + body +
-           QStringLiteral("</body>\n</html>\n");
+           QString::fromLatin1(kStyle) + QStringLiteral("</style>\n") + head +
+           QStringLiteral("</head>\n<body>\n") + body + QStringLiteral("</body>\n</html>\n");
 }
 
 }  // namespace zlt::reports

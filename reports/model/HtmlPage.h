@@ -19,7 +19,8 @@ struct HtmlPage {
 // is neither written nor dropped (it shows as typed, as in the grid).
 HtmlPage htmlPage(const ReportDefinition& report);
 
-// A whole HTML5 document in Czech around the body, which must already be escaped.
-QString htmlDocument(const QString& title, const QString& body);
+// A whole HTML5 document in Czech around the body, which must already be escaped, as must
+// what the head is given besides the title and the style.
+QString htmlDocument(const QString& title, const QString& body, const QString& head = {});
 
 }  // namespace zlt::reports

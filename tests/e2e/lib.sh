@@ -19,6 +19,8 @@ readonly BTN_ZALOHOVAT=(76 52) NEWEST_COPY=(120 108) BTN_OBNOVIT=(644 84)
 # Its results row: "Spočítat pořadí…" at 16,536, "Import družstev…" at 144,536, "Export
 # výsledků" at 272,536 and "Projekce" at 528,536, each 121×25.
 readonly BTN_PORADI=(76 548) BTN_IMPORT=(204 548) BTN_EXPORT=(332 548) BTN_PROJEKCE=(588 548)
+# "Výsledky na síti" at 16,604, 150×20: its box at the left.
+readonly CHK_VYSLEDKY_NA_SITI=(26 614)
 # The rank dialog (512×526 inside) and the import dialog (672×526 inside): "Zapsat" 89×25
 # at the bottom right beside "Zpět"; the import's "Ze souboru…" at 16,40.
 readonly RANKS_TITLE='^Spo.*tat po.*ad.*$' RANKS_ZAPSAT=(354 497)
@@ -190,6 +192,20 @@ choose_path() {
     type_text "$2"
     keys Return
     wait_no_window "$1" || fail "the file dialog $1 stayed after Enter"
+}
+
+# Fetches a page into page.html until it holds the text, for up to three seconds.
+fetch_page() {
+    local url=$1 text=$2
+    local deadline=$((SECONDS + 3))
+    while ((SECONDS <= deadline)); do
+        if curl -s --max-time 2 -o "$CASE_DIR/page.html" "$url" &&
+            grep -qF "$text" "$CASE_DIR/page.html"; then
+            return 0
+        fi
+        sleep 0.2
+    done
+    return 1
 }
 
 # Compares a query's rows with the expected ones.

@@ -17,7 +17,7 @@ for binary in "$build/app/zlt" "$build/tools/zlt-new-event" "$build/tools/zlt-ev
         exit 1
     fi
 done
-for tool in Xvfb xdotool import convert isql-fb timeout; do
+for tool in Xvfb xdotool import convert isql-fb timeout curl; do
     if ! command -v "$tool" >/dev/null; then
         echo "e2e: $tool is missing; run scripts/install-deps.sh" >&2
         exit 1

@@ -292,6 +292,46 @@ event_commands() {
         (SELECT DRUZSTVO FROM DATAZLT WHERE CISLO <= 3 ORDER BY CISLO)" "Tym A,Tym B,Tym C"
 }
 
+# "Výsledky na síti" ticked in the tools window: a placing typed with Enter shows on the
+# phone page and on its discipline page, fetched with curl as a phone would, and a team
+# still being typed does not.
+live_results() {
+    make_event
+    local port page
+    port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+    printf 'vypnuto %s\n' "$port" >"$EVENT/vysledky-na-siti.txt"
+    sql "UPDATE DATAZLT SET DRUZSTVO = 'Dolni Lhota' WHERE CISLO = 1" >/dev/null
+    start_zlt
+    click "$MAIN" "${BTN_NASTROJE[@]}"
+    local tools
+    tools=$(wait_window "$TOOLS_TITLE") || fail "Nástroje did not open the tools window"
+    xdotool windowmove --sync "$tools" 600 40
+    click "$tools" "${CHK_VYSLEDKY_NA_SITI[@]}"
+    fetch_page "http://127.0.0.1:$port/" 'Dolni Lhota' ||
+        fail "the phone page did not come up after the box was ticked"
+
+    grid_cell 4 1 # BOD1 of the first team
+    click "$MAIN" "$CELL_X" "$CELL_Y"
+    focus "$MAIN"
+    type_text 3
+    keys Return
+    grid_cell 1 2 # DRUZSTVO of the second team, left being typed
+    click "$MAIN" "$CELL_X" "$CELL_Y"
+    type_text "Horni Ves"
+    snapshot typed
+    fetch_page "http://127.0.0.1:$port/" '<td class="r">1.</td><td>Dolni Lhota</td><td class="r">3</td>' ||
+        fail "the phone page does not show the placing: $(head -c 600 "$CASE_DIR/page.html")"
+    fetch_page "http://127.0.0.1:$port/disciplina-1.html" 'Dolni Lhota' ||
+        fail "the discipline page does not show the team"
+    grep -q '>3<' "$CASE_DIR/page.html" || fail "the discipline page lacks the placing 3"
+    ! grep -q 'Horni Ves' "$CASE_DIR/page.html" || fail "a team being typed is on the page"
+    [ "$(curl -s -o /dev/null -w '%{http_code}' "http://127.0.0.1:$port/../Nastaveni.txt")" = 404 ] ||
+        fail "the settings file is served"
+    click "$MAIN" "${BTN_KONEC[@]}"
+    expect_exit 10
+    [ "$(cat "$EVENT/vysledky-na-siti.txt")" = "zapnuto $port" ] || fail "the choice was not kept"
+}
+
 # Two judges' tables on one Firebird server, each program on a screen of its own: a placing
 # typed with Enter at one shows in the other's grid and projector view within a second.
 # Needs the server of scripts/server.sh on this machine (user ZLT); without it, nothing runs.
@@ -478,7 +518,7 @@ expect_fills_screen() {
 
 # The scenarios in the order run.sh runs them.
 readonly SCENARIOS=(typing print_choice finals_print pending_edit sigterm sigterm_refused
-    lost_display restore_after_reset results_publishing event_commands two_tables
+    lost_display restore_after_reset results_publishing event_commands live_results two_tables
     server_endings_window server_endings_signals)
 
 if [ "${1:-}" = --list ]; then

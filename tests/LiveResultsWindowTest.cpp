@@ -1,0 +1,121 @@
+// "Výsledky na síti" in the tools window as the organiser uses it: the box clicked at its
+// point, the address beside it, the phones' page following what the operator types.
+#include <gmock/gmock.h>
+
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <fstream>
+
+#include "app/Hlavni.h"
+#include "office/Nastroje.h"
+#include "tests/support/Files.h"
+#include "tests/support/Http.h"
+#include "tests/support/MainWindowFixture.h"
+#include "web/LiveResults.h"
+
+namespace zlt::test {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+constexpr int DRUZSTVO = 1;
+
+class LiveResultsWindow : public MainWindowFixture {
+protected:
+    // Starts the program with the choice kept as given and opens the tools window.
+    void openTools(const std::string& kept) {
+        std::ofstream(folder.path() / web::LiveResults::kFile) << kept << '\n';
+        startProgram();
+        op::click(*frmHlavni->btnNastroje);
+        ASSERT_TRUE(frmNastroje->isVisible());
+    }
+
+    // The port of the loopback address the label's tooltip names.
+    quint16 shownPort() const {
+        const QString tip = frmNastroje->lblAdresa->toolTip();
+        const qsizetype at = tip.indexOf(QStringLiteral("127.0.0.1:"));
+        return at < 0 ? 0
+                      : static_cast<quint16>(
+                            tip.mid(at + 10).section(QLatin1Char('/'), 0, 0).toUInt());
+    }
+
+    // Turns the event loop until the phones' page shows the text, at most two seconds.
+    bool phonePageShows(quint16 port, const QString& text) {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 2000) {
+            if (QString::fromUtf8(httpRequest(port, "/").body).contains(text)) {
+                return true;
+            }
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        }
+        return false;
+    }
+};
+
+TEST_F(LiveResultsWindow, TheBoxSitsBelowTheOtherControlsWithoutMovingThem) {
+    openTools("vypnuto 0");
+    const QRect box = frmNastroje->chkVysledkyNaSiti->geometry();
+    const QRect label = frmNastroje->lblAdresa->geometry();
+    EXPECT_TRUE(frmNastroje->rect().contains(box));
+    EXPECT_TRUE(frmNastroje->rect().contains(label));
+    EXPECT_EQ(frmNastroje->btnDiplomy->geometry(), QRect(16, 568, 121, 25));
+    for (QWidget* control : frmNastroje->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (control != frmNastroje->chkVysledkyNaSiti && control != frmNastroje->lblAdresa) {
+            EXPECT_FALSE(control->geometry().intersects(box) ||
+                         control->geometry().intersects(label))
+                << control->metaObject()->className() << " overlaps the new controls";
+        }
+    }
+    EXPECT_FALSE(frmNastroje->chkVysledkyNaSiti->toolTip().isEmpty());
+    EXPECT_FALSE(frmNastroje->chkVysledkyNaSiti->isChecked());
+    EXPECT_EQ(frmNastroje->lblAdresa->text(), QStringLiteral("Vypnuto"));
+}
+
+TEST_F(LiveResultsWindow, TickedItServesWhatTheOperatorCommitsAndTheChoiceIsKept) {
+    openTools("vypnuto 0");
+    op::click(*frmNastroje->chkVysledkyNaSiti);
+    ASSERT_TRUE(frmNastroje->chkVysledkyNaSiti->isChecked());
+    EXPECT_THAT(frmNastroje->lblAdresa->text().toStdString(), StartsWith("http://"));
+    EXPECT_EQ(fileBytes(folder.path() / web::LiveResults::kFile), "zapnuto 0\n");
+    const quint16 port = shownPort();
+    ASSERT_NE(port, 0);
+    EXPECT_EQ(httpRequest(port, "/").status, 200);
+
+    frmHlavni->activateWindow();
+    selectCell(0, DRUZSTVO);
+    type(QStringLiteral("Lhota"));
+    EXPECT_FALSE(phonePageShows(port, QStringLiteral("Lhota"))) << "still being typed";
+    press(Qt::Key_Return);
+    EXPECT_TRUE(phonePageShows(port, QStringLiteral("Lhota")));
+
+    op::click(*frmNastroje->chkVysledkyNaSiti);
+    EXPECT_FALSE(frmNastroje->chkVysledkyNaSiti->isChecked());
+    EXPECT_EQ(frmNastroje->lblAdresa->text(), QStringLiteral("Vypnuto"));
+    EXPECT_EQ(httpRequest(port, "/").status, 0) << "nothing listens any more";
+    EXPECT_EQ(fileBytes(folder.path() / web::LiveResults::kFile), "vypnuto 0\n");
+}
+
+TEST_F(LiveResultsWindow, AKeptChoiceServesFromTheStart) {
+    openTools("zapnuto 0");
+    EXPECT_TRUE(frmNastroje->chkVysledkyNaSiti->isChecked());
+    ASSERT_NE(shownPort(), 0);
+    EXPECT_EQ(httpRequest(shownPort(), "/zdravi").status, 200);
+}
+
+TEST_F(LiveResultsWindow, ABusyPortIsToldAndTheBoxStaysClear) {
+    QTcpServer taken;
+    ASSERT_TRUE(taken.listen(QHostAddress::Any));
+    openTools("vypnuto " + std::to_string(taken.serverPort()));
+    op::click(*frmNastroje->chkVysledkyNaSiti);
+    EXPECT_FALSE(frmNastroje->chkVysledkyNaSiti->isChecked());
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_THAT(dialogs.requests[0].text.toStdString(),
+                HasSubstr("port " + std::to_string(taken.serverPort()) + " už používá"));
+    EXPECT_EQ(fileBytes(folder.path() / web::LiveResults::kFile),
+              "vypnuto " + std::to_string(taken.serverPort()) + "\n");
+}
+
+}  // namespace
+}  // namespace zlt::test

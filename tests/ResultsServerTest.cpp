@@ -1,0 +1,347 @@
+#include <gmock/gmock.h>
+
+#include <QElapsedTimer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QXmlStreamReader>
+#include <algorithm>
+#include <memory>
+
+#include "competition/Competition.h"
+#include "competition/EventDetails.h"
+#include "reports/Export.h"
+#include "tests/support/Application.h"
+#include "tests/support/Files.h"
+#include "tests/support/Http.h"
+#include "tests/support/TempEventFolder.h"
+#include "web/ResultsServer.h"
+
+namespace zlt::test {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::StartsWith;
+
+// The server as the program runs it, over the rows of a new event folder.
+class ResultsServerTest : public ::testing::Test {
+protected:
+    ResultsServerTest() { ensureApplication(); }
+
+    void SetUp() override {
+        competition.openPreliminary();
+        competition.openFinals();
+        competition.details().load();
+    }
+
+    web::ResultsServer& start(web::ResultsServer::Limits limits = {}) {
+        server = std::make_unique<web::ResultsServer>(competition, limits);
+        server->start(0, false);
+        return *server;
+    }
+    quint16 port() const { return server->port(); }
+
+    // Types a field of a preliminary row and posts it, as the grid does.
+    void post(int row, const char* field, const std::string& value) {
+        db::ResultSet& rows = competition.preliminary();
+        rows.moveTo(row);
+        rows.edit();
+        rows.setField(field, value);
+        rows.post();
+    }
+
+    // Turns the event loop until the server has told its streams of a change.
+    bool changeTold(int milliseconds = 2000) {
+        bool told = false;
+        const auto connection =
+            QObject::connect(server.get(), &web::ResultsServer::pagesChanged, [&] { told = true; });
+        QElapsedTimer clock;
+        clock.start();
+        while (!told && clock.elapsed() < milliseconds) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        QObject::disconnect(connection);
+        return told;
+    }
+
+    TempEventFolder folder;
+    WorkingDirectory inFolder{folder.path()};
+    competition::Competition competition;
+    std::unique_ptr<web::ResultsServer> server;
+};
+
+std::vector<QByteArray> exportedPages() {
+    std::vector<QByteArray> pages{"/index.html", "/prubezne-poradi.html", "/finale-poradi.html",
+                                  "/celkove-poradi.html"};
+    for (int discipline = 1; discipline <= 6; ++discipline) {
+        pages.push_back("/disciplina-" + QByteArray::number(discipline) + ".html");
+    }
+    for (int discipline = 1; discipline <= 3; ++discipline) {
+        pages.push_back("/finale-disciplina-" + QByteArray::number(discipline) + ".html");
+    }
+    return pages;
+}
+
+TEST_F(ResultsServerTest, ServesEveryPageWithTheSafetyHeadersAndNoBannerOrCookie) {
+    start();
+    std::vector<std::pair<QByteArray, QByteArray>> pages{{"/", "text/html"},
+                                                         {"/predkolo.csv", "text/csv"},
+                                                         {"/finale.csv", "text/csv"},
+                                                         {"/zdravi", "text/plain"},
+                                                         {"/zive.js", "text/javascript"}};
+    for (const QByteArray& page : exportedPages()) {
+        pages.push_back({page, "text/html"});
+    }
+    for (const auto& [path, type] : pages) {
+        SCOPED_TRACE(path.toStdString());
+        const HttpAnswer answer = httpRequest(port(), path);
+        EXPECT_EQ(answer.status, 200);
+        EXPECT_THAT(answer.header("content-type").toStdString(), StartsWith(type.toStdString()));
+        EXPECT_EQ(answer.header("x-content-type-options"), "nosniff");
+        EXPECT_THAT(answer.header("content-security-policy").toStdString(),
+                    HasSubstr("default-src 'none'; script-src 'self'"));
+        EXPECT_FALSE(answer.has("server"));
+        EXPECT_FALSE(answer.has("set-cookie"));
+        EXPECT_FALSE(answer.body.isEmpty());
+    }
+    const HttpAnswer phone = httpRequest(port(), "/");
+    EXPECT_THAT(phone.body.toStdString(), HasSubstr("name=\"viewport\""));
+    EXPECT_THAT(phone.body.toStdString(), HasSubstr("Poslední změna"));
+    EXPECT_THAT(phone.body.toStdString(), HasSubstr("<script src=\"/zive.js\" defer>"));
+    EXPECT_THAT(httpRequest(port(), "/zdravi").body.toStdString(), StartsWith("Poslední změna: "));
+}
+
+// The index shows the address to open with its QR code, a picture of its own.
+TEST_F(ResultsServerTest, TheIndexShowsTheAddressAsAQrCode) {
+    start();
+    const std::string address = "http://127.0.0.1:" + std::to_string(port()) + "/";
+    const std::string index = httpRequest(port(), "/index.html").body.toStdString();
+    EXPECT_THAT(index, HasSubstr("<img src=\"/adresa.svg\""));
+    EXPECT_THAT(index, HasSubstr("alt=\"QR kód adresy " + address + "\""));
+    const HttpAnswer code = httpRequest(port(), "/adresa.svg");
+    EXPECT_EQ(code.status, 200);
+    EXPECT_EQ(code.header("content-type"), "image/svg+xml");
+    QXmlStreamReader svg(code.body);
+    while (!svg.atEnd()) {
+        svg.readNext();
+    }
+    EXPECT_FALSE(svg.hasError()) << svg.errorString().toStdString();
+    // A version-2 code at least (25 modules) with the quiet zone: 33 a side or more.
+    EXPECT_THAT(code.body.toStdString(),
+                ::testing::ContainsRegex("viewBox=\"0 0 (3[3-9]|[4-9][0-9])"));
+}
+
+// The pages and the CSV files are the export's own, with the live script added, and the
+// address below the index.
+TEST_F(ResultsServerTest, PagesAreTheExportsOwn) {
+    post(0, "DRUZSTVO", "Horní Dolní");
+    start();
+    TempFolder exported;
+    TfrmTiskDisc disciplines(competition);
+    TfrmZLTTisk standings(competition);
+    TfrmTiskFDisc finalDisciplines(competition);
+    TfrmZLTFinaleTisk finalsStandings(competition);
+    TfrmCelkovyTisk overall(competition);
+    reports::SheetBook sheets{disciplines, standings, finalDisciplines, finalsStandings, overall};
+    for (const auto& file : reports::exportResults(competition, sheets, exported.path())) {
+        const QByteArray path = "/" + QByteArray::fromStdString(file.filename().string());
+        SCOPED_TRACE(path.toStdString());
+        QByteArray served = httpRequest(port(), path).body;
+        served.replace("<script src=\"/zive.js\" defer></script>\n", "");
+        if (const qsizetype code = served.indexOf("<p><img src=\"/adresa.svg\""); code >= 0) {
+            served.remove(code, served.indexOf('\n', code) + 1 - code);
+        }
+        EXPECT_EQ(served.toStdString(), fileBytes(file));
+    }
+    EXPECT_THAT(httpRequest(port(), "/predkolo.csv").body.toStdString(), HasSubstr("Horní Dolní"));
+}
+
+TEST_F(ResultsServerTest, HeadAnswersTheHeadersWithoutTheBody) {
+    start();
+    const HttpAnswer get = httpRequest(port(), "/index.html");
+    const HttpAnswer head = httpRequest(port(), "/index.html", "HEAD");
+    EXPECT_EQ(head.status, 200);
+    EXPECT_EQ(head.header("content-length"), QByteArray::number(get.body.size()));
+    EXPECT_TRUE(head.body.isEmpty());
+}
+
+TEST_F(ResultsServerTest, OnlyReadingIsAllowed) {
+    start();
+    for (const QByteArray method : {"POST", "PUT", "DELETE", "PATCH", "OPTIONS"}) {
+        SCOPED_TRACE(method.toStdString());
+        const HttpAnswer answer = httpRequest(port(), "/index.html", method);
+        EXPECT_EQ(answer.status, 405);
+        EXPECT_EQ(answer.header("allow"), "GET, HEAD");
+    }
+}
+
+// Nothing but the generated pages: the event folder's files, however the path is spelt,
+// are not found, and no name is ever turned into a file.
+TEST_F(ResultsServerTest, PathsOutsideThePagesAreNotFound) {
+    start();
+    for (const char* path :
+         {"/../Nastaveni.txt", "/%2e%2e/Nastaveni.txt", "/%2E%2E%2FNastaveni.txt",
+          "/..%2f..%2fetc%2fpasswd", "/Nastaveni.txt", "/ZLT04.GDB", "/zmeny.csv", "/zalohy/",
+          "//etc/passwd", "/etc/passwd", "/index.html%00", "/index.html%00.csv", "/index.html/",
+          "/INDEX.HTML", "/disciplina-7.html", "/disciplina-1.html.bak",
+          "http://127.0.0.1/../Nastaveni.txt"}) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(rawStatus(port(), QByteArray("GET ") + path + " HTTP/1.1"), 404);
+    }
+}
+
+TEST_F(ResultsServerTest, OversizedRequestsAreRefused) {
+    start();
+    EXPECT_EQ(rawStatus(port(), "GET /" + QByteArray(3000, 'a') + " HTTP/1.1"), 414);
+
+    QByteArray manyHeaders = "GET /index.html HTTP/1.1";
+    for (int header = 0; header < 100; ++header) {
+        manyHeaders += "\r\nX-" + QByteArray::number(header) + ": 1";
+    }
+    // More header lines than allowed: cut off unanswered.
+    EXPECT_EQ(rawStatus(port(), manyHeaders), 0);
+
+    // Headers that never end are cut off before the server buffers them all.
+    RawHttp endless(port());
+    endless.send("GET /index.html HTTP/1.1\r\nHost: 127.0.0.1\r\n");
+    for (int line = 0; line < 40 && endless.received().isEmpty(); ++line) {
+        endless.send("X-Padding: " + QByteArray(1000, 'x') + "\r\n");
+        endless.readUntil("HTTP/1.1", 20);
+    }
+    EXPECT_TRUE(endless.closedWithin(2000));
+    EXPECT_THAT(endless.received().toStdString(), Not(HasSubstr("200 OK")));
+    EXPECT_EQ(httpRequest(port(), "/index.html").status, 200);
+}
+
+TEST_F(ResultsServerTest, HostileNamesAndSettingsShowAsText) {
+    post(0, "DRUZSTVO", "<script>alert(1)</script>");
+    post(0, "CELKEM", "7");
+    competition.details().setText(competition::EventDetails::Place, "<img src=x onerror=alert(2)>");
+    competition.details().setText(competition::EventDetails::FirstDiscipline, "</td><b>x");
+    start();
+    for (const QByteArray path : {"/", "/disciplina-1.html", "/prubezne-poradi.html"}) {
+        SCOPED_TRACE(path.toStdString());
+        const std::string page = httpRequest(port(), path).body.toStdString();
+        EXPECT_THAT(page, HasSubstr("&lt;script&gt;alert(1)&lt;/script&gt;"));
+        EXPECT_THAT(page, Not(HasSubstr("<script>alert")));
+        EXPECT_THAT(page, Not(HasSubstr("<img")));
+        EXPECT_THAT(page, Not(HasSubstr("<b>x")));
+    }
+    EXPECT_THAT(httpRequest(port(), "/").body.toStdString(),
+                HasSubstr("&lt;img src=x onerror=alert(2)&gt;"));
+    EXPECT_THAT(httpRequest(port(), "/disciplina-1.html").body.toStdString(),
+                HasSubstr("&lt;/td&gt;&lt;b&gt;x"));
+}
+
+// A committed placing reaches the streams and the pages; a row still being typed does not.
+TEST_F(ResultsServerTest, ACommittedChangeReachesTheStreamAndNoTypedRowShows) {
+    start();
+    RawHttp stream(port());
+    stream.send("GET /zmeny HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    const std::string opened = stream.readUntil("retry: 1000\n\n").toStdString();
+    EXPECT_THAT(opened, StartsWith("HTTP/1.1 200"));
+    EXPECT_THAT(opened, HasSubstr("text/event-stream"));
+    stream.clear();
+
+    post(0, "DRUZSTVO", "Lhota");
+    post(0, "CELKEM", "9");
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_THAT(stream.readUntil("event: zmena\n").toStdString(),
+                HasSubstr("event: zmena\ndata: "));
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_THAT(httpRequest(port(), "/").body.toStdString(), HasSubstr("Lhota"));
+
+    post(2, "DRUZSTVO", "Zapsaná");
+    db::ResultSet& rows = competition.preliminary();
+    rows.moveTo(3);
+    rows.edit();
+    rows.setField("DRUZSTVO", std::string("Jen napsaná"));
+    EXPECT_TRUE(changeTold());
+    for (const QByteArray path : {"/", "/prubezne-poradi.html", "/predkolo.csv"}) {
+        SCOPED_TRACE(path.toStdString());
+        const std::string page = httpRequest(port(), path).body.toStdString();
+        EXPECT_THAT(page, HasSubstr("Zapsaná"));
+        EXPECT_THAT(page, Not(HasSubstr("Jen napsaná")));
+    }
+    rows.cancel();
+}
+
+TEST_F(ResultsServerTest, ThePhonePageShowsTheFinalsOnceTheyAreScored) {
+    start();
+    EXPECT_THAT(httpRequest(port(), "/").body.toStdString(),
+                HasSubstr("Základní část – průběžné pořadí"));
+    db::ResultSet& finals = competition.finals();
+    finals.first();
+    finals.edit();
+    finals.setField("DRUZSTVO", std::string("Finalista"));
+    finals.setField("FCELKEM", std::string("3"));
+    finals.post();
+    EXPECT_TRUE(changeTold());
+    const std::string page = httpRequest(port(), "/").body.toStdString();
+    EXPECT_THAT(page, HasSubstr("Finále – pořadí"));
+    EXPECT_THAT(page, HasSubstr("Finalista"));
+}
+
+TEST_F(ResultsServerTest, StreamsBeyondTheBoundGetServiceUnavailable) {
+    start({.streams = 2});
+    std::vector<std::unique_ptr<RawHttp>> streams;
+    for (int stream = 0; stream < 2; ++stream) {
+        streams.push_back(std::make_unique<RawHttp>(port()));
+        streams.back()->send("GET /zmeny HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+        EXPECT_THAT(streams.back()->readUntil("retry:").toStdString(), StartsWith("HTTP/1.1 200"));
+    }
+    EXPECT_EQ(rawStatus(port(), "GET /zmeny HTTP/1.1"), 503);
+    EXPECT_EQ(httpRequest(port(), "/").status, 200);
+    streams.pop_back();
+    QTest::qWait(200);
+    EXPECT_EQ(rawStatus(port(), "GET /zmeny HTTP/1.1"), 200);
+}
+
+// On a change every open page fetches itself at once; none may wait for a retry.
+TEST_F(ResultsServerTest, ManyPagesAskedAtOnceAreAllAnsweredAtOnce) {
+    start();
+    std::vector<std::unique_ptr<QTcpSocket>> phones;
+    for (int phone = 0; phone < 300; ++phone) {
+        auto& socket = *phones.emplace_back(std::make_unique<QTcpSocket>());
+        QObject::connect(&socket, &QTcpSocket::connected,
+                         [&socket] { socket.write("GET / HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"); });
+        socket.connectToHost(QStringLiteral("127.0.0.1"), port());
+    }
+    QElapsedTimer clock;
+    clock.start();
+    const auto answered = [&] {
+        return std::all_of(phones.begin(), phones.end(),
+                           [](const auto& socket) { return socket->bytesAvailable() > 0; });
+    };
+    while (!answered() && clock.elapsed() < 3000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    EXPECT_TRUE(answered());
+    EXPECT_LT(clock.elapsed(), 800);
+}
+
+TEST_F(ResultsServerTest, IdleConnectionsCloseButStreamsStay) {
+    start({.idle = std::chrono::milliseconds(200)});
+    RawHttp idle(port());
+    RawHttp stream(port());
+    stream.send("GET /zmeny HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    stream.readUntil("retry:");
+    EXPECT_TRUE(idle.closedWithin(2000));
+    EXPECT_FALSE(stream.closedWithin(500));
+}
+
+TEST_F(ResultsServerTest, ABusyPortIsNamedInCzech) {
+    start();
+    web::ResultsServer second(competition);
+    try {
+        second.start(port(), false);
+        ADD_FAILURE() << "the second server listened on a busy port";
+    } catch (const std::exception& error) {
+        EXPECT_THAT(error.what(), HasSubstr("port " + std::to_string(port())));
+        EXPECT_THAT(error.what(), HasSubstr("už používá jiný program"));
+    }
+}
+
+}  // namespace
+}  // namespace zlt::test

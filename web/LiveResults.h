@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <filesystem>
+#include <memory>
+
+namespace zlt::competition {
+class Competition;
+}
+
+namespace zlt::web {
+
+class ResultsServer;
+
+// The results on the venue's network while the program runs: the tools window's choice,
+// kept beside the database, with the server it starts. The running program serves from
+// the rows it holds, as an embedded database admits one program only.
+class LiveResults : public QObject {
+    Q_OBJECT
+public:
+    // One line, UTF-8: "zapnuto" or "vypnuto", and after a space the port when it is not
+    // the default one (0: any free port).
+    static constexpr const char* kFile = "vysledky-na-siti.txt";
+
+    // Reads the choice kept in the event folder; when it is on, starts the server at once
+    // (a port that cannot be had is told through problem(), and the results stay off).
+    LiveResults(competition::Competition& competition, std::filesystem::path eventFolder);
+    ~LiveResults() override;
+
+    bool on() const { return server_ != nullptr; }
+    // Starts the server on every address of the computer, or stops it, and keeps the
+    // choice. Throws with a Czech message when the port cannot be had or the choice cannot
+    // be kept; then nothing changes.
+    void setOn(bool on);
+    // Where the phones open the results; empty while off.
+    QStringList addresses() const;
+    // Why the kept choice could not be followed, in Czech; empty when it was.
+    const QString& problem() const { return problem_; }
+
+signals:
+    void changed();
+
+private:
+    void keep(bool on);
+    std::unique_ptr<ResultsServer> started() const;
+
+    competition::Competition& competition_;
+    std::filesystem::path keptIn_;
+    quint16 port_;
+    std::unique_ptr<ResultsServer> server_;
+    QString problem_;
+};
+
+}  // namespace zlt::web

@@ -1,0 +1,96 @@
+#include "web/PhonePage.h"
+
+#include "reports/model/HtmlPage.h"
+#include "web/ServedPages.h"
+
+namespace zlt::web {
+namespace {
+
+// Large type that a phone held at arm's length reads without zooming; the table scrolls
+// sideways within its box when a name is longer than the screen is wide.
+constexpr const char* kPhoneStyle =
+    "body{margin:.6em;font-size:20px;line-height:1.3}"
+    "h1{font-size:1.3em;margin:.2em 0}"
+    ".kolo{font-weight:bold;margin:.2em 0}.zmena{color:#555;margin:.2em 0 .6em}"
+    ".tabulka{overflow-x:auto;max-width:100%}"
+    ".tabulka table{width:100%}"
+    ".tabulka th,.tabulka td{border:0;border-bottom:1px solid #ccc;padding:.3em .4em}"
+    ".tabulka .r{text-align:right;white-space:nowrap}";
+
+QString cell(const QString& text, const char* tag, const char* cls = nullptr) {
+    const QString open =
+        cls ? QStringLiteral("<%1 class=\"%2\">").arg(QLatin1String(tag), QLatin1String(cls))
+            : QStringLiteral("<%1>").arg(QLatin1String(tag));
+    return open + text.toHtmlEscaped() + QStringLiteral("</%1>").arg(QLatin1String(tag));
+}
+
+QString standingsTable(const std::vector<competition::StandingLine>& lines) {
+    QString rows;
+    for (const competition::StandingLine& line : lines) {
+        rows += QStringLiteral("<tr>") + cell(line.place, "td", "r") + cell(line.team, "td") +
+                cell(line.totals.value(0), "td", "r") + QStringLiteral("</tr>\n");
+    }
+    return QStringLiteral("<div class=\"tabulka\"><table>\n<thead><tr>") +
+           cell(QStringLiteral("Pořadí"), "th", "r") + cell(QStringLiteral("Družstvo"), "th") +
+           cell(QStringLiteral("Celkem"), "th", "r") + QStringLiteral("</tr></thead>\n<tbody>\n") +
+           rows + QStringLiteral("</tbody>\n</table></div>\n");
+}
+
+}  // namespace
+
+QString phonePage(const competition::EventDetails& details, competition::StandingsRound round,
+                  const std::vector<competition::StandingLine>& lines,
+                  const QDateTime& lastChange) {
+    const QString heading = competition::eventHeading(details);
+    const QString changed =
+        lastChange.isValid() ? lastChange.toString(QStringLiteral("H:mm:ss")) : QStringLiteral("–");
+    const QString body =
+        cell(heading, "h1") + cell(competition::standingsTitle(round), "p", "kolo") +
+        cell(QStringLiteral("Poslední změna ") + changed, "p", "zmena") + standingsTable(lines) +
+        QStringLiteral("<p><a href=\"/index.html\">Všechny výsledky</a></p>\n");
+    return reports::htmlDocument(heading, body,
+                                 QStringLiteral("<style>") + QLatin1String(kPhoneStyle) +
+                                     QStringLiteral("</style>\n") + liveScriptTag());
+}
+
+QString liveScriptTag() {
+    return QStringLiteral("<script src=\"%1\" defer></script>\n")
+        .arg(QLatin1String(ServedPages::kLiveScript));
+}
+
+QByteArray liveScript() {
+    return QByteArrayLiteral(R"js("use strict";
+(function () {
+  var stream = new EventSource(")js") +
+           ServedPages::kStream + QByteArrayLiteral(R"js(");
+  var loading = false, again = false, opened = false;
+  function load() {
+    if (loading) { again = true; return; }
+    loading = true;
+    fetch(location.pathname, { cache: "no-store" })
+      .then(function (answer) {
+        if (!answer.ok) { throw new Error(answer.status); }
+        return answer.text();
+      })
+      .then(function (text) {
+        var page = new DOMParser().parseFromString(text, "text/html");
+        document.title = page.title;
+        document.body.replaceWith(page.body);
+      })
+      .catch(function () {})
+      .finally(function () {
+        loading = false;
+        if (again) { again = false; load(); }
+      });
+  }
+  stream.addEventListener("zmena", load);
+  // After a dropped stream the changes meanwhile went unannounced.
+  stream.addEventListener("open", function () {
+    if (opened) { load(); }
+    opened = true;
+  });
+})();
+)js");
+}
+
+}  // namespace zlt::web

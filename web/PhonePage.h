@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <vector>
+
+#include "competition/EventDetails.h"
+#include "competition/Standings.h"
+
+namespace zlt::web {
+
+// The page a spectator opens on a phone: the edition and the place, the round's title, the
+// time of the last change and the standings in large type, the table scrolling sideways by
+// itself on a narrow screen, with a link to every sheet's page. Every text is escaped.
+QString phonePage(const competition::EventDetails& details, competition::StandingsRound round,
+                  const std::vector<competition::StandingLine>& lines, const QDateTime& lastChange);
+
+// The tag that makes a page follow the changes: the live script, loaded from the server.
+QString liveScriptTag();
+
+// The live script: on every change the stream announces it fetches the page again and puts
+// the new body in place of the old, so that nothing flickers; the browser's event source
+// reconnects by itself when the stream drops.
+QByteArray liveScript();
+
+}  // namespace zlt::web

@@ -1,0 +1,122 @@
+#include "web/ServedPages.h"
+
+#include <exception>
+
+#include "competition/Standings.h"
+#include "database/FieldList.h"
+#include "reports/Export.h"
+#include "web/AddressCode.h"
+#include "web/PhonePage.h"
+
+namespace zlt::web {
+namespace {
+
+const QByteArray kHtml = QByteArrayLiteral("text/html; charset=utf-8");
+const QByteArray kCsv = QByteArrayLiteral("text/csv; charset=utf-8");
+
+// The export's pages follow the changes once the live script is in their head.
+QByteArray live(const std::string& page) {
+    QByteArray bytes = QByteArray::fromStdString(page);
+    const qsizetype headEnd = bytes.indexOf("</head>");
+    if (headEnd >= 0) {
+        bytes.insert(headEnd, liveScriptTag().toUtf8());
+    }
+    return bytes;
+}
+
+}  // namespace
+
+ServedPages::ServedPages(competition::Competition& competition)
+    : competition_(competition),
+      preliminary_("WebPredkolo", competition.connection(), db::preliminaryFields(),
+                   "SELECT * FROM DATAZLT"),
+      finals_("WebFinale", competition.connection(), db::finalsFields(), "SELECT * FROM DATAZLTF"),
+      disciplines_(competition),
+      standings_(competition),
+      finalDisciplines_(competition),
+      finalsStandings_(competition),
+      overall_(competition) {
+    for (reports::ReportHolder* sheet : {static_cast<reports::ReportHolder*>(&disciplines_),
+                                         static_cast<reports::ReportHolder*>(&standings_),
+                                         static_cast<reports::ReportHolder*>(&overall_)}) {
+        sheet->readFrom(preliminary_);
+    }
+    finalDisciplines_.readFrom(finals_);
+    finalsStandings_.readFrom(finals_);
+    // The sheets follow later confirmations by themselves; one made before is taken here.
+    const competition::EventDetails& details = competition.details();
+    if (details.Potvrzeno() && details.penaltyShown()) {
+        disciplines_.showPenaltyColumn();
+    }
+}
+
+// The phone page is compared as it would stand with the last change's time: its time
+// changes only because the rest did.
+bool ServedPages::refresh() {
+    try {
+        for (db::ResultSet* rows : {&preliminary_, &finals_}) {
+            rows->close();
+            rows->open();
+        }
+        std::map<QByteArray, ServedPage> pages = exportPages();
+        const competition::StandingsRound round = competition::roundInProgress(finals_);
+        const std::vector<competition::StandingLine> lines = competition::standingsOf(
+            round == competition::StandingsRound::Finals ? finals_ : preliminary_, round);
+        const auto phone = [&] {
+            return ServedPage{phonePage(competition_.details(), round, lines, lastChange_).toUtf8(),
+                              kHtml};
+        };
+        pages["/"] = phone();
+        problem_.clear();
+        if (lastChange_.isValid() && pages == pages_) {
+            return false;
+        }
+        lastChange_ = QDateTime::currentDateTime();
+        pages["/"] = phone();
+        pages_ = std::move(pages);
+        return true;
+    } catch (const std::exception& error) {
+        problem_ = QStringLiteral("Výsledky nelze načíst: %1").arg(QString::fromUtf8(error.what()));
+        return false;
+    }
+}
+
+std::map<QByteArray, ServedPage> ServedPages::exportPages() {
+    reports::SheetBook sheets{disciplines_, standings_, finalDisciplines_, finalsStandings_,
+                              overall_};
+    std::map<QByteArray, ServedPage> pages;
+    for (const reports::ExportFile& file :
+         reports::exportFiles(preliminary_, finals_, sheets, competition_.details())) {
+        const bool csv = file.name.ends_with(".csv");
+        pages["/" + QByteArray::fromStdString(file.name)] = {
+            csv ? QByteArray::fromStdString(file.bytes) : live(file.bytes), csv ? kCsv : kHtml};
+    }
+    pages[kLiveScript] = {liveScript(), QByteArrayLiteral("text/javascript; charset=utf-8")};
+    showAddress(pages);
+    return pages;
+}
+
+// Below the index's list, for a sheet to print or a screen to show at the venue.
+void ServedPages::showAddress(std::map<QByteArray, ServedPage>& pages) const {
+    const QByteArray code = addressCode(address_);
+    if (code.isEmpty()) {
+        return;
+    }
+    pages[kAddressCode] = {code, QByteArrayLiteral("image/svg+xml")};
+    const QString escaped = address_.toHtmlEscaped();
+    QByteArray& index = pages["/index.html"].bytes;
+    const qsizetype bodyEnd = index.lastIndexOf("</body>");
+    if (bodyEnd >= 0) {
+        index.insert(bodyEnd, QStringLiteral("<p><img src=\"%1\" width=\"240\" height=\"240\" "
+                                             "alt=\"QR kód adresy %2\"><br>%2</p>\n")
+                                  .arg(QLatin1String(kAddressCode), escaped)
+                                  .toUtf8());
+    }
+}
+
+const ServedPage* ServedPages::find(const QByteArray& path) const {
+    const auto page = pages_.find(path);
+    return page == pages_.end() ? nullptr : &page->second;
+}
+
+}  // namespace zlt::web

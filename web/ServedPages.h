@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <map>
+#include <memory>
+
+#include "competition/Competition.h"
+#include "database/ResultSet.h"
+#include "reports/CelkovyTisk.h"
+#include "reports/FinaleTisk.h"
+#include "reports/TiskDisc.h"
+#include "reports/TiskFDisc.h"
+#include "reports/ZLTTisk.h"
+
+namespace zlt::web {
+
+// A page as it is sent: its bytes and their media type.
+struct ServedPage {
+    QByteArray bytes;
+    QByteArray type;
+    bool operator==(const ServedPage&) const = default;
+};
+
+// The pages the results server sends, made from the rows the database has committed and
+// never from the grids, which may hold a row still being typed: the export's pages and
+// CSV files (by the export's own code, so that web, export and print agree), the phone
+// page "/" with the standings of the round in progress, and the script that keeps the
+// pages live. Reading writes nothing and holds no write transaction.
+class ServedPages {
+public:
+    static constexpr const char* kLiveScript = "/zive.js";
+    static constexpr const char* kStream = "/zmeny";
+    static constexpr const char* kAddressCode = "/adresa.svg";
+
+    explicit ServedPages(competition::Competition& competition);
+    ServedPages(const ServedPages&) = delete;
+    ServedPages& operator=(const ServedPages&) = delete;
+
+    // Reads the committed rows again and makes every page anew. True when what the pages
+    // show changed; a read that fails keeps the pages as they were and tells why through
+    // problem().
+    bool refresh();
+
+    // The address the pages are opened at: the index page shows it with its QR code from
+    // the next refresh on.
+    void setAddress(const QString& address) { address_ = address; }
+
+    // The page of that path ("/", "/index.html", "/predkolo.csv"), or none: the path is
+    // only ever looked up, never turned into a file name.
+    const ServedPage* find(const QByteArray& path) const;
+    // When what the pages show last changed.
+    const QDateTime& lastChange() const { return lastChange_; }
+    // Why the rows could not be read last time, in Czech; empty when they could.
+    const QString& problem() const { return problem_; }
+
+private:
+    std::map<QByteArray, ServedPage> exportPages();
+    void showAddress(std::map<QByteArray, ServedPage>& pages) const;
+
+    competition::Competition& competition_;
+    db::ResultSet preliminary_;
+    db::ResultSet finals_;
+    TfrmTiskDisc disciplines_;
+    TfrmZLTTisk standings_;
+    TfrmTiskFDisc finalDisciplines_;
+    TfrmZLTFinaleTisk finalsStandings_;
+    TfrmCelkovyTisk overall_;
+    std::map<QByteArray, ServedPage> pages_;
+    QDateTime lastChange_;
+    QString problem_;
+    QString address_;
+};
+
+}  // namespace zlt::web
