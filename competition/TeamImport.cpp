@@ -395,8 +395,7 @@ std::optional<std::string> unstorableName(std::string_view name, const db::Resul
         text::toWin1250(name);
     } catch (const text::EncodingError& error) {
         return "Znak „" + text::utf8Of(error.character()) + "“ (" +
-               text::codePointName(error.character()) +
-               ") nelze uložit v kódování Windows-1250.";
+               text::codePointName(error.character()) + ") nelze uložit v kódování Windows-1250.";
     }
     const std::size_t length = text::utf8Length(name);
     if (length > static_cast<std::size_t>(team.length)) {

@@ -7,13 +7,13 @@
 #include "competition/Competition.h"
 #include "competition/Csv.h"
 #include "competition/WriteFailure.h"
-#include "text/TextFile.h"
 #include "reports/CelkovyTisk.h"
 #include "reports/FinaleTisk.h"
 #include "reports/TiskDisc.h"
 #include "reports/TiskFDisc.h"
 #include "reports/ZLTTisk.h"
 #include "reports/model/HtmlPage.h"
+#include "text/TextFile.h"
 
 namespace zlt::reports {
 namespace {
@@ -165,7 +165,7 @@ std::vector<std::filesystem::path> exportResults(competition::Competition& compe
         written.push_back(folder / file.name);
         saying(written.back(), [&] {
             pending.push_back(std::make_unique<text::PendingFile>(written.back(), file.bytes,
-                                                                      text::Flush::WithBatch));
+                                                                  text::Flush::WithBatch));
         });
     }
     if (written.empty()) {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "competition/SettingsFile.h"
-#include "text/TextFile.h"
 #include "tests/support/TempEventFolder.h"
+#include "text/TextFile.h"
 
 namespace zlt::competition {
 namespace {

@@ -4,10 +4,10 @@
 
 #include <fstream>
 
-#include "text/Win1250.h"
 #include "tests/support/Files.h"
 #include "tests/support/TempEventFolder.h"
 #include "tests/support/Thrown.h"
+#include "text/Win1250.h"
 
 namespace zlt::text {
 namespace {

@@ -5,9 +5,9 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "office/Nastroje.h"
 #include "competition/EventFiles.h"
 #include "finals/Finale.h"
+#include "office/Nastroje.h"
 #include "settings/Nastaveni.h"
 #include "tests/support/BrokenCopies.h"
 #include "tests/support/MainWindowFixture.h"

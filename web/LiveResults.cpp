@@ -3,8 +3,8 @@
 #include <QStringList>
 #include <exception>
 
-#include "text/TextFile.h"
 #include "reports/Export.h"
+#include "text/TextFile.h"
 #include "web/ResultsServer.h"
 
 namespace zlt::web {

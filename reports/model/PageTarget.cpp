@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "text/TextFile.h"
 #include "reports/model/Fonts.h"
 #include "reports/model/Generator.h"
+#include "text/TextFile.h"
 
 namespace zlt::reports {
 namespace {
@@ -123,9 +123,8 @@ QByteArray pdfOf(const std::vector<Page>& pages) {
 
 void exportPdf(const std::vector<Page>& pages, const QString& file) {
     const QByteArray bytes = pdfOf(pages);
-    text::replaceFile(
-        file.toStdString(),
-        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    text::replaceFile(file.toStdString(),
+                      std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 }  // namespace zlt::reports
