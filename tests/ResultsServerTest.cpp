@@ -13,6 +13,7 @@
 #include "tests/support/Application.h"
 #include "tests/support/Files.h"
 #include "tests/support/Http.h"
+#include "tests/support/Sanitizer.h"
 #include "tests/support/TempEventFolder.h"
 #include "web/ResultsServer.h"
 
@@ -318,7 +319,10 @@ TEST_F(ResultsServerTest, ManyPagesAskedAtOnceAreAllAnsweredAtOnce) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
     EXPECT_TRUE(answered());
-    EXPECT_LT(clock.elapsed(), 800);
+    // A connection the listen queue dropped is retried by the client only after a second.
+    if (!kUnderSanitizer) {
+        EXPECT_LT(clock.elapsed(), 800);
+    }
 }
 
 TEST_F(ResultsServerTest, IdleConnectionsCloseButStreamsStay) {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
 #include <filesystem>
 
@@ -73,9 +74,11 @@ protected:
         platform::Dialogs::setResponder({});
         QObject::connect(&poll_, &QTimer::timeout, [this, answer] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (box == nullptr || !box->isVisible()) {
+            // A box answered may still be up at the next tick on a loaded machine.
+            if (box == nullptr || !box->isVisible() || box == answered_) {
                 return;
             }
+            answered_ = box;
             shownBoxes.push_back(box->text());
             if (shownBoxes.size() > 5) {
                 ADD_FAILURE() << "the boxes do not close";
@@ -96,6 +99,7 @@ protected:
 
 private:
     QTimer poll_;
+    QPointer<QMessageBox> answered_;  // the box last answered, until it is gone
 };
 
 // A box's own button, pressed as a person presses it: Enter on the button with the focus.
