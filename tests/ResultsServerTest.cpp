@@ -10,6 +10,7 @@
 #include "competition/Competition.h"
 #include "competition/EventDetails.h"
 #include "reports/Export.h"
+#include "reports/OwnSheets.h"
 #include "tests/support/Application.h"
 #include "tests/support/Files.h"
 #include "tests/support/Http.h"
@@ -138,13 +139,8 @@ TEST_F(ResultsServerTest, PagesAreTheExportsOwn) {
     post(0, "DRUZSTVO", "Horní Dolní");
     start();
     TempFolder exported;
-    TfrmTiskDisc disciplines(competition);
-    TfrmZLTTisk standings(competition);
-    TfrmTiskFDisc finalDisciplines(competition);
-    TfrmZLTFinaleTisk finalsStandings(competition);
-    TfrmCelkovyTisk overall(competition);
-    reports::SheetBook sheets{disciplines, standings, finalDisciplines, finalsStandings, overall};
-    for (const auto& file : reports::exportResults(competition, sheets, exported.path())) {
+    reports::OwnSheets sheets(competition);
+    for (const auto& file : reports::exportResults(competition, sheets.book, exported.path())) {
         const QByteArray path = "/" + QByteArray::fromStdString(file.filename().string());
         SCOPED_TRACE(path.toStdString());
         QByteArray served = httpRequest(port(), path).body;

@@ -17,13 +17,9 @@
 #include "competition/Refusal.h"
 #include "database/DatabaseError.h"
 #include "platform/EndSignals.h"
-#include "reports/CelkovyTisk.h"
 #include "reports/DiplomTisk.h"
 #include "reports/Export.h"
-#include "reports/FinaleTisk.h"
-#include "reports/TiskDisc.h"
-#include "reports/TiskFDisc.h"
-#include "reports/ZLTTisk.h"
+#include "reports/OwnSheets.h"
 #include "reports/model/Generator.h"
 #include "reports/model/PageTarget.h"
 #include "tools/EventFolder.h"
@@ -197,18 +193,13 @@ int exportResults(const Arguments& arguments) {
     OpenEvent event(arguments.positional[0]);
     competition::Competition& competition = event.competition();
     competition.details().load();
-    TfrmTiskDisc disciplines(competition);
-    TfrmZLTTisk standings(competition);
-    TfrmTiskFDisc finalDisciplines(competition);
-    TfrmZLTFinaleTisk finalsStandings(competition);
-    TfrmCelkovyTisk overall(competition);
-    reports::SheetBook sheets{disciplines, standings, finalDisciplines, finalsStandings, overall};
+    reports::OwnSheets sheets(competition);
     reports::ExportChoice choice;
     if (arguments.has("--csv") || arguments.has("--html")) {
         choice = {arguments.has("--csv"), arguments.has("--html")};
     }
     createFolder(target);
-    for (const fs::path& file : reports::exportResults(competition, sheets, target, choice)) {
+    for (const fs::path& file : reports::exportResults(competition, sheets.book, target, choice)) {
         std::printf("Zapsáno: %s\n", file.string().c_str());
     }
     return 0;

@@ -31,22 +31,18 @@ ServedPages::ServedPages(competition::Competition& competition)
       preliminary_("WebPredkolo", competition.connection(), db::preliminaryFields(),
                    "SELECT * FROM DATAZLT"),
       finals_("WebFinale", competition.connection(), db::finalsFields(), "SELECT * FROM DATAZLTF"),
-      disciplines_(competition),
-      standings_(competition),
-      finalDisciplines_(competition),
-      finalsStandings_(competition),
-      overall_(competition) {
-    for (reports::ReportHolder* sheet : {static_cast<reports::ReportHolder*>(&disciplines_),
-                                         static_cast<reports::ReportHolder*>(&standings_),
-                                         static_cast<reports::ReportHolder*>(&overall_)}) {
+      sheets_(competition) {
+    for (reports::ReportHolder* sheet : {static_cast<reports::ReportHolder*>(&sheets_.disciplines),
+                                         static_cast<reports::ReportHolder*>(&sheets_.standings),
+                                         static_cast<reports::ReportHolder*>(&sheets_.overall)}) {
         sheet->readFrom(preliminary_);
     }
-    finalDisciplines_.readFrom(finals_);
-    finalsStandings_.readFrom(finals_);
+    sheets_.finalDisciplines.readFrom(finals_);
+    sheets_.finalsStandings.readFrom(finals_);
     // The sheets follow later confirmations by themselves; one made before is taken here.
     const competition::EventDetails& details = competition.details();
     if (details.Potvrzeno() && details.penaltyShown()) {
-        disciplines_.showPenaltyColumn();
+        sheets_.disciplines.showPenaltyColumn();
     }
 }
 
@@ -82,11 +78,9 @@ bool ServedPages::refresh() {
 }
 
 std::map<QByteArray, ServedPage> ServedPages::exportPages() {
-    reports::SheetBook sheets{disciplines_, standings_, finalDisciplines_, finalsStandings_,
-                              overall_};
     std::map<QByteArray, ServedPage> pages;
     for (const reports::ExportFile& file :
-         reports::exportFiles(preliminary_, finals_, sheets, competition_.details())) {
+         reports::exportFiles(preliminary_, finals_, sheets_.book, competition_.details())) {
         const bool csv = file.name.ends_with(".csv");
         pages["/" + QByteArray::fromStdString(file.name)] = {
             csv ? QByteArray::fromStdString(file.bytes) : live(file.bytes), csv ? kCsv : kHtml};

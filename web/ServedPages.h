@@ -8,11 +8,7 @@
 
 #include "competition/Competition.h"
 #include "database/ResultSet.h"
-#include "reports/CelkovyTisk.h"
-#include "reports/FinaleTisk.h"
-#include "reports/TiskDisc.h"
-#include "reports/TiskFDisc.h"
-#include "reports/ZLTTisk.h"
+#include "reports/OwnSheets.h"
 
 namespace zlt::web {
 
@@ -62,11 +58,7 @@ private:
     competition::Competition& competition_;
     db::ResultSet preliminary_;
     db::ResultSet finals_;
-    TfrmTiskDisc disciplines_;
-    TfrmZLTTisk standings_;
-    TfrmTiskFDisc finalDisciplines_;
-    TfrmZLTFinaleTisk finalsStandings_;
-    TfrmCelkovyTisk overall_;
+    reports::OwnSheets sheets_;
     std::map<QByteArray, ServedPage> pages_;
     QDateTime lastChange_;
     QString problem_;
