@@ -23,6 +23,7 @@
 #include "reports/ZLTTisk.h"
 #include "settings/Nastaveni.h"
 #include "web/LiveResults.h"
+#include "web/OpenFiles.h"
 
 namespace zlt::app {
 namespace {
@@ -112,6 +113,7 @@ int ZLT(int argc, char** argv) {
         return *exitCode;
     }
     platform::blockEndSignals();
+    web::raiseOpenFileLimit();
     QApplication application(argc, argv);
     if (command.action == CommandLine::Action::ChooseFolder && !chooseEventFolder()) {
         return 0;

@@ -23,6 +23,8 @@
 #include "reports/model/Generator.h"
 #include "reports/model/PageTarget.h"
 #include "tools/EventFolder.h"
+#include "web/OpenFiles.h"
+#include "web/ResultsFeed.h"
 #include "web/ResultsServer.h"
 
 namespace zlt::tools {
@@ -390,7 +392,7 @@ int serve(const Arguments& arguments) {
     std::unique_ptr<OpenEvent> event = openToServe(arguments);
     competition::Competition& competition = event->competition();
     competition.details().load();
-    web::ResultsServer server(competition);
+    web::ResultsFeed server(competition);
     server.start(port, arguments.has("--listen-all"));
     std::printf("Výsledky na síti běží. Otevřete v prohlížeči:\n");
     for (const QString& address : server.addresses()) {
@@ -448,6 +450,7 @@ int run(int argc, char** argv) {
 int main(int argc, char** argv) {
     // The sheets the export reads are drawn off screen; nothing is ever shown.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    zlt::web::raiseOpenFileLimit();
     QApplication application(argc, argv);
     try {
         return zlt::tools::run(argc, argv);

@@ -1,10 +1,12 @@
 #include "web/LiveResults.h"
 
 #include <QStringList>
+#include <QTime>
 #include <exception>
 
 #include "reports/Export.h"
 #include "text/TextFile.h"
+#include "web/ResultsFeed.h"
 #include "web/ResultsServer.h"
 
 namespace zlt::web {
@@ -37,9 +39,15 @@ LiveResults::LiveResults(competition::Competition& competition, std::filesystem:
 
 LiveResults::~LiveResults() = default;
 
-std::unique_ptr<ResultsServer> LiveResults::started() const {
-    auto server = std::make_unique<ResultsServer>(competition_);
+std::unique_ptr<ResultsFeed> LiveResults::started() {
+    auto server = std::make_unique<ResultsFeed>(competition_);
     server->start(port_, true);
+    connect(server.get(), &ResultsFeed::restarted, this, [this] {
+        problem_ = QStringLiteral("Výsledky na síti se zastavily a v %1 znovu běží: %2")
+                       .arg(QTime::currentTime().toString(QStringLiteral("H:mm:ss")),
+                            addresses().constFirst());
+        emit changed();
+    });
     return server;
 }
 
@@ -47,7 +55,7 @@ void LiveResults::setOn(bool on) {
     if (on == this->on()) {
         return;
     }
-    std::unique_ptr<ResultsServer> server = on ? started() : nullptr;
+    std::unique_ptr<ResultsFeed> server = on ? started() : nullptr;
     keep(on);
     server_ = std::move(server);
     problem_.clear();

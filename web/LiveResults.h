@@ -12,11 +12,12 @@ class Competition;
 
 namespace zlt::web {
 
-class ResultsServer;
+class ResultsFeed;
 
 // The results on the venue's network while the program runs: the tools window's choice,
-// kept beside the database, with the server it starts. The running program serves from
-// the rows it holds, as an embedded database admits one program only.
+// kept beside the database, with the server it starts. The pages are made from the rows
+// the running program holds, as an embedded database admits one program only; the server
+// that sends them runs in a process of its own.
 class LiveResults : public QObject {
     Q_OBJECT
 public:
@@ -36,7 +37,8 @@ public:
     void setOn(bool on);
     // Where the phones open the results; empty while off.
     QStringList addresses() const;
-    // Why the kept choice could not be followed, in Czech; empty when it was.
+    // Why the kept choice could not be followed, or that the server had stopped and was
+    // started again, in Czech; empty when neither.
     const QString& problem() const { return problem_; }
 
 signals:
@@ -44,12 +46,12 @@ signals:
 
 private:
     void keep(bool on);
-    std::unique_ptr<ResultsServer> started() const;
+    std::unique_ptr<ResultsFeed> started();
 
     competition::Competition& competition_;
     std::filesystem::path keptIn_;
     quint16 port_;
-    std::unique_ptr<ResultsServer> server_;
+    std::unique_ptr<ResultsFeed> server_;
     QString problem_;
 };
 

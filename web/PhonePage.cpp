@@ -1,7 +1,7 @@
 #include "web/PhonePage.h"
 
 #include "reports/model/HtmlPage.h"
-#include "web/ServedPages.h"
+#include "web/LiveScript.h"
 
 namespace zlt::web {
 namespace {
@@ -51,46 +51,6 @@ QString phonePage(const competition::EventDetails& details, competition::Standin
     return reports::htmlDocument(heading, body,
                                  QStringLiteral("<style>") + QLatin1String(kPhoneStyle) +
                                      QStringLiteral("</style>\n") + liveScriptTag());
-}
-
-QString liveScriptTag() {
-    return QStringLiteral("<script src=\"%1\" defer></script>\n")
-        .arg(QLatin1String(ServedPages::kLiveScript));
-}
-
-QByteArray liveScript() {
-    return QByteArrayLiteral(R"js("use strict";
-(function () {
-  var stream = new EventSource(")js") +
-           ServedPages::kStream + QByteArrayLiteral(R"js(");
-  var loading = false, again = false, opened = false;
-  function load() {
-    if (loading) { again = true; return; }
-    loading = true;
-    fetch(location.pathname, { cache: "no-store" })
-      .then(function (answer) {
-        if (!answer.ok) { throw new Error(answer.status); }
-        return answer.text();
-      })
-      .then(function (text) {
-        var page = new DOMParser().parseFromString(text, "text/html");
-        document.title = page.title;
-        document.body.replaceWith(page.body);
-      })
-      .catch(function () {})
-      .finally(function () {
-        loading = false;
-        if (again) { again = false; load(); }
-      });
-  }
-  stream.addEventListener("zmena", load);
-  // After a dropped stream the changes meanwhile went unannounced.
-  stream.addEventListener("open", function () {
-    if (opened) { load(); }
-    opened = true;
-  });
-})();
-)js");
 }
 
 }  // namespace zlt::web

@@ -15,12 +15,4 @@ namespace zlt::web {
 QString phonePage(const competition::EventDetails& details, competition::StandingsRound round,
                   const std::vector<competition::StandingLine>& lines, const QDateTime& lastChange);
 
-// The tag that makes a page follow the changes: the live script, loaded from the server.
-QString liveScriptTag();
-
-// The live script: on every change the stream announces it fetches the page again and puts
-// the new body in place of the old, so that nothing flickers; the browser's event source
-// reconnects by itself when the stream drops.
-QByteArray liveScript();
-
 }  // namespace zlt::web

@@ -2,22 +2,19 @@
 
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
-#include <QNetworkInterface>
-#include <QTcpServer>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTcpSocket>
-#include <functional>
+#include <QUrlQuery>
 #include <stdexcept>
 #include <utility>
+
+#include "web/ConnectionGuard.h"
 
 namespace zlt::web {
 namespace {
 
 using Status = QHttpServerResponder::StatusCode;
-
-constexpr const char* kStreamFlag = "zltStream";
-constexpr int kConnectionQueue = 1024;
-constexpr const char* kRequestBytes = "zltRequestBytes";
-constexpr const char* kRequestLines = "zltRequestLines";
 
 // Nothing but the server's own script and its own requests, no frames, no forms: a name
 // that got past the escaping still could not run anything.
@@ -27,36 +24,12 @@ const QByteArray kPolicy = QByteArrayLiteral(
 const QByteArray kText = QByteArrayLiteral("text/plain; charset=utf-8");
 const QByteArray kEventStream = QByteArrayLiteral("text/event-stream");
 
-// Gives every new connection to the watcher before the HTTP server takes it, so that the
-// watcher looks at what arrives before the server reads it.
-class WatchedTcpServer : public QTcpServer {
-public:
-    WatchedTcpServer(std::function<void(QTcpSocket*)> watch, QObject* parent)
-        : QTcpServer(parent), watch_(std::move(watch)) {
-        // Every page open fetches itself again on a change, all at once: a short queue of
-        // connections waiting to be taken would drop some, and their phones would retry
-        // only after a second.
-        setListenBacklogSize(kConnectionQueue);
-        setMaxPendingConnections(kConnectionQueue);
-    }
-
-protected:
-    void incomingConnection(qintptr handle) override {
-        auto* socket = new QTcpSocket(this);
-        if (!socket->setSocketDescriptor(handle)) {
-            delete socket;
-            return;
-        }
-        watch_(socket);
-        addPendingConnection(socket);
-    }
-
-private:
-    std::function<void(QTcpSocket*)> watch_;
-};
-
 bool isHead(const QHttpServerRequest& request) {
     return request.method() == QHttpServerRequest::Method::Head;
+}
+
+bool wantsClose(const QHttpServerRequest& request) {
+    return request.value("connection").toLower().contains("close");
 }
 
 void writeCommonHeaders(QHttpServerResponder& responder, const QByteArray& type) {
@@ -79,61 +52,53 @@ QString portMessage(quint16 port, const QTcpServer& server) {
         .arg(server.errorString());
 }
 
-}  // namespace
-
-ResultsServer::ResultsServer(competition::Competition& competition, Limits limits)
-    : limits_(limits), pages_(competition) {
-    gather_.setSingleShot(true);
-    gather_.setInterval(limits_.gather);
-    connect(&gather_, &QTimer::timeout, this, &ResultsServer::refresh);
-    const auto changed = [this] {
-        if (!gather_.isActive()) {
-            gather_.start();
-        }
-    };
-    connect(&competition.live(), &competition::LiveChanges::changed, this, changed);
-    connect(&competition.details(), &competition::EventDetails::loaded, this, changed);
-    connect(&competition.details(), &competition::EventDetails::confirmed, this, changed);
-    keepAlive_.setInterval(limits_.keepAlive);
-    connect(&keepAlive_, &QTimer::timeout, this, [this] { tellStreams(": \n\n"); });
+// The version a reconnecting stream last saw: the browser's own Last-Event-ID on its
+// automatic reconnects, or "od" when the page opens the stream itself. -1 when unknown.
+qint64 lastSeen(const QHttpServerRequest& request) {
+    QByteArray seen = request.value("last-event-id");
+    if (seen.isEmpty()) {
+        seen = QUrlQuery(request.url()).queryItemValue(QStringLiteral("od")).toLatin1();
+    }
+    bool number = false;
+    const qint64 version = seen.trimmed().toLongLong(&number);
+    return number && version >= 0 ? version : -1;
 }
 
+QByteArray streamEvent(const char* name, qint64 id, const QByteArray& data) {
+    return "id: " + QByteArray::number(id) + "\nevent: " + name + "\ndata: " + data + "\n\n";
+}
+
+}  // namespace
+
+ResultsServer::ResultsServer(Limits limits) : limits_(limits) {
+    keepAlive_.setInterval(limits_.keepAlive);
+    connect(&keepAlive_, &QTimer::timeout, this,
+            [this] { tellStreams(streamEvent("tep", version_, QByteArray::number(version_))); });
+}
+
+ResultsServer::~ResultsServer() = default;
+
 void ResultsServer::start(quint16 port, bool everywhere) {
-    auto* server = new WatchedTcpServer([this](QTcpSocket* socket) { watch(socket); }, this);
-    if (!server->listen(everywhere ? QHostAddress::Any : QHostAddress::LocalHost, port)) {
-        const QString message = portMessage(port, *server);
-        delete server;
+    auto* guard = new ConnectionGuard(
+        {limits_.connections, limits_.perAddress, limits_.requestBytes, limits_.headers,
+         limits_.requestTime, limits_.idle},
+        this);
+    if (!guard->listen(everywhere ? QHostAddress::Any : QHostAddress::LocalHost, port)) {
+        const QString message = portMessage(port, *guard);
+        delete guard;
         throw std::runtime_error(message.toStdString());
     }
-    everywhere_ = everywhere;
-    bind(server);
-    pages_.setAddress(addresses().constFirst());
-    pages_.refresh();
+    guard_ = guard;
+    bind(guard);
     keepAlive_.start();
 }
 
 bool ResultsServer::listening() const {
-    return !servers().isEmpty();
+    return guard_ != nullptr;
 }
 
 quint16 ResultsServer::port() const {
-    return listening() ? servers().constFirst()->serverPort() : 0;
-}
-
-QStringList ResultsServer::addresses() const {
-    QStringList addresses;
-    const auto address = [this](const QString& host) {
-        return QStringLiteral("http://%1:%2/").arg(host).arg(port());
-    };
-    if (everywhere_) {
-        for (const QHostAddress& host : QNetworkInterface::allAddresses()) {
-            if (host.protocol() == QAbstractSocket::IPv4Protocol && !host.isLoopback()) {
-                addresses << address(host.toString());
-            }
-        }
-    }
-    addresses << address(QStringLiteral("127.0.0.1"));
-    return addresses;
+    return guard_ ? guard_->serverPort() : 0;
 }
 
 int ResultsServer::streamCount() {
@@ -143,50 +108,95 @@ int ResultsServer::streamCount() {
     return static_cast<int>(streams_.size());
 }
 
-// A request that grows past its bounds (its bytes, its header lines) is cut off before the
-// HTTP server buffers more of it. What arrives is looked at before the server reads it;
-// the count starts again with each request answered. A connection that asks nothing for a
-// while is closed; a stream is not.
-void ResultsServer::watch(QTcpSocket* socket) {
-    auto* idle = new QTimer(socket);
-    idle->setSingleShot(true);
-    idle->setInterval(limits_.idle);
-    // Closing waits for what is still unsent; a client that takes none of it for another
-    // idle while is cut off.
-    connect(idle, &QTimer::timeout, socket, [socket, idle] {
-        if (socket->property(kStreamFlag).toBool()) {
-            return;
-        }
-        if (socket->state() == QAbstractSocket::ClosingState) {
-            socket->abort();
-            return;
-        }
-        socket->disconnectFromHost();
-        idle->start();
-    });
-    idle->start();
-    connect(socket, &QTcpSocket::readyRead, socket, [this, socket, idle] {
-        idle->start();
-        const QByteArray arrived = socket->peek(socket->bytesAvailable());
-        const qint64 bytes = socket->property(kRequestBytes).toLongLong() + arrived.size();
-        const qint64 lines = socket->property(kRequestLines).toLongLong() + arrived.count('\n');
-        socket->setProperty(kRequestBytes, bytes);
-        socket->setProperty(kRequestLines, lines);
-        if (bytes > limits_.requestBytes || lines > limits_.headers + 2) {
-            // Queued: the HTTP server's own handling of this read comes next.
-            QMetaObject::invokeMethod(
-                socket, [socket] { socket->abort(); }, Qt::QueuedConnection);
-        }
-    });
-    connect(socket, &QTcpSocket::bytesWritten, idle, [idle] { idle->start(); });
+int ResultsServer::connectionCount() const {
+    return guard_ ? guard_->count() : 0;
 }
 
-void ResultsServer::refresh() {
-    if (pages_.refresh()) {
-        tellStreams("event: zmena\ndata: " + pages_.lastChange().toString(Qt::ISODate).toUtf8() +
-                    "\n\n");
+void ResultsServer::publish(const PageUpdate& update) {
+    std::set<QByteArray> changed;
+    for (const auto& [path, page] : update.pages) {
+        auto& held = pages_[path];
+        if (page.isHtml() && !(held == page)) {
+            changed.insert(path);
+        }
+        held = page;
+    }
+    for (const QByteArray& path : update.removed) {
+        pages_.erase(path);
+    }
+    const bool first = version_ == 0;
+    version_ = update.version;
+    lastChange_ = update.lastChange;
+    problem_ = update.problem;
+    stamp();
+    if (first) {
+        coveredSince_ = version_;
+        return;
+    }
+    remember(changed);
+    if (!changed.empty()) {
+        tellStreams(changeEvent(changed));
         emit pagesChanged();
     }
+}
+
+// Every HTML page carries the version it shows, from which its stream catches up.
+void ResultsServer::stamp() {
+    const QByteArray stamped = QByteArray(kVersionMark).replace(
+        "\"\"", "\"" + QByteArray::number(version_) + "\"");
+    served_ = pages_;
+    for (auto& [path, page] : served_) {
+        if (page.isHtml()) {
+            page.bytes.replace(kVersionMark, stamped);
+        }
+    }
+}
+
+void ResultsServer::remember(std::set<QByteArray> paths) {
+    history_.emplace_back(version_, std::move(paths));
+    while (history_.size() > static_cast<std::size_t>(limits_.versionsKept)) {
+        coveredSince_ = history_.front().first;
+        history_.pop_front();
+    }
+}
+
+// The pages as they now are, so that a page redraws from the stream alone without asking
+// for itself again: {"verze": 12, "cas": "…", "stranky": {"/": "<!DOCTYPE html>…"}}.
+QByteArray ResultsServer::changeEvent(const std::set<QByteArray>& paths) const {
+    QJsonObject pages;
+    for (const QByteArray& path : paths) {
+        if (const auto page = served_.find(path); page != served_.end()) {
+            pages.insert(QString::fromUtf8(path), QString::fromUtf8(page->second.bytes));
+        }
+    }
+    const QJsonObject data{{"verze", version_},
+                           {"cas", lastChange_.toString(Qt::ISODate)},
+                           {"stranky", pages}};
+    return streamEvent("zmena", version_, QJsonDocument(data).toJson(QJsonDocument::Compact));
+}
+
+// A stream that comes back gets what changed while it was away: the pages changed since the
+// version it saw when that is recent enough, else every page.
+QByteArray ResultsServer::catchUp(const QHttpServerRequest& request) const {
+    const qint64 seen = lastSeen(request);
+    if (seen < 0 || seen == version_) {
+        return {};
+    }
+    std::set<QByteArray> paths;
+    if (seen >= coveredSince_ && seen < version_) {
+        for (const auto& [version, changed] : history_) {
+            if (version > seen) {
+                paths.insert(changed.begin(), changed.end());
+            }
+        }
+    } else {
+        for (const auto& [path, page] : served_) {
+            if (page.isHtml()) {
+                paths.insert(path);
+            }
+        }
+    }
+    return changeEvent(paths);
 }
 
 void ResultsServer::tellStreams(const QByteArray& message) {
@@ -203,17 +213,22 @@ void ResultsServer::tellStreams(const QByteArray& message) {
 void ResultsServer::answer(const QHttpServerRequest& request, QTcpSocket* socket,
                            QHttpServerResponder::StatusCode status, const QByteArray& type,
                            const QByteArray& body, QHttpServerResponder::HeaderList extra) {
-    QHttpServerResponder responder = makeResponder(request, socket);
-    responder.writeStatusLine(status);
-    writeCommonHeaders(responder, type);
-    responder.writeHeaders(extra);
-    responder.writeHeader("Content-Length", QByteArray::number(body.size()));
-    responder.writeBody(isHead(request) ? QByteArray() : body);
+    const bool close = wantsClose(request);
+    {
+        QHttpServerResponder responder = makeResponder(request, socket);
+        responder.writeStatusLine(status);
+        writeCommonHeaders(responder, type);
+        responder.writeHeaders(extra);
+        if (close) {
+            responder.writeHeader("Connection", "close");
+        }
+        responder.writeHeader("Content-Length", QByteArray::number(body.size()));
+        responder.writeBody(isHead(request) ? QByteArray() : body);
+    }
+    guard_->answered(socket, close);
 }
 
 bool ResultsServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
-    socket->setProperty(kRequestBytes, 0);
-    socket->setProperty(kRequestLines, 0);
     if (request.url().toEncoded().size() > limits_.urlBytes) {
         answer(request, socket, Status::UriTooLong, kText, "Adresa je příliš dlouhá.\n");
     } else if (request.method() != QHttpServerRequest::Method::Get && !isHead(request)) {
@@ -228,12 +243,12 @@ bool ResultsServer::handleRequest(const QHttpServerRequest& request, QTcpSocket*
 // The path is looked up among the names served, never made into a file name.
 void ResultsServer::answerPath(const QHttpServerRequest& request, QTcpSocket* socket) {
     const QByteArray path = request.url().path(QUrl::FullyEncoded).toUtf8();
-    if (path == ServedPages::kStream) {
+    if (path == kStream) {
         openStream(request, socket);
     } else if (path == kHealth) {
         answerHealth(request, socket);
-    } else if (const ServedPage* page = pages_.find(path)) {
-        answer(request, socket, Status::Ok, page->type, page->bytes);
+    } else if (const auto page = served_.find(path); page != served_.end()) {
+        answer(request, socket, Status::Ok, page->second.type, page->second.bytes);
     } else {
         answer(request, socket, Status::NotFound, kText, "Taková stránka tu není.\n");
     }
@@ -241,17 +256,19 @@ void ResultsServer::answerPath(const QHttpServerRequest& request, QTcpSocket* so
 
 // For a monitoring check: 200 with the time of the last change while the rows can be read.
 void ResultsServer::answerHealth(const QHttpServerRequest& request, QTcpSocket* socket) {
-    if (!pages_.problem().isEmpty()) {
-        answer(request, socket, Status::ServiceUnavailable, kText,
-               pages_.problem().toUtf8() + "\n");
+    if (!problem_.isEmpty() || version_ == 0) {
+        const QString why =
+            problem_.isEmpty() ? QStringLiteral("Výsledky se teprve načítají.") : problem_;
+        answer(request, socket, Status::ServiceUnavailable, kText, why.toUtf8() + "\n");
         return;
     }
-    answer(request, socket, Status::Ok, kText,
-           "Poslední změna: " + pages_.lastChange().toString(Qt::ISODate).toUtf8() + "\n");
+    const QString changed =
+        lastChange_.isValid() ? lastChange_.toString(Qt::ISODate) : QStringLiteral("neznámá");
+    answer(request, socket, Status::Ok, kText, "Poslední změna: " + changed.toUtf8() + "\n");
 }
 
-// The stream has no length: it lasts until either side closes it. The browser retries a
-// dropped one after a second.
+// The stream has no length: it lasts until either side closes it. It starts with what the
+// client missed, when it says what it last saw.
 void ResultsServer::openStream(const QHttpServerRequest& request, QTcpSocket* socket) {
     if (streamCount() >= limits_.streams) {
         answer(request, socket, Status::ServiceUnavailable, kText,
@@ -267,8 +284,8 @@ void ResultsServer::openStream(const QHttpServerRequest& request, QTcpSocket* so
     responder.writeStatusLine(Status::Ok);
     writeCommonHeaders(responder, kEventStream);
     responder.writeHeader("Connection", "close");
-    responder.writeBody("retry: 1000\n\n");
-    socket->setProperty(kStreamFlag, true);
+    responder.writeBody("retry: 1000\n\n" + catchUp(request));
+    guard_->holdOpen(socket);
     streams_.append(socket);
 }
 

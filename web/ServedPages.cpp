@@ -6,6 +6,7 @@
 #include "database/FieldList.h"
 #include "reports/Export.h"
 #include "web/AddressCode.h"
+#include "web/LiveScript.h"
 #include "web/PhonePage.h"
 
 namespace zlt::web {
@@ -54,7 +55,7 @@ bool ServedPages::refresh() {
             rows->close();
             rows->open();
         }
-        std::map<QByteArray, ServedPage> pages = exportPages();
+        PageMap pages = exportPages();
         const competition::StandingsRound round = competition::roundInProgress(finals_);
         const std::vector<competition::StandingLine> lines = competition::standingsOf(
             round == competition::StandingsRound::Finals ? finals_ : preliminary_, round);
@@ -62,23 +63,39 @@ bool ServedPages::refresh() {
             return ServedPage{phonePage(competition_.details(), round, lines, lastChange_).toUtf8(),
                               kHtml};
         };
-        pages["/"] = phone();
+        const bool first = pages_.empty();
+        const bool couldNot = !problem_.isEmpty();
         problem_.clear();
-        if (lastChange_.isValid() && pages == pages_) {
-            return false;
+        if (first) {
+            lastChange_ = journalled();
+        } else {
+            pages["/"] = phone();
+            if (pages == pages_) {
+                return couldNot;
+            }
+            lastChange_ = QDateTime::currentDateTime();
         }
-        lastChange_ = QDateTime::currentDateTime();
         pages["/"] = phone();
         pages_ = std::move(pages);
         return true;
     } catch (const std::exception& error) {
-        problem_ = QStringLiteral("Výsledky nelze načíst: %1").arg(QString::fromUtf8(error.what()));
-        return false;
+        const QString problem =
+            QStringLiteral("Výsledky nelze načíst: %1").arg(QString::fromUtf8(error.what()));
+        const bool news = problem != problem_;
+        problem_ = problem;
+        return news;
     }
 }
 
-std::map<QByteArray, ServedPage> ServedPages::exportPages() {
-    std::map<QByteArray, ServedPage> pages;
+// The journal keeps the time of every value written, so that after a restart the pages do
+// not pass old results off as fresh.
+QDateTime ServedPages::journalled() const {
+    const std::vector<competition::JournalEntry> entries = competition_.journal().entries();
+    return entries.empty() ? QDateTime() : entries.back().time;
+}
+
+PageMap ServedPages::exportPages() {
+    PageMap pages;
     for (const reports::ExportFile& file :
          reports::exportFiles(preliminary_, finals_, sheets_.book, competition_.details())) {
         const bool csv = file.name.ends_with(".csv");
@@ -91,7 +108,7 @@ std::map<QByteArray, ServedPage> ServedPages::exportPages() {
 }
 
 // Below the index's list, for a sheet to print or a screen to show at the venue.
-void ServedPages::showAddress(std::map<QByteArray, ServedPage>& pages) const {
+void ServedPages::showAddress(PageMap& pages) const {
     const QByteArray code = addressCode(address_);
     if (code.isEmpty()) {
         return;

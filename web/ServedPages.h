@@ -9,15 +9,9 @@
 #include "competition/Competition.h"
 #include "database/ResultSet.h"
 #include "reports/OwnSheets.h"
+#include "web/PageUpdate.h"
 
 namespace zlt::web {
-
-// A page as it is sent: its bytes and their media type.
-struct ServedPage {
-    QByteArray bytes;
-    QByteArray type;
-    bool operator==(const ServedPage&) const = default;
-};
 
 // The pages the results server sends, made from the rows the database has committed and
 // never from the grids, which may hold a row still being typed: the export's pages and
@@ -27,7 +21,6 @@ struct ServedPage {
 class ServedPages {
 public:
     static constexpr const char* kLiveScript = "/zive.js";
-    static constexpr const char* kStream = "/zmeny";
     static constexpr const char* kAddressCode = "/adresa.svg";
 
     explicit ServedPages(competition::Competition& competition);
@@ -35,8 +28,8 @@ public:
     ServedPages& operator=(const ServedPages&) = delete;
 
     // Reads the committed rows again and makes every page anew. True when what the pages
-    // show changed; a read that fails keeps the pages as they were and tells why through
-    // problem().
+    // show changed, or whether they could be read; a read that fails keeps the pages as
+    // they were and tells why through problem().
     bool refresh();
 
     // The address the pages are opened at: the index page shows it with its QR code from
@@ -46,20 +39,23 @@ public:
     // The page of that path ("/", "/index.html", "/predkolo.csv"), or none: the path is
     // only ever looked up, never turned into a file name.
     const ServedPage* find(const QByteArray& path) const;
-    // When what the pages show last changed.
+    const PageMap& all() const { return pages_; }
+    // When what the pages show last changed: at first, the time of the newest change the
+    // journal holds; unknown (invalid) for an event without one.
     const QDateTime& lastChange() const { return lastChange_; }
     // Why the rows could not be read last time, in Czech; empty when they could.
     const QString& problem() const { return problem_; }
 
 private:
-    std::map<QByteArray, ServedPage> exportPages();
-    void showAddress(std::map<QByteArray, ServedPage>& pages) const;
+    PageMap exportPages();
+    void showAddress(PageMap& pages) const;
+    QDateTime journalled() const;
 
     competition::Competition& competition_;
     db::ResultSet preliminary_;
     db::ResultSet finals_;
     reports::OwnSheets sheets_;
-    std::map<QByteArray, ServedPage> pages_;
+    PageMap pages_;
     QDateTime lastChange_;
     QString problem_;
     QString address_;
