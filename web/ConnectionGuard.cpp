@@ -22,9 +22,10 @@ QByteArray busyAnswer() {
     const QByteArray body = QByteArrayLiteral(
         "V\xc3\xbdsledky te\xc4\x8f sleduje p\xc5\x99\xc3\xadli\xc5\xa1 mnoho lid\xc3\xad; "
         "zkuste to za chv\xc3\xadli.\n");
-    return QByteArrayLiteral("HTTP/1.1 503 Service Unavailable\r\nRetry-After: 10\r\n"
-                             "Content-Type: text/plain; charset=utf-8\r\nConnection: close\r\n"
-                             "Content-Length: ") +
+    return QByteArrayLiteral(
+               "HTTP/1.1 503 Service Unavailable\r\nRetry-After: 10\r\n"
+               "Content-Type: text/plain; charset=utf-8\r\nConnection: close\r\n"
+               "Content-Length: ") +
            QByteArray::number(body.size()) + "\r\n\r\n" + body;
 }
 
@@ -35,9 +36,9 @@ void refuse(qintptr handle) {
     char discard[4096];
     while (::recv(static_cast<int>(handle), discard, sizeof discard, MSG_DONTWAIT) > 0) {
     }
-    [[maybe_unused]] const ssize_t sent = ::send(static_cast<int>(handle), answer.constData(),
-                                                 static_cast<size_t>(answer.size()),
-                                                 MSG_DONTWAIT | MSG_NOSIGNAL);
+    [[maybe_unused]] const ssize_t sent =
+        ::send(static_cast<int>(handle), answer.constData(), static_cast<size_t>(answer.size()),
+               MSG_DONTWAIT | MSG_NOSIGNAL);
     ::shutdown(static_cast<int>(handle), SHUT_WR);
     ::close(static_cast<int>(handle));
 }
@@ -128,20 +129,20 @@ private:
     // once its answer is out; a client that takes none of it for another while is cut off.
     void timeUp() {
         switch (phase_) {
-        case Phase::Stream:
-            return;
-        case Phase::Waiting:
-        case Phase::Requesting:
-            socket_->abort();
-            return;
-        case Phase::Answered:
-            if (socket_->state() == QAbstractSocket::ClosingState) {
+            case Phase::Stream:
+                return;
+            case Phase::Waiting:
+            case Phase::Requesting:
                 socket_->abort();
                 return;
-            }
-            socket_->disconnectFromHost();
-            clock_.start(bounds_.idle);
-            return;
+            case Phase::Answered:
+                if (socket_->state() == QAbstractSocket::ClosingState) {
+                    socket_->abort();
+                    return;
+                }
+                socket_->disconnectFromHost();
+                clock_.start(bounds_.idle);
+                return;
         }
     }
 

@@ -23,6 +23,8 @@ const QByteArray kPolicy = QByteArrayLiteral(
     "img-src 'self'; base-uri 'none'; form-action 'none'; frame-ancestors 'none'");
 const QByteArray kText = QByteArrayLiteral("text/plain; charset=utf-8");
 const QByteArray kEventStream = QByteArrayLiteral("text/event-stream");
+// Between the server's start and the first pages the program hands it.
+const QString kLoading = QStringLiteral("Výsledky se teprve načítají.");
 
 bool isHead(const QHttpServerRequest& request) {
     return request.method() == QHttpServerRequest::Method::Head;
@@ -79,10 +81,10 @@ ResultsServer::ResultsServer(Limits limits) : limits_(limits) {
 ResultsServer::~ResultsServer() = default;
 
 void ResultsServer::start(quint16 port, bool everywhere) {
-    auto* guard = new ConnectionGuard(
-        {limits_.connections, limits_.perAddress, limits_.requestBytes, limits_.headers,
-         limits_.requestTime, limits_.idle},
-        this);
+    auto* guard =
+        new ConnectionGuard({limits_.connections, limits_.perAddress, limits_.requestBytes,
+                             limits_.headers, limits_.requestTime, limits_.idle},
+                            this);
     if (!guard->listen(everywhere ? QHostAddress::Any : QHostAddress::LocalHost, port)) {
         const QString message = portMessage(port, *guard);
         delete guard;
@@ -142,8 +144,8 @@ void ResultsServer::publish(const PageUpdate& update) {
 
 // Every HTML page carries the version it shows, from which its stream catches up.
 void ResultsServer::stamp() {
-    const QByteArray stamped = QByteArray(kVersionMark).replace(
-        "\"\"", "\"" + QByteArray::number(version_) + "\"");
+    const QByteArray stamped =
+        QByteArray(kVersionMark).replace("\"\"", "\"" + QByteArray::number(version_) + "\"");
     served_ = pages_;
     for (auto& [path, page] : served_) {
         if (page.isHtml()) {
@@ -169,9 +171,8 @@ QByteArray ResultsServer::changeEvent(const std::set<QByteArray>& paths) const {
             pages.insert(QString::fromUtf8(path), QString::fromUtf8(page->second.bytes));
         }
     }
-    const QJsonObject data{{"verze", version_},
-                           {"cas", lastChange_.toString(Qt::ISODate)},
-                           {"stranky", pages}};
+    const QJsonObject data{
+        {"verze", version_}, {"cas", lastChange_.toString(Qt::ISODate)}, {"stranky", pages}};
     return streamEvent("zmena", version_, QJsonDocument(data).toJson(QJsonDocument::Compact));
 }
 
@@ -247,6 +248,9 @@ void ResultsServer::answerPath(const QHttpServerRequest& request, QTcpSocket* so
         openStream(request, socket);
     } else if (path == kHealth) {
         answerHealth(request, socket);
+    } else if (version_ == 0) {
+        answer(request, socket, Status::ServiceUnavailable, kText, kLoading.toUtf8() + "\n",
+               {{"Retry-After", "1"}});
     } else if (const auto page = served_.find(path); page != served_.end()) {
         answer(request, socket, Status::Ok, page->second.type, page->second.bytes);
     } else {
@@ -257,8 +261,7 @@ void ResultsServer::answerPath(const QHttpServerRequest& request, QTcpSocket* so
 // For a monitoring check: 200 with the time of the last change while the rows can be read.
 void ResultsServer::answerHealth(const QHttpServerRequest& request, QTcpSocket* socket) {
     if (!problem_.isEmpty() || version_ == 0) {
-        const QString why =
-            problem_.isEmpty() ? QStringLiteral("Výsledky se teprve načítají.") : problem_;
+        const QString why = problem_.isEmpty() ? kLoading : problem_;
         answer(request, socket, Status::ServiceUnavailable, kText, why.toUtf8() + "\n");
         return;
     }

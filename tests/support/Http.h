@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QHostAddress>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QTcpSocket>
@@ -48,13 +49,18 @@ inline HttpAnswer httpRequest(quint16 port, const QByteArray& path,
     return answer;
 }
 
-// A socket to this computer's port that the test writes raw bytes to and reads from.
+// A socket to this computer's port that the test writes raw bytes to and reads from; from
+// a loopback address of its own when given, as another phone on the network would be.
 class RawHttp {
 public:
-    explicit RawHttp(quint16 port) {
+    explicit RawHttp(quint16 port, const QString& from = {}) {
+        if (!from.isEmpty()) {
+            socket_.bind(QHostAddress(from));
+        }
         socket_.connectToHost(QStringLiteral("127.0.0.1"), port);
         socket_.waitForConnected(5000);
     }
+    QTcpSocket& socket() { return socket_; }
     void send(const QByteArray& bytes) {
         socket_.write(bytes);
         socket_.flush();
