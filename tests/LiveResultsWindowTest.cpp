@@ -1,9 +1,12 @@
 // "Výsledky na síti" in the tools window as the organiser uses it: the box clicked at its
 // point, the address beside it, the phones' page following what the operator types.
 #include <gmock/gmock.h>
+#include <signal.h>
+#include <unistd.h>
 
 #include <QElapsedTimer>
 #include <QTcpServer>
+#include <filesystem>
 #include <fstream>
 
 #include "app/Hlavni.h"
@@ -115,6 +118,46 @@ TEST_F(LiveResultsWindow, ABusyPortIsToldAndTheBoxStaysClear) {
                 HasSubstr("port " + std::to_string(taken.serverPort()) + " už používá"));
     EXPECT_EQ(fileBytes(folder.path() / web::LiveResults::kFile),
               "vypnuto " + std::to_string(taken.serverPort()) + "\n");
+}
+
+// The server process this program started, found among its children.
+pid_t resultsServer() {
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string pid, name, state;
+        long parent = 0;
+        if (stat >> pid >> name >> state >> parent && parent == ::getpid() &&
+            name == "(zlt-results-ser)") {
+            return static_cast<pid_t>(std::stol(pid));
+        }
+    }
+    return 0;
+}
+
+// A server that fell is back on its address after a pause, and the tools window says so
+// once; the operator's typing goes on meanwhile.
+TEST_F(LiveResultsWindow, AFallenServerIsStartedAgainAndTheToolsWindowSaysSo) {
+    openTools("zapnuto 0");
+    const quint16 port = shownPort();
+    const pid_t server = resultsServer();
+    ASSERT_NE(server, 0);
+    ASSERT_EQ(::kill(server, SIGKILL), 0);
+    frmHlavni->activateWindow();
+    selectCell(0, DRUZSTVO);
+    type(QStringLiteral("Lhota"));
+    press(Qt::Key_Return);
+    QElapsedTimer clock;
+    clock.start();
+    while (!frmNastroje->lblAdresa->text().contains(QStringLiteral("znovu běží")) &&
+           clock.elapsed() < 10000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    EXPECT_THAT(frmNastroje->lblAdresa->text().toStdString(),
+                ::testing::HasSubstr("Výsledky na síti se zastavily a v "));
+    EXPECT_THAT(frmNastroje->lblAdresa->text().toStdString(), ::testing::HasSubstr("http://"));
+    EXPECT_TRUE(frmNastroje->chkVysledkyNaSiti->isChecked());
+    EXPECT_NE(resultsServer(), server);
+    EXPECT_TRUE(phonePageShows(port, QStringLiteral("Lhota")));
 }
 
 }  // namespace

@@ -29,6 +29,7 @@ void ResultsFeed::start(quint16 port, bool everywhere) {
     pages_.setAddress(addresses().constFirst());
     pages_.refresh();
     publish();
+    server_.waitUntilServed(version_);
 }
 
 QStringList ResultsFeed::addresses() const {

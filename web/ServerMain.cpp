@@ -2,7 +2,8 @@
 // or by zlt-event serve, which hand it the pages over its standard input. It holds every
 // socket, so that whatever the clients do to it (a flood, slow requests, the last file
 // descriptor) never reaches the process that holds the database and the operator's typing.
-// It says "port N" on its standard output once it listens, or "chyba: …" and ends.
+// It says "port N" on its standard output once it listens, or "chyba: …" and ends; then
+// "verze N" for each version of the pages it serves.
 #include <fcntl.h>
 #include <sys/prctl.h>
 #include <unistd.h>
@@ -55,7 +56,9 @@ void readPages(ResultsServer& server) {
         try {
             while (auto update = reader.next()) {
                 server.publish(*update);
+                std::printf("verze %lld\n", static_cast<long long>(update->version));
             }
+            std::fflush(stdout);
         } catch (const std::exception& error) {
             std::fprintf(stderr, "zlt-results-server: %s\n", error.what());
             QCoreApplication::exit(3);

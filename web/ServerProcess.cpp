@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <stdexcept>
 
 namespace zlt::web {
@@ -57,9 +58,9 @@ void ServerProcess::launch() {
     process->start(program(), arguments);
     QByteArray said;
     while (!said.contains('\n') && process->waitForReadyRead(kStartTime)) {
-        said += process->readAllStandardOutput();
+        said += process->readLine();
     }
-    const QString line = QString::fromUtf8(said.left(said.indexOf('\n')));
+    const QString line = QString::fromUtf8(said).trimmed();
     if (!line.startsWith(QStringLiteral("port "))) {
         process->kill();
         process->waitForFinished(2000);
@@ -72,6 +73,7 @@ void ServerProcess::launch() {
     }
     port_ = static_cast<quint16>(line.mid(5).toUInt());
     connect(process.get(), &QProcess::finished, this, &ServerProcess::ended);
+    connect(process.get(), &QProcess::readyReadStandardOutput, this, &ServerProcess::readSaid);
     connect(process.get(), &QProcess::bytesWritten, this, [this] {
         if (pending_) {
             send();
@@ -79,7 +81,28 @@ void ServerProcess::launch() {
     });
     process_ = std::move(process);
     sent_.clear();
+    served_ = 0;
+    said_.clear();
     send();
+}
+
+void ServerProcess::readSaid() {
+    said_ += process_->readAllStandardOutput();
+    qsizetype end = 0;
+    while ((end = said_.indexOf('\n')) >= 0) {
+        const QByteArray line = said_.left(end);
+        said_.remove(0, end + 1);
+        if (line.startsWith("verze ")) {
+            served_ = std::max(served_, line.mid(6).toLongLong());
+        }
+    }
+}
+
+bool ServerProcess::waitUntilServed(qint64 version) {
+    while (served_ < version && process_ && process_->waitForReadyRead(kStartTime)) {
+        readSaid();
+    }
+    return served_ >= version;
 }
 
 void ServerProcess::publish(qint64 version, const QDateTime& lastChange, const QString& problem,
@@ -113,6 +136,7 @@ qint64 ServerProcess::processId() const {
 // Whatever ended it (a crash, a kill, the last descriptor), the phones get their server
 // back after a pause, on the port they know.
 void ServerProcess::ended() {
+    process_->disconnect(this);
     process_.release()->deleteLater();
     restart_.start(kRestartPause);
 }

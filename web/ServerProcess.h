@@ -30,6 +30,9 @@ public:
     // Hands the server the pages of a version.
     void publish(qint64 version, const QDateTime& lastChange, const QString& problem,
                  const PageMap& pages);
+    // Waits until the server serves that version, so that the first pages are there once
+    // the program says where to find them. False when it did not in time.
+    bool waitUntilServed(qint64 version);
     qint64 processId() const;
 
 signals:
@@ -41,6 +44,7 @@ private:
     void ended();
     void restart();
     void send();
+    void readSaid();
 
     std::unique_ptr<QProcess> process_;
     quint16 port_ = 0;
@@ -51,6 +55,8 @@ private:
     PageUpdate wanted_;
     PageMap wantedPages_;
     bool pending_ = false;
+    qint64 served_ = 0;
+    QByteArray said_;
 };
 
 }  // namespace zlt::web
