@@ -17,11 +17,18 @@ constexpr qint64 kUnreadBytes = 32 << 20;
 
 }  // namespace
 
+// Beside the program (a copied test), installed beside the program's libraries, or where
+// it was built.
 QString ServerProcess::program() {
-    const QString installed = QDir(QCoreApplication::applicationDirPath())
-                                  .absoluteFilePath(QStringLiteral(ZLT_RESULTS_SERVER_INSTALLED));
-    return QFileInfo(installed).isExecutable() ? QDir::cleanPath(installed)
-                                               : QStringLiteral(ZLT_RESULTS_SERVER_BUILT);
+    const QDir programs(QCoreApplication::applicationDirPath());
+    for (const QString& path :
+         {programs.absoluteFilePath(QFileInfo(QStringLiteral(ZLT_RESULTS_SERVER_BUILT)).fileName()),
+          programs.absoluteFilePath(QStringLiteral(ZLT_RESULTS_SERVER_INSTALLED))}) {
+        if (QFileInfo(path).isExecutable()) {
+            return QDir::cleanPath(path);
+        }
+    }
+    return QStringLiteral(ZLT_RESULTS_SERVER_BUILT);
 }
 
 ServerProcess::ServerProcess() {

@@ -16,7 +16,6 @@ namespace zlt::web {
 class ServerProcess : public QObject {
     Q_OBJECT
 public:
-    // Where the server program is: installed beside the program's own libraries, or built.
     static QString program();
 
     ServerProcess();

@@ -39,6 +39,9 @@ if [ "$(id -u)" -eq 0 ]; then
         "$place/artifacts"
     cp "$build/app/zlt" "$place/build/app/"
     cp "$build/tools/zlt-new-event" "$build/tools/zlt-event" "$place/build/tools/"
+    # The results server, found beside the programs that start it.
+    cp "$build/web/zlt-results-server" "$place/build/app/"
+    cp "$build/web/zlt-results-server" "$place/build/tools/"
     cp "$here"/*.sh "$place/e2e/"
     cp "$here/../support/isql-layout.sql" "$place/support/"
     # The server's administrator, for the scenario of a database made by hand with isql.
