@@ -40,7 +40,7 @@ done
 
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq ./zlt_*.deb >apt.log 2>&1 ||
     { cat apt.log >&2; fail "apt-get could not install $deb"; }
-for file in /usr/bin/zlt /usr/bin/zlt-new-event /usr/bin/zlt-event \
+for file in /usr/bin/zlt /usr/bin/zlt-new-event /usr/bin/zlt-event /usr/libexec/zlt/zlt-results-server \
     /usr/share/applications/zlt.desktop /usr/share/man/man1/{zlt,zlt-new-event,zlt-event}.1.gz \
     /usr/share/icons/hicolor/{48x48,128x128,256x256}/apps/zlt.png; do
     [ -s "$file" ] || fail "$file was not installed"
@@ -87,6 +87,20 @@ as_user=(setpriv --reuid=zltci --regid="$(id -g zltci)" --clear-groups
 "${as_user[@]}" zlt-event export "$place/Závody 2027" "$place/web" >/dev/null ||
     fail "zlt-event export failed as an ordinary user without a display"
 [ -s "$place/web/index.html" ] || fail "zlt-event export wrote no index page"
+# The results server is a program of its own, found where the package put it.
+"${as_user[@]}" zlt-event serve "$place/Závody 2027" --port 0 >"$place/serve.log" 2>&1 &
+serve=$!
+address=""
+for _ in $(seq 100); do
+    address=$(grep -o 'http://127\.0\.0\.1:[0-9]*/' "$place/serve.log" | head -n 1) || true
+    [ -z "$address" ] || break
+    sleep 0.1
+done
+served=$(curl -fsS --max-time 5 "$address" 2>&1) || true
+kill -TERM "$serve" 2>/dev/null || true
+wait "$serve" 2>/dev/null || true
+grep -q 'Poslední změna' <<<"$served" ||
+    { cat "$place/serve.log" >&2; fail "zlt-event serve from the package served no page"; }
 # -noreset: a server resetting when its last client leaves refuses the next program for a moment.
 "${as_user[@]}" Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$place/display" \
     2>"$place/xvfb.log" &

@@ -124,8 +124,20 @@ if ! loops="$(tsort <<<"$edges" 2>&1 >/dev/null)"; then
     failed=1
 fi
 
+# The results server, which every client on the network reaches, is a process with neither
+# windows nor a database, so that nothing a client does to it reaches them.
+server="$build/web/zlt-results-server"
+if [ ! -x "$server" ]; then
+    echo "check-layers: $server is not built" >&2
+    failed=1
+elif ldd "$server" | grep -Eo 'lib(Qt6(Widgets|Gui|PrintSupport)|fbclient|jpeg)[^ ]*'; then
+    echo "$server links the libraries above; the results server must hold no window or database" >&2
+    failed=1
+fi
+
 if [ "$failed" -eq 0 ]; then
     echo "layers: no folder includes from a folder beside or above it, no lower layer includes a"
-    echo "window header, the client API stays in the database layer, and the targets form no cycle"
+    echo "window header, the client API stays in the database layer, the targets form no cycle,"
+    echo "and the results server links neither windows nor the database"
 fi
 exit "$failed"
