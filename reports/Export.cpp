@@ -1,8 +1,10 @@
 #include "reports/Export.h"
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <string_view>
 
 #include "competition/Competition.h"
 #include "competition/Csv.h"
@@ -67,7 +69,43 @@ constexpr const char* kPreliminaryCsv = "predkolo.csv";
 constexpr const char* kFinalsCsv = "finale.csv";
 constexpr const char* kIndex = "index.html";
 
-std::string crlfLine(const std::vector<std::string>& fields) {
+// A whole number or a decimal one with a comma or a point, signed or not: "-5", "-12,5".
+bool plainNumber(std::string_view text) {
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        text.remove_prefix(1);
+    }
+    const auto digits = [&text] {
+        const std::size_t count = std::min(text.find_first_not_of("0123456789"), text.size());
+        text.remove_prefix(count);
+        return count > 0;
+    };
+    if (!digits()) {
+        return false;
+    }
+    if (!text.empty() && (text.front() == ',' || text.front() == '.')) {
+        text.remove_prefix(1);
+        if (!digits()) {
+            return false;
+        }
+    }
+    return text.empty();
+}
+
+// A spreadsheet runs a cell that starts with one of these as a formula, so that a team
+// named =HYPERLINK(...) would become a link, or worse; the apostrophe makes it text. A
+// signed number stays a number: it runs nothing.
+std::string asText(const std::string& cell) {
+    if (cell.empty() || std::string_view("=+-@\t\r").find(cell.front()) == std::string::npos ||
+        plainNumber(cell)) {
+        return cell;
+    }
+    return '\'' + cell;
+}
+
+std::string crlfLine(std::vector<std::string> fields) {
+    for (std::string& field : fields) {
+        field = asText(field);
+    }
     std::string line = competition::csvLine(fields, ';');
     line.pop_back();  // its LF
     return line + "\r\n";

@@ -199,6 +199,36 @@ TEST_F(Export, CsvTablesReadBackWithTheGridsTitlesAndAwkwardNames) {
                             ElementsAre("Finalista 1", "12", "", "", "", "1", "", "", "101", "1")));
 }
 
+TEST_F(Export, CellsASpreadsheetWouldRunAsFormulasAreTextButSignedNumbersStayNumbers) {
+    execute(folder.database(),
+            "UPDATE DATAZLT SET DRUZSTVO = '=HYPERLINK(\"http://x\")', PENALIZACE = -5, "
+            "DISCIPLINA3 = '-12,5' WHERE CISLO = 2");
+    execute(folder.database(),
+            "UPDATE DATAZLT SET DRUZSTVO = '@SUM(A1)', DISCIPLINA3 = '+3' WHERE CISLO = 3");
+    execute(folder.database(),
+            "UPDATE DATAZLT SET DRUZSTVO = ASCII_CHAR(9) || 'Tab', DISCIPLINA3 = '-1+1' "
+            "WHERE CISLO = 4");
+    execute(folder.database(),
+            "UPDATE DATAZLT SET DRUZSTVO = ASCII_CHAR(13) || '=1', DISCIPLINA3 = '-' "
+            "WHERE CISLO = 5");
+    rows().refresh();
+    auto book = sheets();
+    const auto files =
+        reports::exportFiles(competition().preliminary(), competition().finals(), book,
+                             competition().details(), {.csv = true, .html = false});
+    ASSERT_EQ(files.at(0).name, "predkolo.csv");
+    std::vector<std::string> lines;
+    const std::string& bytes = files[0].bytes;
+    for (std::size_t at = 0, end = 0; (end = bytes.find("\r\n", at)) != std::string::npos;
+         at = end + 2)
+        lines.push_back(bytes.substr(at, end - at));
+    ASSERT_GE(lines.size(), 6u);
+    EXPECT_EQ(lines[2], "2;\"'=HYPERLINK(\"\"http://x\"\")\";-5;;;;;-12,5;29;;;;;;;4;2");
+    EXPECT_EQ(lines[3], "3;'@SUM(A1);0;;;;;+3;28;;;;;;;6;3");
+    EXPECT_EQ(lines[4], "4;'\tTab;1;;;;;'-1+1;27;;;;;;;8;4");
+    EXPECT_EQ(lines[5], "5;\"'\r=1\";2;;;;;'-;26;;;;;;;10;5");
+}
+
 TEST_F(Export, ASpreadsheetReadsTheCsvAsWeDo) {
     if (!run("command -v soffice").second) {
         GTEST_SKIP() << "LibreOffice (soffice) is not installed, so no spreadsheet can check "

@@ -67,14 +67,20 @@ TEST_F(ReportGeneration, CountAndDateAreTheSameInEveryRunAndTheSetEndsOnItsLastR
     const auto second = generate(sample.report);
     EXPECT_EQ(first, second);
     EXPECT_EQ(boxesOf(first.back(), QStringLiteral("30")).size(), 2u) << "row 30 and the count";
-    EXPECT_EQ(boxesOf(first.back(),
-                      QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat))
-                  .size(),
-              1u);
+    EXPECT_EQ(boxesOf(first.back(), sheetDate(QDate::currentDate())).size(), 1u);
     EXPECT_EQ(sample.rows.recNo(), 29);
     EXPECT_EQ(sample.rows.state(), db::DataSetState::Browse);
     EXPECT_EQ(boxesOf(first[0], QStringLiteral("Lhota")).size(), 1u)
         << "the row being edited was saved first";
+}
+
+TEST(SheetDate, IsTheLocalesShortDateOrWithoutALocaleTheCzechOneWithTheWholeYear) {
+    const QLocale none = QLocale::c();
+    EXPECT_EQ(sheetDate(QDate(2026, 12, 10), none), QStringLiteral("10.12.2026"));
+    EXPECT_EQ(sheetDate(QDate(2026, 3, 5), none), QStringLiteral("05.03.2026"));
+    EXPECT_EQ(sheetDate(QDate(2026, 3, 5), QLocale(QLocale::English, QLocale::UnitedStates)),
+              QStringLiteral("3/5/26"))
+        << "a machine's own locale keeps its form";
 }
 
 TEST_F(ReportGeneration, AnEmptySetGivesOnePageWithOneEmptyDetailBand) {

@@ -6,8 +6,10 @@
 namespace zlt::web {
 namespace {
 
-// Large type that a phone held at arm's length reads without zooming; the table scrolls
-// sideways within its box when a name is longer than the screen is wide.
+// Large type that a phone held at arm's length reads without zooming. A team's name breaks
+// wherever it must, even within a word, so that one long name cannot widen the table past
+// the screen and push every row's total out of sight; the places and totals never break.
+// Should anything else be wider, the table scrolls sideways within its box.
 constexpr const char* kPhoneStyle =
     "body{margin:.6em;font-size:20px;line-height:1.3}"
     "h1{font-size:1.3em;margin:.2em 0}"
@@ -15,7 +17,8 @@ constexpr const char* kPhoneStyle =
     ".tabulka{overflow-x:auto;max-width:100%}"
     ".tabulka table{width:100%}"
     ".tabulka th,.tabulka td{border:0;border-bottom:1px solid #ccc;padding:.3em .4em}"
-    ".tabulka .r{text-align:right;white-space:nowrap}";
+    ".tabulka .r{text-align:right;white-space:nowrap}"
+    ".tabulka .jmeno{overflow-wrap:anywhere;word-break:break-word}";
 
 QString cell(const QString& text, const char* tag, const char* cls = nullptr) {
     const QString open =
@@ -27,11 +30,13 @@ QString cell(const QString& text, const char* tag, const char* cls = nullptr) {
 QString standingsTable(const std::vector<competition::StandingLine>& lines) {
     QString rows;
     for (const competition::StandingLine& line : lines) {
-        rows += QStringLiteral("<tr>") + cell(line.place, "td", "r") + cell(line.team, "td") +
-                cell(line.totals.value(0), "td", "r") + QStringLiteral("</tr>\n");
+        rows += QStringLiteral("<tr>") + cell(line.place, "td", "r") +
+                cell(line.team, "td", "jmeno") + cell(line.totals.value(0), "td", "r") +
+                QStringLiteral("</tr>\n");
     }
     return QStringLiteral("<div class=\"tabulka\"><table>\n<thead><tr>") +
-           cell(QStringLiteral("Pořadí"), "th", "r") + cell(QStringLiteral("Družstvo"), "th") +
+           cell(QStringLiteral("Pořadí"), "th", "r") +
+           cell(QStringLiteral("Družstvo"), "th", "jmeno") +
            cell(QStringLiteral("Celkem"), "th", "r") + QStringLiteral("</tr></thead>\n<tbody>\n") +
            rows + QStringLiteral("</tbody>\n</table></div>\n");
 }

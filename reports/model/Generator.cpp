@@ -149,10 +149,20 @@ QString elementText(const Element& element, const ReportDefinition& report, std:
         case ElementKind::Expression:
             return element.expression == "COUNT" ? QString::number(count) : QString();
         case ElementKind::SystemData:
-            return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+            return sheetDate(QDate::currentDate());
         default:
             return {};
     }
+}
+
+QString sheetDate(const QDate& date, const QLocale& locale) {
+    if (locale.language() != QLocale::C) {
+        return locale.toString(date, QLocale::ShortFormat);
+    }
+    // A machine with no locale set (a fresh server, a CI runner) would print the C locale's
+    // English "5 Mar 2026" on a Czech sheet. The Czech short form instead, with the whole
+    // year as Czech sheets write it: the locale's own "dd.MM.yy" cuts it to two digits.
+    return date.toString(QStringLiteral("dd.MM.yyyy"));
 }
 
 std::vector<Page> generate(const ReportDefinition& report, const GenerationProgress& progress) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDate>
+#include <QLocale>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -22,6 +24,10 @@ std::vector<Page> generate(const ReportDefinition& report, const GenerationProgr
 // for the COUNT expression, the date of today.
 QString elementText(const Element& element, const ReportDefinition& report, std::optional<int> row,
                     int count);
+
+// The date as the sheets print it: in the locale's short form, or where the locale is C (no
+// locale set on the machine) as Czech sheets write it, "05.03.2026".
+QString sheetDate(const QDate& date, const QLocale& locale = QLocale::system());
 
 // Pictures print at 96 pixels to the inch.
 inline constexpr double kMmPerPicturePixel = 25.4 / 96.0;
