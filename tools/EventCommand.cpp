@@ -400,6 +400,10 @@ int serve(const Arguments& arguments) {
     }
     std::printf("Ukončí je Ctrl+C.\n");
     std::fflush(stdout);
+    QObject::connect(&server, &web::ResultsFeed::restarted, [] {
+        std::printf("Server výsledků se zastavil a znovu běží.\n");
+        std::fflush(stdout);
+    });
     platform::EndSignals ends;
     QObject::connect(&ends, &platform::EndSignals::received, qApp, &QCoreApplication::quit);
     QCoreApplication::exec();
