@@ -58,7 +58,7 @@ if [ "$(id -u)" -eq 0 ]; then
     cp "$build/app/zlt" "$place/build/app/"
     cp "$build/tools/zlt-new-event" "$build/tools/zlt-event" "$place/build/tools/"
     cp "$server" "$place/build/libexec/zlt/"
-    cp "$here"/*.sh "$place/e2e/"
+    cp "$here"/*.sh "$here"/*.py "$place/e2e/"
     cp "$here/../support/isql-layout.sql" "$place/support/"
     # The server's administrator, for the scenario of a database made by hand with isql.
     admin_password=""
