@@ -90,6 +90,12 @@ void ResultsServer::start(quint16 port, bool everywhere) {
     }
     guard_ = guard;
     bind(guard);
+    // Without pages a phone would find none, and a stream would catch up with nothing and
+    // miss what the first version brings: until it comes, which is a moment after the start
+    // (and after a restart of the server process), clients wait in the queue instead.
+    if (version_ == 0) {
+        guard->pauseAccepting();
+    }
     keepAlive_.start();
 }
 
@@ -131,6 +137,9 @@ void ResultsServer::publish(const PageUpdate& update) {
     stamp();
     if (first) {
         coveredSince_ = version_;
+        if (guard_) {
+            guard_->resumeAccepting();
+        }
         return;
     }
     remember(changed);
