@@ -42,6 +42,12 @@ fail() {
     exit 1
 }
 
+# Ends the scenario as not run, for the reason given; run.sh tells it as skipped.
+skip() {
+    printf '%s\n' "$*" >"$CASE_DIR/skipped"
+    exit 77
+}
+
 # Keeps a picture of the screen at a step; a failing scenario's pictures are kept, since
 # a check of the database comes when the windows are gone.
 snapshot() {

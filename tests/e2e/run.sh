@@ -2,7 +2,7 @@
 # End-to-end scenarios: the built zlt in fresh event folders on a private X server,
 # driven by pointer and keys, with the database checked afterwards.
 #   tests/e2e/run.sh [BUILD_DIR] [SCENARIO...]
-# Ends with "N passed, M failed"; screenshots and logs of failures go to
+# Ends with "N passed, M failed, K skipped"; screenshots and logs of failures go to
 # $ZLT_E2E_ARTIFACTS (default BUILD_DIR/e2e-artifacts). Run as root, it runs the
 # scenarios as the system user zltci, as the program is never run by root for real.
 set -euo pipefail
@@ -120,6 +120,7 @@ stop_program() {
 
 passed=0
 failed=0
+skipped=0
 started=$SECONDS
 for name in "${cases[@]}"; do
     case_dir="$work/$name"
@@ -131,6 +132,9 @@ for name in "${cases[@]}"; do
     if [ "$rc" -eq 0 ]; then
         passed=$((passed + 1))
         echo "PASS $name ($((SECONDS - case_started)) s)"
+    elif [ "$rc" -eq 77 ] && [ -s "$case_dir/skipped" ]; then
+        skipped=$((skipped + 1))
+        echo "SKIP $name: $(cat "$case_dir/skipped")"
     else
         failed=$((failed + 1))
         if [ -s "$case_dir/reason" ]; then
@@ -152,5 +156,5 @@ for name in "${cases[@]}"; do
     stop_program "$case_dir"
 done
 echo "e2e: $((SECONDS - started)) s"
-echo "$passed passed, $failed failed"
+echo "$passed passed, $failed failed, $skipped skipped"
 [ "$failed" -eq 0 ]

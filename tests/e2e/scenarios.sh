@@ -498,8 +498,7 @@ tools_say_problem() {
 # Needs the server of scripts/server.sh on this machine (user ZLT); without it, nothing runs.
 two_tables() {
     if ! (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null; then
-        echo "skipped: no Firebird server on localhost:3050 (scripts/server.sh starts one)"
-        return 0
+        skip "no Firebird server on localhost:3050 (scripts/server.sh starts one)"
     fi
     local db="localhost:/var/lib/firebird/3.0/data/zlt-e2e-$$-$RANDOM.fdb"
     "$EVENT_TOOL" new-server-db "$db" >"$CASE_DIR/server-db.log" 2>&1 ||
@@ -589,16 +588,14 @@ end_table() {
 # and never touch table B, which is ended with Konec last.
 server_endings() {
     if ! (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null; then
-        echo "skipped: no Firebird server on localhost:3050 (scripts/server.sh starts one)"
-        return 0
+        skip "no Firebird server on localhost:3050 (scripts/server.sh starts one)"
     fi
     local password=${ZLT_E2E_SYSDBA_PASSWORD:-}
     if [ -z "$password" ] && [ -r /etc/firebird/3.0/SYSDBA.password ]; then
         password=$(. /etc/firebird/3.0/SYSDBA.password && echo "$ISC_PASSWORD")
     fi
     if [ -z "$password" ]; then
-        echo "skipped: the server administrator's password is not known here"
-        return 0
+        skip "the server administrator's password is not known here"
     fi
     export ISC_USER=SYSDBA ISC_PASSWORD=$password
     local db="localhost:/var/lib/firebird/3.0/data/zlt-e2e-endings-$$-$RANDOM.fdb"
