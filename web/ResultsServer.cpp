@@ -23,8 +23,6 @@ const QByteArray kPolicy = QByteArrayLiteral(
     "img-src 'self'; base-uri 'none'; form-action 'none'; frame-ancestors 'none'");
 const QByteArray kText = QByteArrayLiteral("text/plain; charset=utf-8");
 const QByteArray kEventStream = QByteArrayLiteral("text/event-stream");
-// Between the server's start and the first pages the program hands it.
-const QString kLoading = QStringLiteral("Výsledky se teprve načítají.");
 
 bool isHead(const QHttpServerRequest& request) {
     return request.method() == QHttpServerRequest::Method::Head;
@@ -92,6 +90,12 @@ void ResultsServer::start(quint16 port, bool everywhere) {
     }
     guard_ = guard;
     bind(guard);
+    // Without pages a phone would find none, and a stream would catch up with nothing and
+    // miss what the first version brings: until it comes, which is a moment after the start
+    // (and after a restart of the server process), clients wait in the queue instead.
+    if (version_ == 0) {
+        guard->pauseAccepting();
+    }
     keepAlive_.start();
 }
 
@@ -133,6 +137,9 @@ void ResultsServer::publish(const PageUpdate& update) {
     stamp();
     if (first) {
         coveredSince_ = version_;
+        if (guard_) {
+            guard_->resumeAccepting();
+        }
         return;
     }
     remember(changed);
@@ -248,9 +255,6 @@ void ResultsServer::answerPath(const QHttpServerRequest& request, QTcpSocket* so
         openStream(request, socket);
     } else if (path == kHealth) {
         answerHealth(request, socket);
-    } else if (version_ == 0) {
-        answer(request, socket, Status::ServiceUnavailable, kText, kLoading.toUtf8() + "\n",
-               {{"Retry-After", "1"}});
     } else if (const auto page = served_.find(path); page != served_.end()) {
         answer(request, socket, Status::Ok, page->second.type, page->second.bytes);
     } else {
@@ -260,9 +264,8 @@ void ResultsServer::answerPath(const QHttpServerRequest& request, QTcpSocket* so
 
 // For a monitoring check: 200 with the time of the last change while the rows can be read.
 void ResultsServer::answerHealth(const QHttpServerRequest& request, QTcpSocket* socket) {
-    if (!problem_.isEmpty() || version_ == 0) {
-        const QString why = problem_.isEmpty() ? kLoading : problem_;
-        answer(request, socket, Status::ServiceUnavailable, kText, why.toUtf8() + "\n");
+    if (!problem_.isEmpty()) {
+        answer(request, socket, Status::ServiceUnavailable, kText, problem_.toUtf8() + "\n");
         return;
     }
     const QString changed =

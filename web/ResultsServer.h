@@ -65,7 +65,8 @@ public:
 
     // Listens on the port (0: any free one), on every address of the computer or on this
     // computer's alone; once. Throws std::runtime_error with a Czech message naming the
-    // port when it cannot listen. The server stops when it is destroyed.
+    // port when it cannot listen. Connections are taken from the first published version
+    // on; before it they wait. The server stops when it is destroyed.
     void start(quint16 port, bool everywhere);
     bool listening() const;
     quint16 port() const;

@@ -5,6 +5,7 @@
 // It says "port N" on its standard output once it listens, or "chyba: …" and ends; then
 // "verze N" for each version of the pages it serves.
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/prctl.h>
 #include <unistd.h>
 
@@ -69,6 +70,12 @@ void readPages(ResultsServer& server) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The program and zlt-event block the end signals to read them in their event loop, and
+    // a blocked signal stays blocked across exec: unblocked here, so that a plain kill ends
+    // the server, and so does the death signal below.
+    sigset_t none;
+    sigemptyset(&none);
+    pthread_sigmask(SIG_SETMASK, &none, nullptr);
     // Never outlive the program that feeds it, not even one killed without a word: the port
     // would stay taken from the program's next start.
     ::prctl(PR_SET_PDEATHSIG, SIGTERM);

@@ -42,6 +42,12 @@ fail() {
     exit 1
 }
 
+# Ends the scenario as not run, for the reason given; run.sh tells it as skipped.
+skip() {
+    printf '%s\n' "$*" >"$CASE_DIR/skipped"
+    exit 77
+}
+
 # Keeps a picture of the screen at a step; a failing scenario's pictures are kept, since
 # a check of the database comes when the windows are gone.
 snapshot() {
@@ -55,10 +61,16 @@ make_event() {
 }
 
 # Makes the scenario's event folder on first use and starts the program in it, as a user
-# would.
+# would; given OPEN_FILES, under that limit of open files, hard as well as soft, so that
+# neither the program nor the processes it starts can raise it.
 start_zlt() {
+    local open_files=${1:-}
     make_event
-    (cd "$EVENT" && exec "$ZLT_BIN") >>"$CASE_DIR/zlt.log" 2>&1 &
+    (
+        cd "$EVENT" || exit
+        [ -z "$open_files" ] || ulimit -n "$open_files"
+        exec "$ZLT_BIN"
+    ) >>"$CASE_DIR/zlt.log" 2>&1 &
     zlt_pid=$!
     echo "$zlt_pid" >"$CASE_DIR/zlt.pid"
     MAIN=$(wait_window "$MAIN_TITLE" 15) || fail "the main window did not appear"
@@ -194,10 +206,11 @@ choose_path() {
     wait_no_window "$1" || fail "the file dialog $1 stayed after Enter"
 }
 
-# Fetches a page into page.html until it holds the text, for up to three seconds.
+# Fetches a page into page.html until it holds the text, for up to SECONDS (three unless
+# given).
 fetch_page() {
-    local url=$1 text=$2
-    local deadline=$((SECONDS + 3))
+    local url=$1 text=$2 seconds=${3:-3}
+    local deadline=$((SECONDS + seconds))
     while ((SECONDS <= deadline)); do
         if curl -s --max-time 2 -o "$CASE_DIR/page.html" "$url" &&
             grep -qF "$text" "$CASE_DIR/page.html"; then

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end scenarios: the built zlt in fresh event folders on a private X server,
 # driven by pointer and keys, with the database checked afterwards.
-#   tests/e2e/run.sh [BUILD_DIR]
-# Ends with "N passed, M failed"; screenshots and logs of failures go to
+#   tests/e2e/run.sh [BUILD_DIR] [SCENARIO...]
+# Ends with "N passed, M failed, K skipped"; screenshots and logs of failures go to
 # $ZLT_E2E_ARTIFACTS (default BUILD_DIR/e2e-artifacts). Run as root, it runs the
 # scenarios as the system user zltci, as the program is never run by root for real.
 set -euo pipefail
@@ -10,6 +10,16 @@ here="$(cd "$(dirname "$0")" && pwd)"
 build="$(cd "${1:-$here/../../build}" && pwd)"
 timeout_seconds=${ZLT_E2E_TIMEOUT:-45}
 mapfile -t cases < <("$here/scenarios.sh" --list)
+# Scenarios named after the build folder run alone, in the order given.
+if [ "$#" -gt 1 ]; then
+    for name in "${@:2}"; do
+        if [[ " ${cases[*]} " != *" $name "* ]]; then
+            echo "e2e: no scenario $name; there are: ${cases[*]}" >&2
+            exit 2
+        fi
+    done
+    cases=("${@:2}")
+fi
 
 for binary in "$build/app/zlt" "$build/tools/zlt-new-event" "$build/tools/zlt-event"; do
     if [ ! -x "$binary" ]; then
@@ -17,6 +27,14 @@ for binary in "$build/app/zlt" "$build/tools/zlt-new-event" "$build/tools/zlt-ev
         exit 1
     fi
 done
+# The program starts the results server it finds beside it as installed, else the one it
+# was built with.
+server="$build/libexec/zlt/zlt-results-server"
+[ -x "$server" ] || server="$build/web/zlt-results-server"
+if [ ! -x "$server" ]; then
+    echo "e2e: $server is missing; build first (scripts/build.sh)" >&2
+    exit 1
+fi
 for tool in Xvfb xdotool import convert isql-fb timeout curl; do
     if ! command -v "$tool" >/dev/null; then
         echo "e2e: $tool is missing; run scripts/install-deps.sh" >&2
@@ -35,14 +53,12 @@ if [ "$(id -u)" -eq 0 ]; then
     id zltci >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin zltci
     place="$(mktemp -d /tmp/zlt-e2e-XXXXXX)"
     trap 'rm -rf "$place"' EXIT
-    mkdir -p "$place/build/app" "$place/build/tools" "$place/e2e" "$place/support" \
-        "$place/artifacts"
+    mkdir -p "$place/build/app" "$place/build/tools" "$place/build/libexec/zlt" "$place/e2e" \
+        "$place/support" "$place/artifacts"
     cp "$build/app/zlt" "$place/build/app/"
     cp "$build/tools/zlt-new-event" "$build/tools/zlt-event" "$place/build/tools/"
-    # The results server, found beside the programs that start it.
-    cp "$build/web/zlt-results-server" "$place/build/app/"
-    cp "$build/web/zlt-results-server" "$place/build/tools/"
-    cp "$here"/*.sh "$place/e2e/"
+    cp "$server" "$place/build/libexec/zlt/"
+    cp "$here"/*.sh "$here"/*.py "$place/e2e/"
     cp "$here/../support/isql-layout.sql" "$place/support/"
     # The server's administrator, for the scenario of a database made by hand with isql.
     admin_password=""
@@ -55,7 +71,7 @@ if [ "$(id -u)" -eq 0 ]; then
     runuser -u zltci -- env -i PATH=/usr/bin:/bin HOME="$place" TMPDIR="$place" \
         ZLT_E2E_ARTIFACTS="$place/artifacts" ZLT_E2E_SHOWN_ARTIFACTS="$artifacts" \
         ZLT_E2E_TIMEOUT="$timeout_seconds" ZLT_E2E_SYSDBA_PASSWORD="$admin_password" \
-        "$place/e2e/run.sh" "$place/build" || rc=$?
+        "$place/e2e/run.sh" "$place/build" "${cases[@]}" || rc=$?
     cp -r "$place/artifacts/." "$artifacts/"
     exit "$rc"
 fi
@@ -104,6 +120,7 @@ stop_program() {
 
 passed=0
 failed=0
+skipped=0
 started=$SECONDS
 for name in "${cases[@]}"; do
     case_dir="$work/$name"
@@ -115,6 +132,9 @@ for name in "${cases[@]}"; do
     if [ "$rc" -eq 0 ]; then
         passed=$((passed + 1))
         echo "PASS $name ($((SECONDS - case_started)) s)"
+    elif [ "$rc" -eq 77 ] && [ -s "$case_dir/skipped" ]; then
+        skipped=$((skipped + 1))
+        echo "SKIP $name: $(cat "$case_dir/skipped")"
     else
         failed=$((failed + 1))
         if [ -s "$case_dir/reason" ]; then
@@ -136,5 +156,5 @@ for name in "${cases[@]}"; do
     stop_program "$case_dir"
 done
 echo "e2e: $((SECONDS - started)) s"
-echo "$passed passed, $failed failed"
+echo "$passed passed, $failed failed, $skipped skipped"
 [ "$failed" -eq 0 ]

@@ -332,13 +332,173 @@ live_results() {
     [ "$(cat "$EVENT/vysledky-na-siti.txt")" = "zapnuto $port" ] || fail "the choice was not kept"
 }
 
+# The results on the network while 400 slow requests from 29 loopback addresses beset them,
+# with the program (and so its results server) held to 256 open files: more connections
+# than the server can take. The operator's placing is written at once all the same; the
+# phones get their pages back within seconds after the attack, and again after the server
+# process is killed, which the tools window tells; and SIGTERM still ends the program
+# cleanly with the row being typed written.
+live_results_under_attack() {
+    make_event
+    local port url placing attack child
+    port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+    url="http://127.0.0.1:$port/"
+    placing='<td class="r">1.</td><td>Dolni Lhota</td><td class="r">3</td>'
+    printf 'zapnuto %s\n' "$port" >"$EVENT/vysledky-na-siti.txt"
+    sql "UPDATE DATAZLT SET DRUZSTVO = 'Dolni Lhota' WHERE CISLO = 1" >/dev/null
+    start_zlt 256
+    child=$(results_server_of "$zlt_pid" 5) || fail "the program started no results server"
+    echo "results server: $(readlink "/proc/$child/exe")"
+    grep -Eq '^Max open files +256 +256 ' "/proc/$child/limits" ||
+        fail "the results server is not held to 256 open files"
+    fetch_page "$url" 'Dolni Lhota' || fail "the phone page did not come up with the program"
+    # Both cells are found while the grid is plain: the current cell, once coloured, and
+    # the tools window would hide rows from the search.
+    local first second
+    grid_cell 4 1 # BOD1 of the first team
+    first=("$CELL_X" "$CELL_Y")
+    grid_cell 4 2 # and of the second
+    second=("$CELL_X" "$CELL_Y")
+    click "$MAIN" "${BTN_NASTROJE[@]}"
+    local tools
+    tools=$(wait_window "$TOOLS_TITLE") || fail "Nástroje did not open the tools window"
+    # Aside, clear of the grid's first rows; its address line stays on the screen.
+    xdotool windowmove --sync "$tools" 552 300
+    ! tools_say_problem "$tools" || fail "the tools window tells of a problem before the attack"
+
+    python3 "$(dirname "$0")/slow_requests.py" --port "$port" --connections 400 --seconds 15 \
+        >"$CASE_DIR/attack.log" 2>&1 &
+    attack=$!
+    trap 'kill "$attack" 2>/dev/null || true' EXIT
+    # The attack has taken every connection the server may hold once a phone is turned away;
+    # it is answered at once all the same.
+    wait_status "$url" 503 5 || fail "the attack did not fill the server's connections"
+    local typed journaled
+    click "$MAIN" "${first[@]}"
+    focus "$MAIN"
+    type_text 3
+    keys Return
+    typed=$(date +%s%N)
+    journaled=$(wait_journal ';DATAZLT;1;BOD1;;3$' 2) ||
+        fail "the placing typed during the attack was not written within 2 s"
+    echo "the placing was written $(((journaled - typed) / 1000000)) ms after Enter"
+    snapshot under-attack
+    local answer
+    answer=$(curl -s -o /dev/null --max-time 2 -w '%{http_code}' "$url") || true
+    [ "$answer" = 503 ] || [ "$answer" = 200 ] ||
+        fail "a phone got no answer within 2 s during the attack ($answer)"
+    kill -0 "$attack" 2>/dev/null || fail "the attack ended before the placing was typed:" \
+        "$(cat "$CASE_DIR/attack.log")"
+
+    local rc=0
+    wait "$attack" || rc=$?
+    trap - EXIT
+    cat "$CASE_DIR/attack.log"
+    [ "$rc" -eq 0 ] || fail "the attack failed: $(tail -n 3 "$CASE_DIR/attack.log" | paste -sd ' ')"
+    local ended=$SECONDS
+    fetch_page "$url" "$placing" 5 ||
+        fail "the phone page was not back with the placing within 5 s of the attack's end"
+    echo "the phone page was back $((SECONDS - ended)) s after the attack"
+    [ "$(results_server_of "$zlt_pid")" = "$child" ] ||
+        fail "the results server was started anew during the attack"
+
+    # Meanwhile a phone asking again and again finds no server, then the page: never a
+    # missing page nor a busy one.
+    kill -KILL "$child"
+    local killed=$SECONDS again got answers=""
+    while :; do
+        got=$(curl -s -o "$CASE_DIR/page.html" --max-time 2 -w '%{http_code}' "$url") || true
+        answers+=" $got"
+        [ "$got" != 200 ] || ! grep -qF "$placing" "$CASE_DIR/page.html" || break
+        [ "$got" = 000 ] || fail "the phone got $got while the results server came back:$answers"
+        ((SECONDS - killed < 5)) ||
+            fail "the phone page was not back within 5 s of the results server's death"
+        sleep 0.05
+    done
+    echo "the phone's answers after the kill:$answers"
+    again=$(results_server_of "$zlt_pid") || fail "no results server under the program"
+    [ "$again" != "$child" ] || fail "the killed results server still runs"
+    echo "a new results server served the page $((SECONDS - killed)) s after the kill"
+    local told=""
+    for _ in $(seq 20); do
+        if tools_say_problem "$tools"; then told=yes; break; fi
+        sleep 0.1
+    done
+    snapshot restarted
+    [ -n "$told" ] || fail "the tools window does not tell that the results server was restarted"
+
+    click "$MAIN" "${second[@]}" # left being typed
+    focus "$MAIN"
+    type_text 5
+    snapshot before-sigterm
+    kill -TERM "$zlt_pid"
+    expect_exit 5
+    ! kill -0 "$again" 2>/dev/null || fail "the results server outlived the program"
+    expect_rows "placings as CISLO|BOD1" \
+        "SELECT CISLO || '|' || BOD1 FROM DATAZLT WHERE BOD1 IS NOT NULL ORDER BY CISLO" \
+        $'1|3\n2|5'
+    expect_rows "the total of the placing confirmed with Enter" \
+        "SELECT CELKEM FROM DATAZLT WHERE CISLO = 1" 3
+}
+
+# Prints the pid of the results server process the program PID started, waiting up to
+# SECONDS (none unless given) for one.
+results_server_of() {
+    local pid=$1 seconds=${2:-0} child
+    local deadline=$((SECONDS + seconds))
+    while :; do
+        child=$(pgrep -P "$pid" -f zlt-results-server) && [ -n "$child" ] && {
+            echo "$child"
+            return 0
+        }
+        ((SECONDS < deadline)) || return 1
+        sleep 0.1
+    done
+}
+
+# Waits up to SECONDS for the answer to a GET of the URL to have that HTTP status.
+wait_status() {
+    local url=$1 status=$2 seconds=$3 got
+    local deadline=$((SECONDS + seconds))
+    while ((SECONDS <= deadline)); do
+        got=$(curl -s -o /dev/null --max-time 2 -w '%{http_code}' "$url") || true
+        echo "GET $url: $got"
+        [ "$got" != "$status" ] || return 0
+        sleep 0.2
+    done
+    return 1
+}
+
+# Waits up to SECONDS for a line of the change journal to match the extended regular
+# expression, and prints the time it was seen, in nanoseconds.
+wait_journal() {
+    local pattern=$1 seconds=$2
+    local deadline=$((SECONDS + seconds))
+    while ((SECONDS <= deadline)); do
+        if tr -d '\r' <"$EVENT/zmeny.csv" 2>/dev/null | grep -qE -- "$pattern"; then
+            date +%s%N
+            return 0
+        fi
+        sleep 0.05
+    done
+    return 1
+}
+
+# Whether the tools window's line of the results on the network is in the colour of a
+# problem (dark red) rather than the plain address.
+tools_say_problem() {
+    import -window "$1" "$CASE_DIR/tools.png"
+    [ "$(convert "$CASE_DIR/tools.png" -crop 532x20+172+604 +repage -fuzz 15% \
+        -fill white +opaque '#800000' -fill black -opaque '#800000' \
+        -format '%[fx:mean < 1]' info:)" = 1 ]
+}
+
 # Two judges' tables on one Firebird server, each program on a screen of its own: a placing
 # typed with Enter at one shows in the other's grid and projector view within a second.
 # Needs the server of scripts/server.sh on this machine (user ZLT); without it, nothing runs.
 two_tables() {
     if ! (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null; then
-        echo "skipped: no Firebird server on localhost:3050 (scripts/server.sh starts one)"
-        return 0
+        skip "no Firebird server on localhost:3050 (scripts/server.sh starts one)"
     fi
     local db="localhost:/var/lib/firebird/3.0/data/zlt-e2e-$$-$RANDOM.fdb"
     "$EVENT_TOOL" new-server-db "$db" >"$CASE_DIR/server-db.log" 2>&1 ||
@@ -428,16 +588,14 @@ end_table() {
 # and never touch table B, which is ended with Konec last.
 server_endings() {
     if ! (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null; then
-        echo "skipped: no Firebird server on localhost:3050 (scripts/server.sh starts one)"
-        return 0
+        skip "no Firebird server on localhost:3050 (scripts/server.sh starts one)"
     fi
     local password=${ZLT_E2E_SYSDBA_PASSWORD:-}
     if [ -z "$password" ] && [ -r /etc/firebird/3.0/SYSDBA.password ]; then
         password=$(. /etc/firebird/3.0/SYSDBA.password && echo "$ISC_PASSWORD")
     fi
     if [ -z "$password" ]; then
-        echo "skipped: the server administrator's password is not known here"
-        return 0
+        skip "the server administrator's password is not known here"
     fi
     export ISC_USER=SYSDBA ISC_PASSWORD=$password
     local db="localhost:/var/lib/firebird/3.0/data/zlt-e2e-endings-$$-$RANDOM.fdb"
@@ -518,8 +676,8 @@ expect_fills_screen() {
 
 # The scenarios in the order run.sh runs them.
 readonly SCENARIOS=(typing print_choice finals_print pending_edit sigterm sigterm_refused
-    lost_display restore_after_reset results_publishing event_commands live_results two_tables
-    server_endings_window server_endings_signals)
+    lost_display restore_after_reset results_publishing event_commands live_results
+    live_results_under_attack two_tables server_endings_window server_endings_signals)
 
 if [ "${1:-}" = --list ]; then
     printf '%s\n' "${SCENARIOS[@]}"
