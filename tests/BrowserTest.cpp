@@ -3,6 +3,7 @@
 // runs nowhere else: here it follows commits without a reload, shares one stream among the
 // tabs of a browser, waits its turn at a full server and says when it lost touch.
 #include <gmock/gmock.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <QElapsedTimer>
@@ -156,6 +157,8 @@ public:
         }
         return leader;
     }
+    // Heartbeats the streams brought.
+    int heartbeats() const { return heartbeats_; }
     // What the pages threw, and the errors they logged but the network's.
     const QStringList& errors() const { return errors_; }
 
@@ -208,6 +211,8 @@ private:
             }
         } else if (!streams_.contains(request)) {
             return;
+        } else if (method == QStringLiteral("Network.eventSourceMessageReceived")) {
+            heartbeats_ += params.value("eventName").toString() == QStringLiteral("tep");
         } else if (method == QStringLiteral("Network.responseReceived")) {
             streams_[request].status = params.value("response").toObject().value("status").toInt();
         } else if (method == QStringLiteral("Network.loadingFinished") ||
@@ -243,6 +248,7 @@ private:
     QHash<int, QJsonObject> answers_;
     QHash<QString, QString> targets_;
     QHash<QString, Stream> streams_;
+    int heartbeats_ = 0;
     QStringList errors_;
 };
 
@@ -585,6 +591,50 @@ TEST_F(LivePagesInBrowser, APageSaysWhenTheServerIsGoneAndCatchesUpOnceItIsBack)
         << "the page was reloaded";
     std::printf("noticed after %lld ms, back %lld ms after the server\n",
                 static_cast<long long>(noticed), static_cast<long long>(sinceBack.elapsed()));
+}
+
+// A server that stops answering without closing anything (stopped here; as well a connection
+// dead on the way) is noticed by its silence, which heartbeats alone keep from the page. The
+// page asks again by itself and catches up once the server answers.
+TEST_F(LivePagesInBrowser, APageSaysWhenTheServerFellSilentAndCatchesUpOnceItAnswers) {
+    post(0, "Horní Lhota", "12");
+    const quint16 port = serve().port();
+    Tab& tab = phone();
+    ASSERT_TRUE(tab.open(address(port)));
+    ASSERT_TRUE(within(10000, [&] { return browser->openStreams() == 1; }));
+    // The first heartbeat comes some 15 s after the server started; the silence is counted
+    // from it, not from the page's opening.
+    ASSERT_TRUE(within(20000, [&] { return browser->heartbeats() > 0; })) << "no heartbeat";
+
+    const pid_t server = static_cast<pid_t>(feed->server().processId());
+    ASSERT_GT(server, 0);
+    ::kill(server, SIGSTOP);
+    struct Resume {
+        pid_t server;
+        ~Resume() { ::kill(server, SIGCONT); }
+    } resume{server};
+    QElapsedTimer sinceStopped;
+    sinceStopped.start();
+    post(1, "Za ticha", "5");
+    ASSERT_TRUE(within(45000, [&] { return tab.connection() == QStringLiteral("ne"); }))
+        << "the page did not notice";
+    const qint64 noticed = sinceStopped.elapsed();
+    EXPECT_GT(noticed, 35000) << "the heartbeat did not count as word from the server";
+    EXPECT_TRUE(tab.shows(kBanner));
+    EXPECT_TRUE(within(3000, [&] {
+        return browser->openStreams() == 0 && browser->askedStreams() == 1;
+    })) << "the page did not give up the silent stream and ask again";
+
+    ::kill(server, SIGCONT);
+    QElapsedTimer sinceResumed;
+    sinceResumed.start();
+    EXPECT_TRUE(within(20000, [&] {
+        return tab.connection() == QStringLiteral("ano") && tab.shows(QStringLiteral("Za ticha"));
+    })) << "the page did not catch up";
+    EXPECT_FALSE(tab.shows(kBanner));
+    EXPECT_EQ(browser->openStreams(), 1);
+    std::printf("noticed after %lld ms, caught up %lld ms after the server answered\n",
+                static_cast<long long>(noticed), static_cast<long long>(sinceResumed.elapsed()));
 }
 
 }  // namespace
