@@ -637,5 +637,24 @@ TEST_F(LivePagesInBrowser, APageSaysWhenTheServerFellSilentAndCatchesUpOnceItAns
                 static_cast<long long>(noticed), static_cast<long long>(sinceResumed.elapsed()));
 }
 
+// The longest name the field takes, with no space to break at, must not push the totals off
+// a phone's screen.
+TEST_F(LivePagesInBrowser, ALongNameLeavesTheTotalOnAPhonesScreen) {
+    post(0, "Nejdelšíjménovesnicevůbec", "12");
+    post(1, "Horní Lhota", "9");
+    const quint16 port = serve().port();
+    Tab& tab = phone();
+    ASSERT_TRUE(tab.open(address(port)));
+    ASSERT_TRUE(tab.shows(QStringLiteral("Nejdelšíjménovesnicevůbec")));
+    const double right =
+        tab.evaluate(
+               QStringLiteral("[...document.querySelectorAll('th')].find("
+                              "th => th.textContent == 'Celkem').getBoundingClientRect().right"))
+            .toDouble();
+    EXPECT_GT(right, 0.0);
+    EXPECT_LE(right, 360.0) << "\"Celkem\" is off the screen";
+    EXPECT_LE(tab.evaluate(QStringLiteral("document.documentElement.scrollWidth")).toInt(), 360);
+}
+
 }  // namespace
 }  // namespace zlt::test

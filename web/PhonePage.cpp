@@ -6,8 +6,9 @@
 namespace zlt::web {
 namespace {
 
-// Large type that a phone held at arm's length reads without zooming; the table scrolls
-// sideways within its box when a name is longer than the screen is wide.
+// Large type that a phone held at arm's length reads without zooming. A name with no space
+// to break at breaks anywhere rather than push the totals off the screen; the table scrolls
+// sideways within its box only when even that is not enough.
 constexpr const char* kPhoneStyle =
     "body{margin:.6em;font-size:20px;line-height:1.3}"
     "h1{font-size:1.3em;margin:.2em 0}"
@@ -15,7 +16,8 @@ constexpr const char* kPhoneStyle =
     ".tabulka{overflow-x:auto;max-width:100%}"
     ".tabulka table{width:100%}"
     ".tabulka th,.tabulka td{border:0;border-bottom:1px solid #ccc;padding:.3em .4em}"
-    ".tabulka .r{text-align:right;white-space:nowrap}";
+    ".tabulka .r{text-align:right;white-space:nowrap}"
+    ".tabulka td:not(.r){overflow-wrap:anywhere}";
 
 QString cell(const QString& text, const char* tag, const char* cls = nullptr) {
     const QString open =
