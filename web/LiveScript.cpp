@@ -28,6 +28,7 @@ QByteArray liveScript() {
   var channel = typeof BroadcastChannel === "function" ? new BroadcastChannel("zlt-zive") : null;
   var leading = false, stream = null, failures = 0, retryTimer = null, electTimer = null;
   var leaderHeard = 0, connected = true, lastContact = Date.now(), fetching = false;
+  var streamAsked = 0;
   var banner = document.createElement("div");
   banner.setAttribute("role", "alert");
   banner.style.cssText = "background:#c00;color:#fff;font-weight:bold;padding:.4em .6em;" +
@@ -102,6 +103,7 @@ QByteArray liveScript() {
                             base / 2 + Math.random() * base);
   }
   function openStream() {
+    streamAsked = Date.now();
     stream = new EventSource(STREAM + "?od=" + seen);
     stream.addEventListener("open", function () {
       failures = 0;
@@ -117,13 +119,21 @@ QByteArray liveScript() {
       beat(Number(event.data));
       post({ typ: "tep", verze: Number(event.data), kontakt: lastContact });
     });
-    stream.onerror = function () {
-      stream.close();
-      stream = null;
-      contact(false);
-      announce();
-      retry();
-    };
+    stream.onerror = drop;
+  }
+  function drop() {
+    stream.close();
+    stream = null;
+    contact(false);
+    announce();
+    retry();
+  }
+  // A stream can die on the way without ever failing: the phone changed networks, the
+  // server stopped. One silent for longer than the heartbeats allow is given up and asked
+  // for again, and the new one has as long to answer.
+  function watch() {
+    if (leading && stream && Date.now() - Math.max(lastContact, streamAsked) > STALE) { drop(); }
+    showState();
   }
   function lead() {
     if (leading) { return; }
@@ -185,7 +195,7 @@ QByteArray liveScript() {
   } else {
     lead();
   }
-  setInterval(showState, 1000);
+  setInterval(watch, 1000);
 })();
 )js");
 }
