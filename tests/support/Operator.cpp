@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QRadioButton>
 #include <QTest>
@@ -17,13 +19,32 @@
 namespace zlt::test::op {
 namespace {
 
+// A window opened a moment ago takes the focus a little later on a slow build, as a person
+// sees a box appear before typing into it: the keys wait for it a while. When it never
+// comes, the test fails and every modal window it left is closed, so that the failure is
+// told at once instead of when the test's time runs out.
 QWindow* focusWindow() {
-    QWidget* focus = QApplication::focusWidget();
-    if (focus == nullptr) {
-        ADD_FAILURE() << "no widget has the keyboard focus: the key goes nowhere";
-        return nullptr;
+    QElapsedTimer clock;
+    clock.start();
+    while (QApplication::focusWidget() == nullptr && clock.elapsed() < 5000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
     }
-    return focus->window()->windowHandle();
+    if (QWidget* focus = QApplication::focusWidget()) {
+        return focus->window()->windowHandle();
+    }
+    ADD_FAILURE() << "no widget has the keyboard focus: the key goes nowhere";
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            dialog->reject();
+        } else {
+            modal->close();
+        }
+        QApplication::processEvents();
+        if (modal == QApplication::activeModalWidget()) {
+            break;
+        }
+    }
+    return nullptr;
 }
 
 void clickInside(QWidget& widget, QPoint point) {
