@@ -170,5 +170,79 @@ TEST_F(InterruptedCopy, TheNextBackupCommandSucceedsAndSaysOnceWhatItMended) {
     EXPECT_THAT(teams(), ElementsAre("Lhota", "Žďár"));
 }
 
+TEST_F(InterruptedCopy, OpeningTheEventMendsItBeforeAnyCopyAndTellsUntilTheNextOne) {
+    interruptCopy();
+    {
+        const test::WorkingDirectory inFolder(folder.path());
+        Competition competition;
+        int told = 0;
+        QObject::connect(&competition.backups(), &Backups::statusChanged, [&] { ++told; });
+
+        competition.openPreliminary();
+        EXPECT_EQ(db::backupModeOf(database()), db::BackupMode::Normal);
+        EXPECT_THAT(leftovers(), IsEmpty());
+        EXPECT_TRUE(competition.backups().copies().empty()) << "mended before any copy";
+        EXPECT_EQ(competition.backups().problem(), kMended);
+        EXPECT_EQ(told, 1);
+        EXPECT_EQ(competition.preliminary().recordCount(), 30);
+
+        // The start copy: the windows show its status, which still tells what was mended.
+        QCoreApplication::processEvents();
+        ASSERT_EQ(competition.backups().copies().size(), 1u) << "the start copy was taken";
+        EXPECT_EQ(competition.backups().problem(), kMended);
+        EXPECT_EQ(told, 2);
+        // The exit copy: nothing more to tell.
+        ASSERT_TRUE(competition.backups().takeCopy());
+        EXPECT_EQ(competition.backups().problem(), QString());
+        competition.closeDatabase();
+    }
+    expectSound(database());
+    EXPECT_THAT(teams(), ElementsAre("Lhota", "Žďár"));
+}
+
+// What was typed while the database was in the backup mode lives only in the changes file
+// beside it, until the backup mode ends and merges it back.
+TEST_F(InterruptedCopy, ACommandOpeningTheEventMergesWhatWasWrittenInTheBackupModeAndSaysSoOnce) {
+    typeResults();
+    ASSERT_TRUE(test::killInBackupMode(
+        database(), "UPDATE DATAZLT SET DRUZSTVO = 'Ves', BOD1 = 3 WHERE CISLO = 3;"));
+    ASSERT_EQ(db::backupModeOf(database()), db::BackupMode::Stalled);
+    ASSERT_THAT(leftovers(), ElementsAre("ZLT04.GDB.delta"));
+
+    const Outcome journal = zltEvent("journal");
+    ASSERT_EQ(journal.exitCode, 0) << journal.out << journal.err;
+    EXPECT_EQ(
+        count(journal.out, QStringLiteral("Předchozí záloha byla přerušena (výpadek nebo ukončení "
+                                          "programu); databáze byla vrácena do běžného stavu.")),
+        1)
+        << journal.out;
+    EXPECT_THAT(leftovers(), IsEmpty());
+    EXPECT_EQ(db::backupModeOf(database()), db::BackupMode::Normal);
+    expectSound(database());
+    EXPECT_THAT(teams(), ElementsAre("Lhota", "Žďár", "Ves"));
+
+    const Outcome backup = zltEvent("backup");
+    ASSERT_EQ(backup.exitCode, 0) << backup.out << backup.err;
+    EXPECT_THAT(backup.out, Not(HasSubstr("přerušena")));
+    EXPECT_EQ(proveCopy(Backups::copiesOf(folder.path()).at(0).file).teams, 3);
+}
+
+// Another program holding the database may be in the middle of its own copy: its work
+// files are not the opening's to remove.
+TEST_F(InterruptedCopy, AnOpeningRefusedBecauseAnotherProgramHoldsTheDatabaseTouchesNothing) {
+    fs::create_directory(own());
+    const fs::path working = own() / "ZLT04-20260310-101500.GDB.nbk";
+    std::ofstream(working) << "pages being copied";
+    db::Connection holder;
+    holder.setPath(database().string());
+    holder.connect();
+
+    const Outcome refused = zltEvent("journal");
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_THAT(refused.err, HasSubstr("má otevřenou jiný program"));
+    EXPECT_THAT(refused.out, Not(HasSubstr("přerušena")));
+    EXPECT_TRUE(fs::exists(working));
+}
+
 }  // namespace
 }  // namespace zlt::competition
