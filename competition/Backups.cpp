@@ -126,6 +126,37 @@ QString folderText(const fs::path& folder) {
     return QString::fromStdString(folder.string());
 }
 
+// The work files of this event's copies only, by the copies' own names; returns how many
+// were removed.
+int removeWorkFiles(const fs::path& folder) {
+    std::vector<fs::path> found;
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        if (parseName(db::copyOfWorkFile(entry->path()))) {
+            found.push_back(entry->path());
+        }
+    }
+    int removed = 0;
+    for (const fs::path& file : found) {
+        std::error_code ignored;
+        removed += fs::remove(file, ignored) ? 1 : 0;
+    }
+    return removed;
+}
+
+// The engine's last line says why ("-Database is not in the physical backup mode").
+QString lastLine(const std::string& message) {
+    QString line = QString::fromStdString(message).trimmed();
+    line = line.mid(line.lastIndexOf(QLatin1Char('\n')) + 1);
+    return line.startsWith(QLatin1Char('-')) ? line.mid(1) : line;
+}
+
+QString joined(const QString& first, const QString& second) {
+    return first.isEmpty() || second.isEmpty() ? first + second
+                                               : first + QStringLiteral(" ") + second;
+}
+
 void syncFile(const fs::path& file) {
     const int descriptor = open(file.c_str(), O_RDONLY);
     const bool synced = descriptor >= 0 && fsync(descriptor) == 0;
@@ -172,11 +203,65 @@ fs::path Backups::database() const {
     return fs::absolute(connection_.path());
 }
 
+bool Backups::mend() {
+    if (onServer()) {
+        return false;
+    }
+    const fs::path file = database();
+    db::BackupMode mode = db::BackupMode::Normal;
+    try {
+        mode = db::backupModeOf(file);
+    } catch (const db::DatabaseError&) {
+        // Perhaps held by another process in the middle of its own copy: nothing is touched,
+        // and the opening or the copy tells why the database does not open.
+        return false;
+    }
+    bool ended = false;
+    QString refusal;
+    if (mode != db::BackupMode::Normal) {
+        try {
+            ended = db::endBackupMode(file);
+        } catch (const db::DatabaseError& error) {
+            refusal = lastLine(error.what());
+        }
+    }
+    int removed = removeWorkFiles(eventFolder_ / kFolder);
+    if (const fs::path second = secondFolder(); !second.empty()) {
+        removed += removeWorkFiles(second);
+    }
+    const QString interrupted =
+        QStringLiteral("Předchozí záloha byla přerušena (výpadek nebo ukončení programu)");
+    if (!refusal.isEmpty()) {
+        notice_ = interrupted + QStringLiteral(
+                                    " a databázi nelze vrátit do běžného stavu (%1); "
+                                    "další zálohy proto nelze uložit.")
+                                    .arg(refusal);
+    } else if (ended && removed > 0) {
+        notice_ = interrupted + QStringLiteral(
+                                    "; databáze byla vrácena do běžného stavu a "
+                                    "nedokončená záloha smazána.");
+    } else if (ended) {
+        notice_ = interrupted + QStringLiteral("; databáze byla vrácena do běžného stavu.");
+    } else if (removed > 0) {
+        notice_ = interrupted + QStringLiteral("; nedokončená záloha byla smazána.");
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void Backups::mendInterruptedCopy() {
+    if (mend()) {
+        setStatus(joined(notice_, problem_), lastCopy_);
+    }
+}
+
 std::optional<fs::path> Backups::takeCopy() {
     lastAttempt_ = std::chrono::steady_clock::now();
     if (onServer()) {
         return std::nullopt;
     }
+    mend();
     QDateTime now = QDateTime::currentDateTime();
     now = now.addMSecs(-now.time().msec());
     QString problem;
@@ -188,7 +273,8 @@ std::optional<fs::path> Backups::takeCopy() {
     if (const fs::path second = secondFolder(); !second.empty()) {
         copiedSomewhere = copyInto(second, now, problem).has_value() || copiedSomewhere;
     }
-    setStatus(problem, copiedSomewhere ? now : lastCopy_);
+    setStatus(joined(notice_, problem), copiedSomewhere ? now : lastCopy_);
+    notice_.clear();
     return copy;
 }
 

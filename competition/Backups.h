@@ -39,6 +39,9 @@ struct CopyState {
 // is removed, and counts as a copy that could not be taken.
 // A copy that fails never stops the operator's work: it is told through problem() and
 // statusChanged(), and tried again at the next occasion.
+// A copy cut short by a power cut or a killed process leaves the database in the engine's
+// backup mode, in which the engine refuses every later copy, and its work files in the
+// folder. Both are mended when the event is opened and before every copy, and told once.
 class Backups : public QObject {
     Q_OBJECT
 public:
@@ -50,6 +53,17 @@ public:
     // The connection names the database; the event folder holds it.
     Backups(db::Connection& connection, std::filesystem::path eventFolder);
     ~Backups() override;
+
+    // Ends the backup mode that an interrupted copy left the database in (the engine merges
+    // the changes kept beside it back) and removes that copy's work files from both folders;
+    // when either was found, problem() says so. Only a database this process could attach
+    // is touched: one held by another process may be in the middle of its copy. Never
+    // throws; a database that does not open is left for the opening to tell of.
+    void mendInterruptedCopy();
+    // The notice of a mended copy stays in problem() until the next copy's status has carried
+    // it, so that a window shows it whenever it looks. A caller that has told it already (the
+    // command line, once the event is open) drops it here.
+    void noticeTold() { notice_.clear(); }
 
     // Takes a copy into each folder now, but never of a database on a server. Never throws.
     // Returns the copy in "zalohy", if that one was taken.
@@ -93,8 +107,9 @@ public:
     // it was. Returns the copy taken before.
     std::filesystem::path restore(Incoming incoming);
 
-    // The last failure in words ("Zálohu do složky … nelze uložit: disk je plný."), empty
-    // after a copy that succeeded everywhere.
+    // The last failure in words ("Zálohu do složky … nelze uložit: disk je plný."), after
+    // the notice of an interrupted copy mended, if any; empty after a copy that succeeded
+    // everywhere.
     const QString& problem() const { return problem_; }
     const QDateTime& lastCopy() const { return lastCopy_; }
 
@@ -107,6 +122,8 @@ signals:
 
 private:
     std::filesystem::path database() const;
+    // Whether there was anything to mend or to tell; the words are left in notice_.
+    bool mend();
     // The copy into one folder; a failure is put in words into problem.
     std::optional<std::filesystem::path> copyInto(const std::filesystem::path& folder,
                                                   const QDateTime& now, QString& problem);
@@ -125,6 +142,7 @@ private:
     std::chrono::seconds interval_{std::chrono::minutes(5)};
     std::optional<std::chrono::steady_clock::time_point> lastAttempt_;
     QString problem_;
+    QString notice_;  // what mend() found, for the next status
     QDateTime lastCopy_;
     std::map<std::filesystem::path, Examined> examined_;
 };

@@ -61,6 +61,9 @@ JournalEntry wholeDatabase(const char* change, const std::string& what = {}) {
 
 void Competition::openPreliminary() {
     connection_.setPath(location_);
+    // Before the rows attach: the copy cut short last time is mended while nothing else of
+    // this process has the database open.
+    backups_.mendInterruptedCopy();
     preliminary_.open();
     listenToOtherTables();
     // Taken once the event loop turns, so that the window is up first.

@@ -42,7 +42,8 @@ public:
     LiveChanges& live() { return live_; }
     std::vector<db::ResultSet*> resultSets() { return {&preliminary_, &finals_}; }
 
-    // Attaches the database by opening the preliminary rows; the run's first copy follows
+    // Attaches the database by opening the preliminary rows, once a copy that an earlier run
+    // left unfinished is mended (Backups::mendInterruptedCopy); the run's first copy follows
     // as soon as the event loop turns. On a database server it then listens for the other
     // tables' commits, and when the server is lost it keeps trying to get it back.
     void openPreliminary();

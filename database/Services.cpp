@@ -6,16 +6,25 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <exception>
 #include <string_view>
 #include <system_error>
 #include <vector>
 
+#include "database/Connection.h"
 #include "database/FbClient.h"
+#include "database/FieldList.h"
+#include "database/ResultSet.h"
+#include "database/Statement.h"
 
 namespace zlt::db {
 namespace {
 
 namespace fs = std::filesystem;
+
+// What copyDatabase writes beside the copy while it is under way.
+constexpr std::string_view kBackupSuffix = ".nbk";
+constexpr std::string_view kRestoredSuffix = ".part";
 
 // The service parameters' clumplets: a short one (attach) has a one-byte length, an action's
 // text a two-byte and its number a four-byte value, all little-endian.
@@ -184,6 +193,17 @@ void finishFile(const fs::path& file, const fs::path& database) {
     close(descriptor);
 }
 
+// A transaction of its own for each look, so that it sees the state as it is now.
+BackupMode backupModeOf(Connection& connection) {
+    const FieldList fields("MON$DATABASE", {{"MON$BACKUP_STATE", FieldType::Integer, 0, ""}});
+    ResultSet state("backup mode", connection, fields, "SELECT * FROM MON$DATABASE");
+    state.open();
+    const std::string shown = displayText(state.value(0, 0));
+    return shown == "0"   ? BackupMode::Normal
+           : shown == "2" ? BackupMode::Merging
+                          : BackupMode::Stalled;
+}
+
 }  // namespace
 
 FileFault fileFaultOf(const DatabaseError& error) {
@@ -213,8 +233,8 @@ std::vector<std::string> validateDatabase(const fs::path& database) {
 void copyDatabase(const fs::path& database, const fs::path& copy) {
     // The level-0 backup alone is marked as a database under backup and does not open; the
     // restore of it is the usable copy.
-    const fs::path backupFile = fs::path(copy) += ".nbk";
-    const fs::path restored = fs::path(copy) += ".part";
+    const fs::path backupFile = fs::path(copy) += kBackupSuffix;
+    const fs::path restored = fs::path(copy) += kRestoredSuffix;
     try {
         ServiceManager services;
         services.run(backupAction(database, backupFile));
@@ -226,8 +246,49 @@ void copyDatabase(const fs::path& database, const fs::path& copy) {
         std::error_code ignored;
         fs::remove(backupFile, ignored);
         fs::remove(restored, ignored);
+        // The engine ends its backup mode after a failure of its own; this is for a failure
+        // that came between it and us, so that no later copy is refused for it.
+        try {
+            endBackupMode(database);
+        } catch (const std::exception&) {
+            // The copy's own failure is the one to tell; the next copy tries again.
+        }
         throw;
     }
+}
+
+fs::path copyOfWorkFile(const fs::path& file) {
+    const std::string name = file.filename().string();
+    for (const std::string_view suffix : {kBackupSuffix, kRestoredSuffix}) {
+        if (name.size() > suffix.size() &&
+            std::string_view(name).substr(name.size() - suffix.size()) == suffix) {
+            return file.parent_path() / name.substr(0, name.size() - suffix.size());
+        }
+    }
+    return {};
+}
+
+BackupMode backupModeOf(const fs::path& database) {
+    Connection connection("backup mode");
+    connection.setPath(database.string());
+    return backupModeOf(connection);
+}
+
+bool endBackupMode(const fs::path& database) {
+    Connection connection("backup mode");
+    connection.setPath(database.string());
+    if (backupModeOf(connection) == BackupMode::Normal) {
+        return false;
+    }
+    try {
+        Statement("end backup", connection, "ALTER DATABASE END BACKUP").execute();
+    } catch (const DatabaseError&) {
+        // A merge already under way is the engine's to finish; it may have done so meanwhile.
+        if (backupModeOf(connection) != BackupMode::Normal) {
+            throw;
+        }
+    }
+    return true;
 }
 
 }  // namespace zlt::db

@@ -25,7 +25,24 @@ private:
 // and being written, so that the copy holds every transaction committed before it began and
 // nothing half written. The copy appears under its name only when complete, readable like
 // the database; the work files beside it are removed, also after a failure.
+// A copy that fails leaves the database as it was, out of the engine's backup mode.
 void copyDatabase(const std::filesystem::path& database, const std::filesystem::path& copy);
+
+// The copy that a work file of copyDatabase belongs to ("X.GDB.nbk" and "X.GDB.part" are
+// X.GDB's), or an empty path for any other file. A process killed in the middle of a copy
+// leaves them behind; they are never a copy themselves.
+std::filesystem::path copyOfWorkFile(const std::filesystem::path& file);
+
+// How the engine holds the database for a copy: normally, or in its backup mode (stalled),
+// with every change kept in a file beside it ("ZLT04.GDB.delta"), or merging that file back.
+enum class BackupMode { Normal, Stalled, Merging };
+// Throws DatabaseError when the database does not open.
+BackupMode backupModeOf(const std::filesystem::path& database);
+// Ends the backup mode that a copy began and never ended, its process killed or the power
+// cut in the middle of it: the engine merges the changes kept beside the database back into
+// it. Until then it refuses every new copy ("already in the physical backup mode"). Returns
+// whether the database was in the backup mode; throws DatabaseError when the engine refuses.
+bool endBackupMode(const std::filesystem::path& database);
 
 // What the engine's refusal to open a file says of the file.
 enum class FileFault { NotADatabase, Truncated, Unreadable, OtherEngineVersion, Corrupt, Other };

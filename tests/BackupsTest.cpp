@@ -15,6 +15,7 @@
 
 #include "competition/Competition.h"
 #include "competition/Refusal.h"
+#include "database/Services.h"
 #include "tests/support/CoreInFolder.h"
 #include "tests/support/Database.h"
 #include "tests/support/Files.h"
@@ -205,6 +206,8 @@ TEST_F(BackupsOfAnEvent, AFullSecondFolderIsNamedAndLeavesNoPartOfTheCopy) {
     }
     copyWithSecondFolderProblem(stick, "disk je plný");
     EXPECT_TRUE(fs::is_empty(stick));
+    EXPECT_EQ(db::backupModeOf(folder.database()), db::BackupMode::Normal)
+        << "a failed copy leaves the database out of the backup mode";
 }
 
 TEST_F(BackupsOfAnEvent, RestoringPutsTheCopyInPlaceAfterACopyOfTheDatabaseAsItWas) {

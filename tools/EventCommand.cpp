@@ -110,6 +110,13 @@ public:
           competition_(std::make_unique<competition::Competition>(location)) {
         competition_->openPreliminary();
         competition_->openFinals();
+        // A copy cut short last time, mended by the opening, is told once here, whatever
+        // the command; a copy the command takes then tells only of itself.
+        competition::Backups& backups = competition_->backups();
+        if (!backups.problem().isEmpty()) {
+            std::printf("Záloha: %s\n", backups.problem().toUtf8().constData());
+            backups.noticeTold();
+        }
     }
     competition::Competition& competition() { return *competition_; }
 
