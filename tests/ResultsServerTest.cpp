@@ -151,8 +151,8 @@ TEST_F(ResultsServerTest, PagesAreTheExportsOwn) {
         const QByteArray path = "/" + QByteArray::fromStdString(file.filename().string());
         SCOPED_TRACE(path.toStdString());
         QByteArray served = httpRequest(port(), path).body;
-        for (const QByteArray& added : {QByteArray("<script src=\"/zive.js\""),
-                                        QByteArray("<p><img src=\"/adresa.svg\"")}) {
+        for (const QByteArray& added :
+             {QByteArray("<script src=\"/zive.js\""), QByteArray("<p><img src=\"/adresa.svg\"")}) {
             if (const qsizetype at = served.indexOf(added); at >= 0) {
                 served.remove(at, served.indexOf('\n', at) + 1 - at);
             }
