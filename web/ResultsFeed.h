@@ -32,7 +32,6 @@ public:
     quint16 port() const { return server_.port(); }
     // The addresses to open, "http://192.168.1.20:8080/", the loopback last.
     QStringList addresses() const;
-    const ServedPages& pages() const { return pages_; }
     const ServerProcess& server() const { return server_; }
 
 signals:

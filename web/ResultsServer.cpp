@@ -99,10 +99,6 @@ void ResultsServer::start(quint16 port, bool everywhere) {
     keepAlive_.start();
 }
 
-bool ResultsServer::listening() const {
-    return guard_ != nullptr;
-}
-
 quint16 ResultsServer::port() const {
     return guard_ ? guard_->serverPort() : 0;
 }
@@ -145,7 +141,6 @@ void ResultsServer::publish(const PageUpdate& update) {
     remember(changed);
     if (!changed.empty()) {
         tellStreams(changeEvent(changed));
-        emit pagesChanged();
     }
 }
 

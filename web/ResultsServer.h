@@ -68,18 +68,12 @@ public:
     // port when it cannot listen. Connections are taken from the first published version
     // on; before it they wait. The server stops when it is destroyed.
     void start(quint16 port, bool everywhere);
-    bool listening() const;
     quint16 port() const;
 
     // Takes the pages of a new version and tells every stream what changed.
     void publish(const PageUpdate& update);
-    qint64 version() const { return version_; }
     int streamCount();
     int connectionCount() const;
-
-signals:
-    // A published version changed pages and the streams were told.
-    void pagesChanged();
 
 protected:
     bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override;

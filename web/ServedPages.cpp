@@ -125,9 +125,4 @@ void ServedPages::showAddress(PageMap& pages) const {
     }
 }
 
-const ServedPage* ServedPages::find(const QByteArray& path) const {
-    const auto page = pages_.find(path);
-    return page == pages_.end() ? nullptr : &page->second;
-}
-
 }  // namespace zlt::web

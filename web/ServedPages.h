@@ -36,9 +36,6 @@ public:
     // the next refresh on.
     void setAddress(const QString& address) { address_ = address; }
 
-    // The page of that path ("/", "/index.html", "/predkolo.csv"), or none: the path is
-    // only ever looked up, never turned into a file name.
-    const ServedPage* find(const QByteArray& path) const;
     const PageMap& all() const { return pages_; }
     // When what the pages show last changed: at first, the time of the newest change the
     // journal holds; unknown (invalid) for an event without one.
