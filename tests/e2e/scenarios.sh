@@ -319,7 +319,7 @@ live_results() {
     click "$MAIN" "$CELL_X" "$CELL_Y"
     type_text "Horni Ves"
     snapshot typed
-    fetch_page "http://127.0.0.1:$port/" '<td class="r">1.</td><td>Dolni Lhota</td><td class="r">3</td>' ||
+    fetch_page "http://127.0.0.1:$port/" '<td class="r">1.</td><td class="jmeno">Dolni Lhota</td><td class="r">3</td>' ||
         fail "the phone page does not show the placing: $(head -c 600 "$CASE_DIR/page.html")"
     fetch_page "http://127.0.0.1:$port/disciplina-1.html" 'Dolni Lhota' ||
         fail "the discipline page does not show the team"
@@ -343,7 +343,7 @@ live_results_under_attack() {
     local port url placing attack child
     port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
     url="http://127.0.0.1:$port/"
-    placing='<td class="r">1.</td><td>Dolni Lhota</td><td class="r">3</td>'
+    placing='<td class="r">1.</td><td class="jmeno">Dolni Lhota</td><td class="r">3</td>'
     printf 'zapnuto %s\n' "$port" >"$EVENT/vysledky-na-siti.txt"
     sql "UPDATE DATAZLT SET DRUZSTVO = 'Dolni Lhota' WHERE CISLO = 1" >/dev/null
     start_zlt 256
