@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -231,6 +232,9 @@ void ForgetfulMount::unmount() {
         // busy (a file still open in the test) loses nothing by the lazy unmount after it.
         cutNow();
         if (run({"fusermount3", "-u", "-q", mountPoint_.string()}) != 0) {
+            // Something still has a file open there; it gets EIO, then ENOTCONN.
+            std::fprintf(stderr, "forgetful-fs: %s is busy, detached lazily\n",
+                         mountPoint_.c_str());
             run({"fusermount3", "-u", "-z", "-q", mountPoint_.string()});
         }
     }
