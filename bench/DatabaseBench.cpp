@@ -4,7 +4,9 @@
 #include <QCoreApplication>
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "bench/BenchReport.h"
@@ -159,6 +161,36 @@ void JournalledPost(benchmark::State& state) {
 }
 BENCHMARK(JournalledPost)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
+competition::JournalEntry benchEntry(int value) {
+    return {{}, "úprava", "DATAZLT", "5", "BOD1", std::to_string(value - 1), std::to_string(value)};
+}
+
+// One journal line on a journal already open: its write, and its share of the sync at most
+// once a second. No sync is made per line.
+void JournalLine(benchmark::State& state) {
+    test::TempFolder folder;
+    competition::ChangeJournal journal(folder.path() / competition::ChangeJournal::kFile);
+    int value = 0;
+    for (auto _ : state) {
+        journal.record(benchEntry(++value));
+    }
+}
+BENCHMARK(JournalLine)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+// The first line of a journal made anew: the only path that syncs the folder (the new
+// name), once per opening; the file is opened, synced and closed each time.
+void JournalFirstLine(benchmark::State& state) {
+    test::TempFolder folder;
+    const auto file = folder.path() / competition::ChangeJournal::kFile;
+    int value = 0;
+    for (auto _ : state) {
+        std::filesystem::remove(file);
+        competition::ChangeJournal journal(file);
+        journal.record(benchEntry(++value));
+    }
+}
+BENCHMARK(JournalFirstLine)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
 void Refresh(benchmark::State& state) {
     Event& e = event(static_cast<int>(state.range(0)));
     for (auto _ : state) {
@@ -196,6 +228,9 @@ int main(int argc, char** argv) {
           "RawUpdateCommit/min_time:1.000", 1.5},
          {"post with the change journal / post without", "JournalledPost/min_time:1.000",
           "ResultSetPost/min_time:1.000", 1.10},
+         {"journal line on an open journal", "JournalLine/min_time:1.000", "", 0.1},
+         {"first line of a new journal / line on an open journal",
+          "JournalFirstLine/min_time:1.000", "JournalLine/min_time:1.000", 1000.0},
          {"refresh of 30 rows", "Refresh/30", "", 2.0},
          {"refresh of 10,000 rows / refresh of 1,000 rows", "Refresh/10000", "Refresh/1000", 15.0},
          {"database reset / 44 raw commits", "DatabaseReset/min_time:2.000",

@@ -266,9 +266,25 @@ std::optional<fs::path> Backups::takeCopy() {
     now = now.addMSecs(-now.time().msec());
     QString problem;
     const fs::path ownFolder = eventFolder_ / kFolder;
-    std::error_code ignored;
-    fs::create_directory(ownFolder, ignored);
-    const std::optional<fs::path> copy = copyInto(ownFolder, now, problem);
+    std::optional<fs::path> copy;
+    std::error_code created;
+    try {
+        // A new folder's name is in the event folder only once that is synced; the copies
+        // in a folder that vanishes in a power cut would vanish with it.
+        if (fs::create_directory(ownFolder, created)) {
+            text::syncFolder(eventFolder_);
+        }
+        copy = copyInto(ownFolder, now, problem);
+    } catch (const text::FileWriteError& error) {
+        fs::remove(ownFolder, created);
+        const QString reason = reasonOf(error.error());
+        problem =
+            QStringLiteral("Zálohu do složky %1 nelze uložit: %2.")
+                .arg(folderText(ownFolder),
+                     reason.isEmpty()
+                         ? QString::fromStdString(std::generic_category().message(error.error()))
+                         : reason);
+    }
     bool copiedSomewhere = copy.has_value();
     if (const fs::path second = secondFolder(); !second.empty()) {
         copiedSomewhere = copyInto(second, now, problem).has_value() || copiedSomewhere;

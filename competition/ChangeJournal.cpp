@@ -20,6 +20,7 @@
 #include "competition/WriteFailure.h"
 #include "database/FieldList.h"
 #include "database/ResultSet.h"
+#include "text/TextFile.h"
 
 namespace zlt::competition {
 namespace {
@@ -168,6 +169,16 @@ bool ChangeJournal::openFile(std::string& lead) {
     struct stat info {};
     char last = '\n';
     if (fstat(fd_, &info) == 0 && info.st_size == 0) {
+        // Perhaps just made: its name must be on the disk before the lines synced into it
+        // count, or a power cut takes the whole journal. Once per opening, never per line.
+        try {
+            text::syncFolder(file_.parent_path());
+        } catch (const text::FileWriteError& error) {
+            ::close(fd_);
+            fd_ = -1;
+            setProblem(cannotWrite(error.error()));
+            return false;
+        }
         lead = kHeader;
     } else if (pread(fd_, &last, 1, info.st_size - 1) == 1 && last != '\n') {
         // A line cut short before stays a line of its own. Assigned by count: GCC 12 at -O3
@@ -187,7 +198,9 @@ void ChangeJournal::writePending() {
     const ssize_t written = ::write(fd_, out.data(), out.size());
     if (written == static_cast<ssize_t>(out.size())) {
         pending_.clear();
-        setProblem({});
+        if (!syncFailed_) {
+            setProblem({});
+        }
         unsynced_ = true;
         syncSoon();
         emit recorded();
@@ -222,11 +235,17 @@ void ChangeJournal::sync() {
         return;
     }
     if (::fdatasync(fd_) != 0) {
+        syncFailed_ = true;
         setProblem(cannotWrite(errno));
         return;
     }
     unsynced_ = false;
     lastSync_ = now();
+}
+
+bool ChangeJournal::flush() {
+    sync();
+    return pending_.empty() && !unsynced_ && !syncFailed_;
 }
 
 QString ChangeJournal::cannotWrite(int error) const {

@@ -61,6 +61,11 @@ public:
         ChangeJournal& journal_;
     };
 
+    // Syncs the lines written so far now. Returns whether every line recorded since the
+    // journal was made is on the disk: false when one could not be written, or a sync
+    // failed (the system may then have dropped lines it had taken).
+    bool flush();
+
     // Every entry, oldest first; a last line cut short by a power failure is left out.
     std::vector<JournalEntry> entries() const;
 
@@ -88,6 +93,9 @@ private:
     // Lines not yet in the file: those a failed write left, written with the next line.
     std::string pending_;
     bool unsynced_ = false;
+    // A failed sync may have lost lines the file had taken; a later sync succeeding does
+    // not bring them back, so the problem stays told.
+    bool syncFailed_ = false;
     bool syncArmed_ = false;
     std::chrono::steady_clock::time_point lastSync_;
     int pauses_ = 0;

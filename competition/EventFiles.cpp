@@ -29,7 +29,10 @@ void keepChoice(const std::filesystem::path& file, const std::string& line,
                 const std::string& what) {
     try {
         if (line.empty()) {
-            std::filesystem::remove(file);
+            // A removal a power cut undid would bring the old choice back.
+            if (std::filesystem::remove(file)) {
+                text::syncFolder(file.parent_path());
+            }
         } else {
             text::replaceFile(file, line + '\n');
         }

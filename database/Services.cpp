@@ -16,6 +16,7 @@
 #include "database/FieldList.h"
 #include "database/ResultSet.h"
 #include "database/Statement.h"
+#include "text/TextFile.h"
 
 namespace zlt::db {
 namespace {
@@ -235,6 +236,7 @@ void copyDatabase(const fs::path& database, const fs::path& copy) {
     // restore of it is the usable copy.
     const fs::path backupFile = fs::path(copy) += kBackupSuffix;
     const fs::path restored = fs::path(copy) += kRestoredSuffix;
+    bool named = false;
     try {
         ServiceManager services;
         services.run(backupAction(database, backupFile));
@@ -242,10 +244,22 @@ void copyDatabase(const fs::path& database, const fs::path& copy) {
         fs::remove(backupFile);
         finishFile(restored, database);
         fs::rename(restored, copy);
+        named = true;
+        // Until its folder is synced, the copy's name may vanish in a power cut; a copy
+        // that may vanish does not count as taken.
+        try {
+            text::syncFolder(copy.parent_path());
+        } catch (const text::FileWriteError& error) {
+            errno = error.error();
+            throwSystemError("Cannot write", copy.parent_path());
+        }
     } catch (...) {
         std::error_code ignored;
         fs::remove(backupFile, ignored);
         fs::remove(restored, ignored);
+        if (named) {
+            fs::remove(copy, ignored);
+        }
         // The engine ends its backup mode after a failure of its own; this is for a failure
         // that came between it and us, so that no later copy is refused for it.
         try {

@@ -193,9 +193,10 @@ std::vector<std::filesystem::path> exportResults(competition::Competition& compe
                                                  SheetBook& sheets,
                                                  const std::filesystem::path& folder,
                                                  ExportChoice choice) {
-    // Everything is made and written beside the old files before the first of them is
-    // replaced, so that a failure leaves the folder as it was. One flush for all the files
-    // keeps a publishing of a dozen pages from waiting for the disk a dozen times.
+    // Everything is made and written beside the old files, and on the disk, before the first
+    // of them is replaced, so that a failure leaves the folder as it was. The bytes of all
+    // are written before the first disk wait, and the folder's new names wait for one sync
+    // after the last rename.
     std::vector<std::filesystem::path> written;
     std::vector<std::unique_ptr<text::PendingFile>> pending;
     for (const ExportFile& file : exportFiles(competition.preliminary(), competition.finals(),
@@ -209,10 +210,13 @@ std::vector<std::filesystem::path> exportResults(competition::Competition& compe
     if (written.empty()) {
         return written;
     }
-    saying(written.front(), [&] { text::flushFileSystem(folder); });
+    for (std::size_t i = 0; i < pending.size(); ++i) {
+        saying(written[i], [&] { pending[i]->flush(); });
+    }
     for (std::size_t i = 0; i < pending.size(); ++i) {
         saying(written[i], [&] { pending[i]->replaceOld(); });
     }
+    saying(written.back(), [&] { text::syncFolder(folder); });
     return written;
 }
 

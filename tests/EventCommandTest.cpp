@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <spawn.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <QProcess>
@@ -99,6 +100,30 @@ TEST_F(EventCommand, ImportRankAndExportWorkOnTheEventAndSayWhatTheyDid) {
     ASSERT_EQ(journal.exitCode, 0) << journal.err;
     EXPECT_THAT(journal.out, HasSubstr("DATAZLT 3  DRUZSTVO:  -> Žďár"));
     EXPECT_THAT(journal.out, HasSubstr("DATAZLT 2  PORADI:  -> 1"));
+}
+
+// The rows are committed either way; what a script must learn is that their journal lines
+// are not safe: a journal on a full disk, and one whose lines are taken but can never be
+// synced (a pipe), both end the command with 1 and a Czech sentence.
+TEST_F(EventCommand, AJournalThatCannotBeMadeDurableFailsTheCommand) {
+    const fs::path journal = folder.path() / "zmeny.csv";
+    fs::create_symlink("/dev/full", journal);
+    const Outcome full = inEvent("import", {text(writeList("1;Lhota\n"))});
+    EXPECT_EQ(full.exitCode, 1);
+    EXPECT_THAT(full.err, HasSubstr("deník změn je nemá celé na disku"));
+    EXPECT_THAT(full.err, HasSubstr("disk je plný"));
+
+    fs::remove(journal);
+    ASSERT_EQ(mkfifo(journal.c_str(), 0644), 0);
+    const Outcome unsynced = inEvent("import", {text(writeList("2;Ves\n"))});
+    EXPECT_EQ(unsynced.exitCode, 1);
+    EXPECT_THAT(unsynced.err, HasSubstr("Deník změn zmeny.csv nelze zapsat"));
+    EXPECT_EQ(column("DRUZSTVO", db::preliminaryFields(), "CISLO")[1], "Ves")
+        << "the rows themselves are committed";
+
+    fs::remove(journal);
+    const Outcome fine = inEvent("import", {text(writeList("3;Lhota\n"))});
+    EXPECT_EQ(fine.exitCode, 0) << fine.err;
 }
 
 TEST_F(EventCommand, RefusesClearlyAndChangesNothingWhenTheDatabaseIsHeldOrMissing) {

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "competition/EventFiles.h"
@@ -67,6 +68,45 @@ TEST(EventFolder, KeepsTheSettingsOfAnEarlierEvent) {
     createEventFolder(folder.path());
     EXPECT_EQ(test::fileBytes(folder.path() / kSettingsFile), "49\r\n");
     EXPECT_TRUE(std::filesystem::exists(folder.path() / kDatabaseFile));
+}
+
+// What a power cut in the middle of an older version's run left, or in this version's: the
+// first is named with what to do, the second never blocks the next run.
+TEST(EventFolder, AHalfMadeEventIsNamedAndALeftoverWorkingFolderIsCleared) {
+    test::TempFolder parent;
+    const auto half = parent.path() / "2026";
+    std::filesystem::create_directory(half);
+    std::ofstream(half / kDatabaseFile) << std::string(4096, '\0');
+    EXPECT_THAT(test::thrownMessage<competition::Refusal>([&] { createEventFolder(half); }),
+                Optional(HasSubstr("obsahuje nedokončenou událost (databáze ZLT04.GDB se nedá "
+                                   "otevřít). Nemá-li ještě žádné výsledky, smažte ji")));
+
+    const auto target = parent.path() / "2027";
+    const auto leftover = parent.path() / ".2027.rozpracovano-abcdef";
+    std::filesystem::create_directory(leftover);
+    std::ofstream(leftover / kDatabaseFile) << "cut short";
+    createEventFolder(target);
+    EXPECT_FALSE(std::filesystem::exists(leftover));
+    EXPECT_EQ(test::storedRows(target / kDatabaseFile, db::preliminaryFields(), "CISLO").size(),
+              30u);
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(parent.path())) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_THAT(names, ::testing::ElementsAre("2026", "2027")) << "no working folder stays";
+    EXPECT_EQ(std::filesystem::status(target).permissions() & std::filesystem::perms::others_read,
+              std::filesystem::perms::others_read)
+        << "the folder is readable as one made the usual way, not private as a working one";
+
+    std::filesystem::remove(target / kDatabaseFile);
+    std::filesystem::remove(target / "razítko - zima.jpg");
+    createEventFolder(target);
+    EXPECT_TRUE(std::filesystem::exists(target / "razítko - zima.jpg"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(target),
+                            std::filesystem::directory_iterator()),
+              6)
+        << "the database, the settings and four pictures, and no working folder";
 }
 
 TEST(EventFolder, AFailedCreationLeavesNoFileBehind) {

@@ -36,5 +36,16 @@ TEST(TextFile, AFailedWriteLeavesTheOldFileAsItWas) {
               "Cannot create file Nastaveni.txt");
 }
 
+// The settings are written by a name without a folder, in the working one; its folder is
+// synced all the same.
+TEST(TextFile, AFileNamedWithoutAFolderIsReplacedInTheWorkingOne) {
+    test::TempFolder folder;
+    const auto before = std::filesystem::current_path();
+    std::filesystem::current_path(folder.path());
+    replaceFile("Nastaveni.txt", "50\r\n");
+    std::filesystem::current_path(before);
+    EXPECT_EQ(test::fileBytes(folder.path() / "Nastaveni.txt"), "50\r\n");
+}
+
 }  // namespace
 }  // namespace zlt::text

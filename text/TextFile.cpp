@@ -49,7 +49,7 @@ FileWriteError::FileWriteError(const std::filesystem::path& file, int error)
     : std::runtime_error("Cannot create file " + file.filename().string()), error_(error) {}
 
 PendingFile::PendingFile(const std::filesystem::path& file, std::string_view bytes, Flush flush)
-    : file_(file) {
+    : file_(file), flush_(flush) {
     // A folder of that name could only be found out at the rename, after the caller has
     // acted on the content.
     std::error_code ignored;
@@ -57,7 +57,7 @@ PendingFile::PendingFile(const std::filesystem::path& file, std::string_view byt
         throw FileWriteError(file, EISDIR);
     }
     std::string pattern = file.string() + ".tmp-XXXXXX";
-    const int fd = mkstemp(pattern.data());
+    const int fd = mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0) {
         throw FileWriteError(file, errno);
     }
@@ -68,6 +68,10 @@ PendingFile::PendingFile(const std::filesystem::path& file, std::string_view byt
     const bool written = writeAll(fd, bytes) && fchmod(fd, mode) == 0 &&
                          (flush == Flush::WithBatch || fsync(fd) == 0);
     const int writeError = errno;
+    if (written && flush == Flush::WithBatch) {
+        fd_ = fd;
+        return;
+    }
     const bool closed = ::close(fd) == 0;
     // A constructor that throws runs no destructor, so the temporary file goes here.
     if (!written || !closed) {
@@ -78,20 +82,69 @@ PendingFile::PendingFile(const std::filesystem::path& file, std::string_view byt
 }
 
 PendingFile::~PendingFile() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
     if (!temporary_.empty()) {
         std::remove(temporary_.c_str());
     }
 }
 
+void PendingFile::flush() {
+    if (fd_ < 0) {
+        return;
+    }
+    const bool synced = fsync(fd_) == 0;
+    const int error = errno;
+    const bool closed = ::close(fd_) == 0;
+    fd_ = -1;
+    if (!synced || !closed) {
+        throw FileWriteError(file_, synced ? errno : error);
+    }
+}
+
 void PendingFile::replaceOld() {
+    flush();
     if (std::rename(temporary_.c_str(), file_.c_str()) != 0) {
         throw FileWriteError(file_, errno);
     }
     temporary_.clear();
+    if (flush_ == Flush::Now) {
+        try {
+            syncFolder(file_.parent_path());
+        } catch (const FileWriteError& error) {
+            throw FileWriteError(file_, error.error());
+        }
+    }
 }
 
 void replaceFile(const std::filesystem::path& file, std::string_view bytes) {
     PendingFile(file, bytes).replaceOld();
+}
+
+namespace {
+
+void syncPath(const std::filesystem::path& path, int flags) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | flags);
+    const bool synced = fd >= 0 && fsync(fd) == 0;
+    const int error = errno;
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    if (!synced) {
+        throw FileWriteError(path, error);
+    }
+}
+
+}  // namespace
+
+void syncFolder(const std::filesystem::path& folder) {
+    // A file named without a folder is in the working one.
+    syncPath(folder.empty() ? std::filesystem::path(".") : folder, O_DIRECTORY);
+}
+
+void syncFile(const std::filesystem::path& file) {
+    syncPath(file, 0);
 }
 
 std::vector<std::string> keptLines(const std::filesystem::path& file) {
@@ -102,18 +155,6 @@ std::vector<std::string> keptLines(const std::filesystem::path& file) {
         lines.push_back(std::move(line));
     }
     return lines;
-}
-
-void flushFileSystem(const std::filesystem::path& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const bool flushed = fd >= 0 && ::syncfs(fd) == 0;
-    const int error = errno;
-    if (fd >= 0) {
-        ::close(fd);
-    }
-    if (!flushed) {
-        throw FileWriteError(folder, error);
-    }
 }
 
 PendingTextFile::PendingTextFile(const std::filesystem::path& file,

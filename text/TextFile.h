@@ -19,8 +19,10 @@ private:
     int error_;
 };
 
-// When the bytes of a pending file reach the disk: at once, or with the others of a batch
-// in one flushFileSystem() before they replace their old files.
+// When a pending file is made durable. Now: its bytes are flushed when it is written, and
+// its folder once it has replaced the old file. WithBatch: the bytes wait for flush(), so
+// that a batch is written whole before the first disk wait, and the folder waits for the
+// caller's one syncFolder() after the whole batch has replaced its old files.
 enum class Flush { Now, WithBatch };
 
 // New bytes for a file, written completely and flushed to disk in a temporary file beside
@@ -36,23 +38,34 @@ public:
     PendingFile& operator=(const PendingFile&) = delete;
     ~PendingFile();
 
+    // The bytes on the disk; done already for Flush::Now. Throws FileWriteError.
+    void flush();
+    // Flushes the bytes if that is still to do, then renames the file over the old one. With
+    // Flush::Now the folder is synced too: a FileWriteError after the rename means the new
+    // file is in place but may not outlast a power cut.
     void replaceOld();
 
 private:
     std::filesystem::path file_;
     std::string temporary_;
+    Flush flush_;
+    int fd_ = -1;  // open until flushed, for Flush::WithBatch
 };
 
-// The bytes in one step.
+// The bytes in one step, the folder synced after the rename.
 void replaceFile(const std::filesystem::path& file, std::string_view bytes);
+
+// Makes the folder's entries durable: a file created, renamed into it or removed from it
+// outlasts a power cut only once its folder is synced. Throws FileWriteError naming the
+// folder.
+void syncFolder(const std::filesystem::path& folder);
+
+// Makes a whole file's bytes durable. Throws FileWriteError naming the file.
+void syncFile(const std::filesystem::path& file);
 
 // The lines of a small UTF-8 file the program keeps a choice in, without their line ends
 // and trailing blanks; none when there is no such file.
 std::vector<std::string> keptLines(const std::filesystem::path& file);
-
-// Flushes to disk all that was written on the file system of the folder: one wait for a
-// whole batch of pending files. Throws FileWriteError naming the folder.
-void flushFileSystem(const std::filesystem::path& folder);
 
 // New Windows-1250 text for a file, each line ended by CR LF, pending as PendingFile is.
 // Throws EncodingError before anything is written when a line has a character the code

@@ -120,6 +120,18 @@ public:
     }
     competition::Competition& competition() { return *competition_; }
 
+    // What the command wrote is committed; its journal lines must be on the disk too before
+    // the command says it succeeded, or the changes could not be made again after a power
+    // cut or a copy restored.
+    void keepJournal() {
+        competition::ChangeJournal& journal = competition_->journal();
+        if (!journal.flush()) {
+            throw competition::Refusal(
+                "Změny jsou zapsané v databázi, ale deník změn je nemá celé na disku. " +
+                journal.problem().toStdString());
+        }
+    }
+
 private:
     static fs::path enter(const fs::path& folder, const std::string& location) {
         if (location.empty() && !fs::exists(folder / competition::kDatabaseFile)) {
@@ -173,6 +185,7 @@ int importTeams(const Arguments& arguments) {
         }
     }
     event.competition().writeImport(rows, lines);
+    event.keepJournal();
     std::printf("Zapsáno družstev do %s: %zu\n", rows.fields().table().c_str(), lines.size());
     printCopyStatus(event.competition().backups());
     return 0;
@@ -193,6 +206,7 @@ int rank(const Arguments& arguments) {
         changed += line.changed() ? 1 : 0;
     }
     event.competition().writeRanks(rows, lines);
+    event.keepJournal();
     std::printf("Zapsáno pořadí do %s: %d změn\n", rows.fields().table().c_str(), changed);
     return 0;
 }
@@ -339,6 +353,7 @@ int restore(const Arguments& arguments) {
     const competition::BackupCopy copy{fs::absolute(chosen.file), chosen.taken};
     OpenEvent event(arguments.positional[0]);
     const auto since = event.competition().restore(copy);
+    event.keepJournal();
     std::printf("Databáze vrácena do stavu zálohy z %s.\n", timeText(copy.taken).c_str());
     if (!since.empty()) {
         std::printf("Deník má %zu změn z doby po záloze; znovu je lze provést v okně Nástroje.\n",

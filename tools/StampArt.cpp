@@ -12,14 +12,15 @@
 #include <csetjmp>
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <numbers>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "competition/EventFiles.h"
+#include "text/TextFile.h"
 
 namespace zlt::tools {
 namespace {
@@ -380,23 +381,15 @@ void writeStampFiles(const std::filesystem::path& folder, bool keepExisting) {
         }
         const auto bytes =
             makeStampJpeg(stamp.summer ? Season::Summer : Season::Winter, stamp.mainWindowSize);
-        const auto failed = [&] {
+        try {
+            // Beside the old picture and renamed over it: a power cut leaves the old one or
+            // the new one, never a cut-off picture a later keepExisting run would keep.
+            text::replaceFile(
+                file, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        } catch (const text::FileWriteError&) {
             const std::u8string name = file.u8string();
-            return std::runtime_error("Cannot write the stamp picture " +
-                                      std::string(name.begin(), name.end()));
-        };
-        std::ofstream out(file, std::ios::binary | std::ios::trunc);
-        if (!out.is_open()) {
-            throw failed();
-        }
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            // A cut-off picture would be kept as it is by the next keepExisting run.
-            std::error_code ignored;
-            std::filesystem::remove(file, ignored);
-            throw failed();
+            throw std::runtime_error("Cannot write the stamp picture " +
+                                     std::string(name.begin(), name.end()));
         }
     }
 }

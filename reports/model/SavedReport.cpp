@@ -1,10 +1,12 @@
 #include "reports/model/SavedReport.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
+
+#include "text/TextFile.h"
 
 namespace zlt::reports {
 namespace {
@@ -270,8 +272,14 @@ std::vector<Page> loadReport(const QByteArray& bytes) {
 }
 
 void saveReportFile(const std::vector<Page>& pages, const QString& file) {
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(saveReport(pages)) < 0 || !out.commit()) {
+    // Through the program's own writer: its folder is synced after the rename, which
+    // QSaveFile leaves to the system.
+    const QByteArray bytes = saveReport(pages);
+    try {
+        text::replaceFile(
+            file.toStdString(),
+            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    } catch (const text::FileWriteError&) {
         throw std::runtime_error("Cannot create file " + file.toStdString());
     }
 }
