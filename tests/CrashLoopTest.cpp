@@ -31,6 +31,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "competition/Backups.h"
@@ -152,6 +153,22 @@ SessionRun runSession(Cutter& cutter, const fs::path& backing, std::optional<lon
     posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errors.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    // The session's engine keeps its locks in a folder of its own, as after a restart of the
+    // computer: a session killed while it held the engine's shared user-mapping lock leaves
+    // it held, and every process sharing that folder then waits for it for ever.
+    const fs::path locks = backing.parent_path() / "locks";
+    fs::create_directories(locks);
+    std::vector<std::string> environment{"FIREBIRD_LOCK=" + locks.string()};
+    for (char** variable = environ; *variable != nullptr; ++variable) {
+        if (std::string_view(*variable).substr(0, 14) != "FIREBIRD_LOCK=") {
+            environment.emplace_back(*variable);
+        }
+    }
+    std::vector<char*> envp;
+    for (std::string& variable : environment) {
+        envp.push_back(variable.data());
+    }
+    envp.push_back(nullptr);
     std::string program = ZLT_CRASH_SESSION;
     std::string where = folder.string();
     char* argv[] = {program.data(), where.data(), nullptr};
@@ -159,7 +176,7 @@ SessionRun runSession(Cutter& cutter, const fs::path& backing, std::optional<lon
     if (point) {
         cutter.cutAt(*point);
     }
-    const int spawned = posix_spawn(&child, program.c_str(), &actions, nullptr, argv, environ);
+    const int spawned = posix_spawn(&child, program.c_str(), &actions, nullptr, argv, envp.data());
     posix_spawn_file_actions_destroy(&actions);
     close(pipeEnds[1]);
     if (spawned != 0) {
@@ -277,14 +294,14 @@ Reopened reopen(const fs::path& folder) {
 struct Expected {
     Tables tables;
     std::optional<std::string> settings;
-    std::optional<std::string> publishing;
+    std::map<std::string, std::string> choices;  // file → hash
     std::size_t journal = 0;
     std::vector<std::string> exported;
 };
 
 std::vector<Expected> expectedAfterEach(const Tables& blank, const fs::path& templateFolder,
                                         const std::vector<Report>& reports) {
-    Expected state{blank, hashOf(templateFolder / competition::kSettingsFile), std::nullopt, 0, {}};
+    Expected state{blank, hashOf(templateFolder / competition::kSettingsFile), {}, 0, {}};
     std::vector<Expected> states{state};
     std::vector<Tables> copies;
     for (const Report& report : reports) {
@@ -302,7 +319,7 @@ std::vector<Expected> expectedAfterEach(const Tables& blank, const fs::path& tem
         } else if (report.verb == "settings") {
             state.settings = report.words.at(0);
         } else if (report.verb == "choice") {
-            state.publishing = report.words.at(1);
+            state.choices[report.words.at(0)] = report.words.at(1);
         } else if (report.verb == "copy") {
             copies.push_back(state.tables);
         } else if (report.verb == "export") {
@@ -417,9 +434,15 @@ protected:
         if (!within([&](const Expected& state) { return state.settings == settings; })) {
             faults.push_back("Nastaveni.txt is neither the old nor the new one");
         }
-        const auto publishing = hashOf(folder / "publikace.txt");
-        if (!within([&](const Expected& state) { return state.publishing == publishing; })) {
-            faults.push_back("publikace.txt is neither the old nor the new one");
+        for (const std::string choice : {"publikace.txt", "zalohy-druha-slozka.txt"}) {
+            const auto hash = hashOf(folder / choice);
+            if (!within([&](const Expected& state) {
+                    const auto kept = state.choices.find(choice);
+                    return hash == (kept == state.choices.end() ? std::nullopt
+                                                                : std::optional(kept->second));
+                })) {
+                faults.push_back(choice + " is neither the old nor the new one");
+            }
         }
         const auto& journal = reopened.journal;
         if (journal.size() < durableJournal) {
@@ -436,13 +459,15 @@ protected:
             }
         }
         std::vector<std::string> listed;
-        for (const competition::BackupCopy& copy : competition::Backups::copiesOf(folder)) {
-            listed.push_back(copy.file.filename().string());
-            try {
-                competition::proveCopy(copy.file);
-            } catch (const competition::BrokenCopy& broken) {
-                faults.push_back("copy " + listed.back() + " is listed but " +
-                                 broken.reason().toStdString());
+        for (const fs::path& holder : {folder, folder / "druha"}) {
+            for (const competition::BackupCopy& copy : competition::Backups::copiesOf(holder)) {
+                listed.push_back(copy.file.filename().string());
+                try {
+                    competition::proveCopy(copy.file);
+                } catch (const competition::BrokenCopy& broken) {
+                    faults.push_back("copy " + fs::relative(copy.file, folder).string() +
+                                     " is listed but " + broken.reason().toStdString());
+                }
             }
         }
         for (std::size_t at = 0; at < certain; ++at) {
@@ -483,9 +508,13 @@ protected:
     }
 
     void prepare() {
+        // Nor does this process share its lock folder with anyone, sessions or other tests.
+        fs::create_directories(work_.path() / "locks");
+        setenv("FIREBIRD_LOCK", (work_.path() / "locks").c_str(), 1);
         tools::createEventFolder(template_);
-        // The organiser's export folder.
+        // The organiser's export folder and the second folder for copies.
         fs::create_directory(template_ / "web");
+        fs::create_directories(template_ / "druha" / "zalohy");
         blank_ = reopen(template_).tables;
         // Rows never written may hold anything after a reset; only the numbers are certain.
         for (auto& [key, values] : blank_["DATAZLT"]) {

@@ -96,6 +96,11 @@ public:
             enter(preliminary, std::to_string(step * 5 + 1), "BOD6", step + 7);
         }
         publish();
+        // A second folder for the copies, as a USB stick would be: the reset's copy goes
+        // there too.
+        competition_.backups().setSecondFolder("druha/zalohy");
+        report(std::string("choice ") + competition::Backups::kSecondFolderFile + " " +
+               fileHash(competition::Backups::kSecondFolderFile));
         competition_.resetDatabase();
         report("reset");
         for (int step = 0; step < 6; ++step) {
