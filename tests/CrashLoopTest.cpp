@@ -231,6 +231,7 @@ std::string textOf(const db::FieldValue& value) {
 
 // The event folder opened again by the program's core, as at a start after the cut.
 struct Reopened {
+    bool mended = false;  // a copy the cut interrupted was cleaned up
     Tables tables;
     std::vector<std::string> faults;
     std::vector<std::string> journal;  // change|table|row|field|before|after
@@ -277,6 +278,7 @@ Reopened reopen(const fs::path& folder) {
     competition.openPreliminary();
     competition.openFinals();
     const QString problem = competition.backups().problem();
+    found.mended = !problem.isEmpty();
     if (!problem.isEmpty() &&
         !(problem.startsWith(QStringLiteral("Předchozí záloha byla přerušena")) &&
           !problem.contains(QStringLiteral("nelze")))) {
@@ -425,6 +427,7 @@ protected:
             return faults;
         }
         faults.insert(faults.end(), reopened.faults.begin(), reopened.faults.end());
+        mended_ += reopened.mended ? 1 : 0;
         if (!within([&](const Expected& state) { return holds(reopened.tables, state.tables); })) {
             faults.push_back("the rows are not as after operation " + std::to_string(certain) +
                              " (nor a later one in flight): " +
@@ -536,10 +539,12 @@ protected:
     SessionRun full_;
     std::vector<std::string> fullJournal_;
     std::vector<Expected> states_;
+    int mended_ = 0;
 };
 
-// Cut points found failing once, run on every run.
-const std::vector<long> kRegressionPoints = {};
+// Cut points that found a fault once, run on every run. All three fell between the two
+// commits of an Enter (the placing written, its total not yet).
+const std::vector<long> kRegressionPoints = {2113808, 2854663, 1744791};
 
 TEST_F(CrashLoop, NothingReportedIsLostAtAnyCut) {
     const auto started = std::chrono::steady_clock::now();
@@ -611,7 +616,7 @@ TEST_F(CrashLoop, NothingReportedIsLostAtAnyCut) {
     const auto took = std::chrono::duration_cast<std::chrono::seconds>(
         std::chrono::steady_clock::now() - started);
     std::cout << "crash: seed " << seed << ", " << ran << " cuts, " << took.count() << " seconds, "
-              << failed << " failed\n";
+              << failed << " failed; " << mended_ << " cut a copy short, which the start mended\n";
     EXPECT_EQ(ran, static_cast<long>(cuts.size())) << "the time ran out before every cut ran";
 }
 
