@@ -28,6 +28,8 @@ packages=(
     xdotool python3-xlib curl
     # printing on a real queue: the print tests start a private cupsd with a cups-pdf queue
     cups cups-daemon cups-client printer-driver-cups-pdf ghostscript
+    # power cuts in the crash tests: a FUSE file system that forgets what was not synced
+    libfuse3-dev fuse3
 )
 
 missing=()
