@@ -114,8 +114,11 @@ void Competition::openFinals() {
     finals_.open();
 }
 
+// The journal gets the typed fields' lines and the total's line once both are committed.
 void Competition::recomputeTotal(db::ResultSet& rows) {
+    ChangeJournal::Hold hold(journal_);
     recomputeRowTotal(rows, totalRuleOf(rows));
+    hold.commit();
 }
 
 void Competition::sortByTitle(db::ResultSet& rows, int column) {
