@@ -75,6 +75,7 @@ constexpr struct {
     QRect btnNastroje{852, 688, 75, 25};
     QRect lblZaloha{800, 495, 177, 16};
     QRect lblDatabaze{800, 160, 177, 20};
+    QRect lblZtrata{8, 710, 780, 36};
 } kLayout;
 
 }  // namespace
@@ -104,6 +105,18 @@ TfrmHlavni::TfrmHlavni(competition::Competition& competition)
     followEventDetails();
     followSafekeeping();
     followDatabase();
+    followLostDatabase();
+}
+
+void TfrmHlavni::followLostDatabase() {
+    const competition::LostDatabase& lost = competition_.lostDatabase();
+    connect(&lost, &competition::LostDatabase::changed, this, [this, &lost] {
+        lblZtrata->setText(lost.line());
+        lblZtrata->setToolTip(lost.detail());
+        lblZtrata->setVisible(lost.lost());
+    });
+    platform::onSignal(&lost, &competition::LostDatabase::noticed, this,
+                       [this] { offerLostCopy(); });
 }
 
 // A copy or a journal line that could not be written is told here once, and stays told
@@ -261,6 +274,11 @@ void TfrmHlavni::buildCommands() {
     lblDatabaze = new QLabel(this);
     lblDatabaze->setGeometry(kLayout.lblDatabaze);
     lblDatabaze->setAlignment(Qt::AlignCenter);
+    lblZtrata = new QLabel(this);
+    lblZtrata->setGeometry(kLayout.lblZtrata);
+    lblZtrata->setWordWrap(true);
+    lblZtrata->setPalette(warning);
+    lblZtrata->hide();
 }
 
 // The grid and navigator listen to the data source, a member that dies before the base
@@ -270,19 +288,22 @@ TfrmHlavni::~TfrmHlavni() {
 }
 
 void TfrmHlavni::FormCreate() {
-    // Told in the middle of a write: the question waits until that handler has finished.
-    IB_Connection1.setFileLostHandler([this] {
-        QTimer::singleShot(0, this, [this] { platform::runGuarded([this] { offerLostCopy(); }); });
-    });
     competition_.openPreliminary();
 }
 
+// Asked again with every write refused while no copy is in use, so that the operator can
+// still save one after answering No.
 void TfrmHlavni::offerLostCopy() {
+    if (!IB_Connection1.fileLost()) {
+        return;
+    }
     const auto answer = platform::Dialogs::askYesNoCancel(
         QStringLiteral("Databáze zmizela"),
         QStringLiteral("Soubor databáze %1 byl smazán nebo přesunut, zatímco je program "
-                       "otevřený. Co se od té doby zapsalo, se po ukončení programu ztratí.\n\n"
-                       "Uložit kopii otevřené databáze do zvolené složky?")
+                       "otevřený. Dokud program nepracuje s jeho kopií, každý další zápis "
+                       "odmítne; co se dosud zapsalo, se po ukončení programu ztratí.\n\n"
+                       "Uložit kopii otevřené databáze do zvolené složky? Program pak bude "
+                       "zapisovat do ní.")
             .arg(QString::fromUtf8(competition::kDatabaseFile)));
     if (answer != platform::DialogButton::Yes) {
         return;
@@ -293,10 +314,10 @@ void TfrmHlavni::offerLostCopy() {
         return;
     }
     const std::filesystem::path copy =
-        std::filesystem::path(folder.toStdString()) / competition::kDatabaseFile;
-    IB_Connection1.copyFileTo(copy);
+        competition_.moveLostDatabase(std::filesystem::path(folder.toStdString()));
     platform::Dialogs::show({platform::Dialogs::applicationTitle(),
-                             QStringLiteral("Kopie databáze je uložena jako %1.")
+                             QStringLiteral("Kopie databáze je uložena jako %1. Program dál "
+                                            "zapisuje do ní.")
                                  .arg(QString::fromStdString(copy.string())),
                              platform::DialogIcon::Information,
                              {platform::DialogButton::Ok},

@@ -63,10 +63,13 @@ public:
     QPushButton* btnNastroje;
     QLabel* lblZaloha;
     QLabel* lblDatabaze;
+    // Under the grid, from the moment the database file was deleted or moved under the
+    // program until it ends: that it happened, and where the database lives now.
+    QLabel* lblZtrata;
     QTimer* Timer1;
 
     // The database file was deleted or moved under the program: a warning, and a copy of
-    // what it holds saved to a folder the user chooses.
+    // what it holds saved to a folder the user chooses, which the program then works on.
     void offerLostCopy();
 
 signals:
@@ -80,6 +83,7 @@ private:
     void followEventDetails();
     void followSafekeeping();
     void followDatabase();
+    void followLostDatabase();
     void buildTitle();
     void buildGrid();
     void buildColumnChoice();

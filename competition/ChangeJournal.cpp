@@ -15,6 +15,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <utility>
 
 #include "competition/Csv.h"
 #include "competition/WriteFailure.h"
@@ -138,6 +139,10 @@ void ChangeJournal::record(const JournalEntry& entry) {
 
 void ChangeJournal::recordWrite(const db::ResultSet& rows, const db::RowWrite& write) {
     if (pauses_ > 0) {
+        return;
+    }
+    if (holding_) {
+        held_.push_back(linesOf(rows.fields(), write));
         return;
     }
     recordWrites(rows, {write});
@@ -267,6 +272,26 @@ ChangeJournal::Pause::Pause(ChangeJournal& journal) : journal_(journal) {
 
 ChangeJournal::Pause::~Pause() {
     --journal_.pauses_;
+}
+
+ChangeJournal::Hold::Hold(ChangeJournal& journal) : journal_(journal) {
+    journal_.holding_ = true;
+    journal_.held_.clear();
+}
+
+ChangeJournal::Hold::~Hold() {
+    journal_.holding_ = false;
+    journal_.held_.clear();
+}
+
+void ChangeJournal::Hold::commit() {
+    journal_.holding_ = false;
+    for (std::string& lines : std::exchange(journal_.held_, {})) {
+        emit journal_.rowsWritten();
+        if (!lines.empty()) {
+            journal_.append(std::move(lines));
+        }
+    }
 }
 
 std::vector<JournalEntry> ChangeJournal::entries() const {

@@ -60,6 +60,21 @@ public:
     private:
         ChangeJournal& journal_;
     };
+    // While a hold lives, the watched rows' writes wait with their lines: the transaction
+    // they belong to may still be rolled back. commit(), called once it was committed,
+    // records them as they would have been recorded one by one; a hold ended without it
+    // forgets them, so that the journal never names a value the database does not hold.
+    class Hold {
+    public:
+        explicit Hold(ChangeJournal& journal);
+        ~Hold();
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+        void commit();
+
+    private:
+        ChangeJournal& journal_;
+    };
 
     // Syncs the lines written so far now. Returns whether every line recorded since the
     // journal was made is on the disk: false when one could not be written, or a sync
@@ -99,6 +114,8 @@ private:
     bool syncArmed_ = false;
     std::chrono::steady_clock::time_point lastSync_;
     int pauses_ = 0;
+    bool holding_ = false;
+    std::vector<std::string> held_;  // the lines of each write kept back by a hold
     std::vector<db::ResultSet*> watched_;
     QString problem_;
 };

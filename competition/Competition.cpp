@@ -44,6 +44,7 @@ Competition::Competition(std::string databaseLocation)
       live_([this] { rereadRows(); }) {
     journal_.watch(preliminary_);
     journal_.watch(finals_);
+    connection_.setFileLostHandler([this] { lostDatabase_.notice(); });
     // Queued: the copy is taken once the write and the handler around it are done.
     QObject::connect(&journal_, &ChangeJournal::rowsWritten, &backups_, &Backups::changed,
                      Qt::QueuedConnection);
@@ -114,8 +115,11 @@ void Competition::openFinals() {
     finals_.open();
 }
 
+// The journal gets the typed fields' lines and the total's line once both are committed.
 void Competition::recomputeTotal(db::ResultSet& rows) {
+    ChangeJournal::Hold hold(journal_);
     recomputeRowTotal(rows, totalRuleOf(rows));
+    hold.commit();
 }
 
 void Competition::sortByTitle(db::ResultSet& rows, int column) {
@@ -359,6 +363,25 @@ std::vector<JournalEntry> Competition::restore(const BackupCopy& copy) {
     }
     recordWholeChange(wholeDatabase("obnova", copy.file.filename().string()));
     return since;
+}
+
+std::filesystem::path Competition::moveLostDatabase(const std::filesystem::path& folder) {
+    const std::filesystem::path copy = std::filesystem::absolute(folder / kDatabaseFile);
+    // Copied while the lost file is still attached: all it holds is committed, and once
+    // detached it could not be reached again.
+    connection_.copyFileTo(copy);
+    try {
+        connection_.disconnect();
+    } catch (const std::exception&) {
+        // The lost file is left behind either way.
+    }
+    location_ = copy.string();
+    connection_.setPath(location_);
+    lostDatabase_.moved(copy);
+    rereadRows();
+    QMetaObject::invokeMethod(
+        &backups_, [this] { backups_.takeCopy(); }, Qt::QueuedConnection);
+    return copy;
 }
 
 // The changes made again are one line in the journal: recorded one by one, a later

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -7,6 +8,7 @@
 #include "competition/ChangeJournal.h"
 #include "competition/EventDetails.h"
 #include "competition/LiveChanges.h"
+#include "competition/LostDatabase.h"
 #include "competition/Ranking.h"
 #include "competition/TeamImport.h"
 #include "database/Connection.h"
@@ -40,6 +42,7 @@ public:
     Backups& backups() { return backups_; }
     ChangeJournal& journal() { return journal_; }
     LiveChanges& live() { return live_; }
+    LostDatabase& lostDatabase() { return lostDatabase_; }
     std::vector<db::ResultSet*> resultSets() { return {&preliminary_, &finals_}; }
 
     // Attaches the database by opening the preliminary rows, once a copy that an earlier run
@@ -83,6 +86,13 @@ public:
     // as they are and the journal gets no line. Returns the journal's changes made since
     // the copy was taken, for replay.
     std::vector<JournalEntry> restore(const BackupCopy& copy);
+    // The event's database file was deleted or moved while open: saves a copy of it as
+    // kDatabaseFile in the folder and makes that copy the event's database, so that later
+    // writes last. Both rounds' rows are read from it, a row being typed keeps what was
+    // typed, and a copy of it goes into the event folder's copies too. A copy that cannot
+    // be saved throws and changes nothing: writes stay refused. Returns the copy's path.
+    std::filesystem::path moveLostDatabase(const std::filesystem::path& folder);
+
     // Makes the changes again; returns what could not be made, in words.
     std::vector<std::string> replay(const std::vector<JournalEntry>& changes);
 
@@ -104,6 +114,7 @@ private:
     Backups backups_;
     ChangeJournal journal_;
     LiveChanges live_;
+    LostDatabase lostDatabase_;
     // Made last and so gone first: it calls into live_ from the client library's thread.
     std::unique_ptr<db::EventListener> listener_;
 };

@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <exception>
 #include <limits>
+#include <optional>
 
 #include "competition/Refusal.h"
 #include "database/FieldList.h"
 #include "database/ResultSet.h"
+#include "database/Transaction.h"
 
 namespace zlt::competition {
 namespace {
@@ -43,6 +46,20 @@ void requireFits(std::int64_t sum, const std::string& totalField) {
     }
 }
 
+// After a rolled-back Enter: the rows show what the tables hold, and the values typed are
+// being typed again over them, not yet written, as before the Enter.
+void typeAgain(db::ResultSet& rows, const std::optional<db::PendingRow>& typed) noexcept {
+    try {
+        rows.cancel();
+        rows.reread();
+        if (typed && !typed->values.empty()) {
+            rows.resumeRow(*typed);
+        }
+    } catch (const std::exception&) {
+        // The error to report is the one that stopped the write, not a later one.
+    }
+}
+
 }  // namespace
 
 const TotalRule& preliminaryTotal() {
@@ -61,18 +78,35 @@ const TotalRule& totalRuleOf(const db::ResultSet& rows) {
 }
 
 void recomputeRowTotal(db::ResultSet& rows, const TotalRule& rule) {
-    // The row as typed is checked before it is written, so that a total that cannot be
-    // stored never leaves new placings beside an old total.
-    if (rows.active()) {
-        rows.takeTypedText();
-        requireFits(sumOfPositiveTerms(rows, rule), rule.total);
+    rows.requireActive();
+    // The row as typed is checked before anything is sent, so that a total that cannot be
+    // stored is refused with the row left as it is.
+    rows.takeTypedText();
+    requireFits(sumOfPositiveTerms(rows, rule), rule.total);
+    const std::optional<db::PendingRow> typed = rows.pendingRow();
+    bool typedWritten = false;
+    try {
+        // The typed values and their total are committed together or not at all: a power
+        // cut or a refusal between them must never leave new placings beside an old total.
+        // The rows are read again inside the transaction, which sees its own write.
+        db::Transaction::together(rows.connection(), [&] {
+            rows.checkBrowseMode();
+            typedWritten = true;
+            rows.reread();
+            const std::int64_t sum = sumOfPositiveTerms(rows, rule);
+            requireFits(sum, rule.total);
+            rows.edit();
+            rows.setField(rule.total, static_cast<std::int32_t>(sum));
+            rows.post();
+        });
+    } catch (...) {
+        // A row refused on its own post is still being typed as the refusal left it; one
+        // refused after it was written lost that write with the transaction.
+        if (typedWritten) {
+            typeAgain(rows, typed);
+        }
+        throw;
     }
-    rows.refresh();
-    const std::int64_t sum = sumOfPositiveTerms(rows, rule);
-    requireFits(sum, rule.total);
-    rows.edit();
-    rows.setField(rule.total, static_cast<std::int32_t>(sum));
-    rows.post();
 }
 
 }  // namespace zlt::competition

@@ -22,11 +22,13 @@ const TotalRule& finalsTotal();
 // The rule of the table the rows come from.
 const TotalRule& totalRuleOf(const db::ResultSet& rows);
 
-// The Enter recomputation of the current row's total: re-reads the rows (writing the row
-// being typed first), adds up the terms that are greater than 0 (Null, 0 and negative
-// values count nothing), and writes the sum into the total field.
+// The Enter recomputation of the current row's total: writes the row being typed, re-reads
+// the rows, adds up the terms that are greater than 0 (Null, 0 and negative values count
+// nothing), and writes the sum into the total field, all in one transaction.
 // A sum beyond the 32-bit range, counting text still being typed, is refused before
-// anything is written; the row being typed then stays as it is.
+// anything is written; the row being typed then stays as it is. When any later step fails,
+// nothing of it is committed: the rows show what the tables hold, and the values typed are
+// being typed again over them.
 void recomputeRowTotal(db::ResultSet& rows, const TotalRule& rule);
 
 }  // namespace zlt::competition

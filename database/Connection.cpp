@@ -229,6 +229,19 @@ void Connection::checkFileAfterWrite() {
     }
 }
 
+void Connection::requireWritable() {
+    if (!fileLostTold_) {
+        return;
+    }
+    if (fileLost_) {
+        fileLost_();
+    }
+    throw DatabaseError(
+        "Databáze zmizela: soubor " + location().path() +
+        " byl smazán nebo přesunut a jeho kopie se zatím nepoužívá. Zápis byl odmítnut, aby se "
+        "neztratil; co jste napsali, zůstává rozepsané.");
+}
+
 void Connection::disconnect() {
     if (!connected()) {
         return;

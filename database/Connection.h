@@ -73,9 +73,16 @@ public:
     ClientHandle& handle();
     const FbClient& client();
 
-    // Told once, after a write, that the database file was deleted or moved while in use.
+    // Told, after a write, that the database file was deleted or moved while in use, and
+    // again with every write refused after that.
     void setFileLostHandler(std::function<void()> handler) { fileLost_ = std::move(handler); }
     void checkFileAfterWrite();
+    // Whether the file attached was found deleted or moved; attaching anew clears it.
+    bool fileLost() const { return fileLostTold_; }
+    // A file found lost takes no more writes: the engine would write them where nobody
+    // can find them, and they would be gone with the program. Refused with a DatabaseError
+    // saying so, the handler told again.
+    void requireWritable();
     // Copies the open database file, also one that was deleted meanwhile.
     void copyFileTo(const std::filesystem::path& target) const { watch_.copyTo(target); }
 

@@ -47,6 +47,9 @@ Transaction::Transaction(Connection& connection, Access access)
         joined_ = true;
         return;
     }
+    if (write_) {
+        connection.requireWritable();
+    }
     const std::string& parameters = write_ ? kReadWrite : kReadOnly;
     TransactionBlock teb{connection.handle(), static_cast<long>(parameters.size()),
                          parameters.data()};

@@ -117,6 +117,64 @@ TEST_F(CompetitionCore, TotalsFollowEachTablesRuleByFieldName) {
         << "the starting value counts in the finals total";
 }
 
+// The typed placings and their total are one commit: whatever stops the total after the
+// placings were sent leaves neither in the database, and the operator still has the row
+// as typed over what the table holds.
+TEST_F(CompetitionCore, AnEnterStoppedAfterTheTypedRowWasSentWritesNothing) {
+    competition.openPreliminary();
+    db::ResultSet& rows = competition.preliminary();
+    const int bod1 = rows.fieldPosition("BOD1");
+    const int celkem = rows.fieldPosition("CELKEM");
+    const auto storedFirst = [&] {
+        return test::storedRows(folder.database(), db::preliminaryFields(), "CISLO")[0];
+    };
+    rows.edit();
+    rows.setField(bod1, std::string("3"));
+    // Another table's placing makes the total too big, seen only once the rows are re-read.
+    test::execute(folder.database(),
+                  "UPDATE DATAZLT SET BOD2 = 2147483647, CELKEM = 5 WHERE CISLO = 1");
+    EXPECT_THAT(test::thrownMessage<Refusal>([&] { competition.recomputeTotal(rows); }),
+                Optional(HasSubstr("2147483650")));
+    EXPECT_TRUE(db::isNull(storedFirst()[bod1])) << "the typed placing is not committed";
+    EXPECT_EQ(storedFirst()[celkem], db::FieldValue(5));
+    EXPECT_EQ(rows.state(), db::DataSetState::Edit);
+    EXPECT_EQ(rows.field(bod1), db::FieldValue(std::string("3")));
+    EXPECT_EQ(rows.field(rows.fieldPosition("BOD2")), db::FieldValue(2147483647));
+
+    // The engine refusing the total itself.
+    test::execute(folder.database(), "UPDATE DATAZLT SET BOD2 = NULL WHERE CISLO = 1");
+    rows.reread();
+    test::execute(folder.database(), "CREATE EXCEPTION NO_TOTAL 'total refused'");
+    test::execute(folder.database(),
+                  "CREATE TRIGGER NO_TOTAL_UPDATE FOR DATAZLT BEFORE UPDATE AS BEGIN "
+                  "IF (NEW.CELKEM IS DISTINCT FROM OLD.CELKEM) THEN EXCEPTION NO_TOTAL; END");
+    EXPECT_THAT(test::thrownMessage<std::exception>([&] { competition.recomputeTotal(rows); }),
+                Optional(HasSubstr("total refused")));
+    EXPECT_TRUE(db::isNull(storedFirst()[bod1]));
+    EXPECT_EQ(rows.field(bod1), db::FieldValue(std::string("3")));
+    EXPECT_EQ(rows.recNo(), 0);
+
+    // A new row goes with its total too: refused, it is neither stored nor dropped.
+    rows.cancel();
+    rows.append();
+    rows.setField("CISLO", 31);
+    rows.setField(bod1, 4);
+    EXPECT_THROW(competition.recomputeTotal(rows), std::exception);
+    EXPECT_EQ(test::storedRows(folder.database(), db::preliminaryFields(), "CISLO").size(), 30u);
+    EXPECT_EQ(rows.state(), db::DataSetState::Insert);
+    EXPECT_EQ(rows.recNo(), 30);
+    EXPECT_EQ(rows.field(bod1), db::FieldValue(4));
+    EXPECT_TRUE(journalLines().empty()) << "nothing rolled back is journalled";
+
+    test::execute(folder.database(), "DROP TRIGGER NO_TOTAL_UPDATE");
+    competition.recomputeTotal(rows);
+    const auto stored = test::storedRows(folder.database(), db::preliminaryFields(), "CISLO");
+    ASSERT_EQ(stored.size(), 31u);
+    EXPECT_EQ(stored[30][celkem], db::FieldValue(4));
+    EXPECT_THAT(journalLines(), ElementsAre("nový řádek|DATAZLT|31|||", "úprava|DATAZLT|31|BOD1||4",
+                                            "úprava|DATAZLT|31|CELKEM||4"));
+}
+
 TEST_F(CompetitionCore, BothTablesShareOneSortDirection) {
     competition.openPreliminary();
     competition.openFinals();

@@ -243,6 +243,59 @@ TEST_F(MainWindow, ADatabaseFileMovedUnderTheProgramIsToldToo) {
     EXPECT_EQ(dialogs.requests[0].caption, QStringLiteral("Databáze zmizela"));
 }
 
+// After the warning every write goes into the copy saved, which stays the event's
+// database to the end; the window says where it lives.
+TEST_F(MainWindow, AfterTheDatabaseFileVanishedTheSavedCopyTakesEveryLaterValue) {
+    TempFolder target;
+    dialogs.answerInputs(QString::fromStdString(target.path().string()));
+    dialogs.answer(DialogButton::Yes);
+    std::filesystem::remove(folder.database());
+    selectCell(0, BOD1);
+    type("3");
+    press(Qt::Key_Return);
+    ASSERT_EQ(dialogs.requests.size(), 2u);
+    const std::filesystem::path copy = target.path() / "ZLT04.GDB";
+    EXPECT_TRUE(frmHlavni->lblZtrata->isVisible());
+    EXPECT_THAT(frmHlavni->lblZtrata->text().toStdString(), HasSubstr(copy.string()));
+
+    press(Qt::Key_Down);
+    type("4");
+    press(Qt::Key_Return);
+    op::click(*frmHlavni->btnKonec);
+    EXPECT_EQ(dialogs.requests.size(), 2u) << dialogs.requests.back().text.toStdString();
+    EXPECT_FALSE(frmHlavni->isVisible());
+    const auto stored = storedRows(copy, db::preliminaryFields(), "CISLO");
+    ASSERT_EQ(stored.size(), 30u);
+    EXPECT_EQ(stored[0][CELKEM], db::FieldValue(3));
+    EXPECT_EQ(stored[1][BOD1], db::FieldValue(4));
+    EXPECT_EQ(stored[1][CELKEM], db::FieldValue(4));
+    EXPECT_FALSE(std::filesystem::exists(folder.database()));
+}
+
+TEST_F(MainWindow, WithoutACopyEveryLaterWriteIsRefusedAndTheWarningStays) {
+    std::filesystem::remove(folder.database());
+    selectCell(0, BOD1);
+    type("3");
+    press(Qt::Key_Return);
+    ASSERT_EQ(dialogs.requests.size(), 1u) << "the warning, answered No";
+    EXPECT_TRUE(frmHlavni->lblZtrata->isVisible());
+
+    press(Qt::Key_Down);
+    type("4");
+    press(Qt::Key_Return);
+    ASSERT_EQ(dialogs.requests.size(), 3u) << "the refusal, then the warning again";
+    EXPECT_THAT(dialogs.requests[1].text.toStdString(), HasSubstr("Zápis byl odmítnut"));
+    EXPECT_EQ(dialogs.requests[2].caption, QStringLiteral("Databáze zmizela"));
+    EXPECT_EQ(rows().state(), db::DataSetState::Edit);
+    EXPECT_EQ(focusedEditorText(), "4") << "what was typed stays";
+    EXPECT_TRUE(frmHlavni->lblZtrata->isVisible());
+
+    // Ending the program is a write too: the program stays open with the row typed.
+    op::click(*frmHlavni->btnKonec);
+    EXPECT_TRUE(frmHlavni->isVisible());
+    EXPECT_EQ(rows().field(BOD1), db::FieldValue(std::string("4")));
+}
+
 class MissingDatabase : public MainWindowFixture {};
 
 TEST_F(MissingDatabase, StartsWithTwoMessagesAndAnEmptyGrid) {
