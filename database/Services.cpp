@@ -5,10 +5,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <exception>
 #include <string_view>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "database/Connection.h"
@@ -26,6 +28,8 @@ namespace fs = std::filesystem;
 // What copyDatabase writes beside the copy while it is under way.
 constexpr std::string_view kBackupSuffix = ".nbk";
 constexpr std::string_view kRestoredSuffix = ".part";
+// Where the engine keeps the pages written while the database is under backup.
+constexpr std::string_view kDifferenceSuffix = ".delta";
 
 // The service parameters' clumplets: a short one (attach) has a one-byte length, an action's
 // text a two-byte and its number a four-byte value, all little-endian.
@@ -194,6 +198,30 @@ void finishFile(const fs::path& file, const fs::path& database) {
     close(descriptor);
 }
 
+// The engine marks the database as under backup with a forced write of its header, but
+// creates the file of pages changed meanwhile without syncing its folder: a power cut then
+// leaves a database that names a file the disk never kept, and it no longer opens. The file
+// is made here, its name synced, before the engine is asked to use it; the engine opens the
+// file that is there.
+void prepareDifferenceFile(const fs::path& database) {
+    const fs::path difference = fs::path(database) += kDifferenceSuffix;
+    const int descriptor = open(difference.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    if (descriptor < 0) {
+        throwSystemError("Cannot create", difference);
+    }
+    const bool synced = fsync(descriptor) == 0;
+    close(descriptor);
+    try {
+        if (!synced) {
+            throw text::FileWriteError(difference, errno);
+        }
+        text::syncFolder(fs::absolute(database).parent_path());
+    } catch (const text::FileWriteError& error) {
+        errno = error.error();
+        throwSystemError("Cannot write", difference);
+    }
+}
+
 // A transaction of its own for each look, so that it sees the state as it is now.
 BackupMode backupModeOf(Connection& connection) {
     const FieldList fields("MON$DATABASE", {{"MON$BACKUP_STATE", FieldType::Integer, 0, ""}});
@@ -238,6 +266,7 @@ void copyDatabase(const fs::path& database, const fs::path& copy) {
     const fs::path restored = fs::path(copy) += kRestoredSuffix;
     bool named = false;
     try {
+        prepareDifferenceFile(database);
         ServiceManager services;
         services.run(backupAction(database, backupFile));
         services.run(restoreAction(restored, backupFile));
@@ -288,6 +317,23 @@ BackupMode backupModeOf(const fs::path& database) {
     return backupModeOf(connection);
 }
 
+namespace {
+
+bool mergeFinishes(Connection& connection) {
+    constexpr auto kPatience = std::chrono::seconds(5);
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    for (BackupMode mode = backupModeOf(connection); mode != BackupMode::Normal;
+         mode = backupModeOf(connection)) {
+        if (mode != BackupMode::Merging || std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return true;
+}
+
+}  // namespace
+
 bool endBackupMode(const fs::path& database) {
     Connection connection("backup mode");
     connection.setPath(database.string());
@@ -297,8 +343,9 @@ bool endBackupMode(const fs::path& database) {
     try {
         Statement("end backup", connection, "ALTER DATABASE END BACKUP").execute();
     } catch (const DatabaseError&) {
-        // A merge already under way is the engine's to finish; it may have done so meanwhile.
-        if (backupModeOf(connection) != BackupMode::Normal) {
+        // A merge that a cut interrupted is the engine's to finish, which it does on its own
+        // once the database is attached again; the statement is refused meanwhile.
+        if (!mergeFinishes(connection)) {
             throw;
         }
     }
