@@ -203,7 +203,11 @@ fs::path Backups::database() const {
     return fs::absolute(connection_.path());
 }
 
-bool Backups::mend() {
+fs::path Backups::incomingFile() const {
+    return fs::path(database()) += ".obnova";
+}
+
+bool Backups::mend(Moment moment) {
     if (onServer()) {
         return false;
     }
@@ -215,6 +219,13 @@ bool Backups::mend() {
         // Perhaps held by another process in the middle of its own copy: nothing is touched,
         // and the opening or the copy tells why the database does not open.
         return false;
+    }
+    if (moment == Moment::Opening) {
+        // A restore cut short leaves its proven copy beside the database. Nobody else has
+        // the database open (the look above attached it), so nobody is restoring now; a
+        // copy taken later may be one of this process's own restore.
+        std::error_code ignored;
+        fs::remove(incomingFile(), ignored);
     }
     bool ended = false;
     QString refusal;
@@ -251,7 +262,7 @@ bool Backups::mend() {
 }
 
 void Backups::mendInterruptedCopy() {
-    if (mend()) {
+    if (mend(Moment::Opening)) {
         setStatus(joined(notice_, problem_), lastCopy_);
     }
 }
@@ -261,7 +272,7 @@ std::optional<fs::path> Backups::takeCopy() {
     if (onServer()) {
         return std::nullopt;
     }
-    mend();
+    mend(Moment::BeforeCopy);
     QDateTime now = QDateTime::currentDateTime();
     now = now.addMSecs(-now.time().msec());
     QString problem;
@@ -408,7 +419,7 @@ Backups::Incoming Backups::prepareRestore(const fs::path& copy) {
             "Databázi na serveru obnovuje jeho správce; zálohy této složky patří k "
             "souboru ZLT04.GDB.");
     }
-    Incoming incoming(fs::path(database()) += ".obnova");
+    Incoming incoming(incomingFile());
     proveInto(copy, incoming.file(), fs::status(database()).permissions());
     return incoming;
 }

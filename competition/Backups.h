@@ -122,8 +122,12 @@ signals:
 
 private:
     std::filesystem::path database() const;
-    // Whether there was anything to mend or to tell; the words are left in notice_.
-    bool mend();
+    // Where a restore proves the copy it will put in the database's place.
+    std::filesystem::path incomingFile() const;
+    enum class Moment { Opening, BeforeCopy };
+    // Whether there was anything to mend or to tell; the words are left in notice_. At the
+    // opening, the leftover of a restore cut short is removed as well.
+    bool mend(Moment moment);
     // The copy into one folder; a failure is put in words into problem.
     std::optional<std::filesystem::path> copyInto(const std::filesystem::path& folder,
                                                   const QDateTime& now, QString& problem);

@@ -172,6 +172,8 @@ TEST_F(InterruptedCopy, TheNextBackupCommandSucceedsAndSaysOnceWhatItMended) {
 
 TEST_F(InterruptedCopy, OpeningTheEventMendsItBeforeAnyCopyAndTellsUntilTheNextOne) {
     interruptCopy();
+    const fs::path restoreLeftover = fs::path(database()) += ".obnova";
+    std::ofstream(restoreLeftover) << "a copy a restore cut short had proven";
     {
         const test::WorkingDirectory inFolder(folder.path());
         Competition competition;
@@ -181,6 +183,7 @@ TEST_F(InterruptedCopy, OpeningTheEventMendsItBeforeAnyCopyAndTellsUntilTheNextO
         competition.openPreliminary();
         EXPECT_EQ(db::backupModeOf(database()), db::BackupMode::Normal);
         EXPECT_THAT(leftovers(), IsEmpty());
+        EXPECT_FALSE(fs::exists(restoreLeftover));
         EXPECT_TRUE(competition.backups().copies().empty()) << "mended before any copy";
         EXPECT_EQ(competition.backups().problem(), kMended);
         EXPECT_EQ(told, 1);
