@@ -235,6 +235,16 @@ bool Backups::mend(Moment moment) {
         } catch (const db::DatabaseError& error) {
             refusal = lastLine(error.what());
         }
+        // Before the opening nobody has the database attached, which the repair needs.
+        if (!refusal.isEmpty() && moment == Moment::Opening) {
+            try {
+                db::leaveStalledBackupMode(file);
+                ended = true;
+                refusal.clear();
+            } catch (const db::DatabaseError&) {
+                // The engine's refusal is the one to tell.
+            }
+        }
     }
     int removed = removeWorkFiles(eventFolder_ / kFolder);
     if (const fs::path second = secondFolder(); !second.empty()) {
@@ -272,6 +282,7 @@ std::optional<fs::path> Backups::takeCopy() {
     if (onServer()) {
         return std::nullopt;
     }
+    emit copyStarting();
     mend(Moment::BeforeCopy);
     QDateTime now = QDateTime::currentDateTime();
     now = now.addMSecs(-now.time().msec());

@@ -119,6 +119,8 @@ public:
 signals:
     // After every copy taken or tried: the list of copies may have changed too.
     void statusChanged();
+    // A copy is about to hold the thread for a second or more.
+    void copyStarting();
 
 private:
     std::filesystem::path database() const;

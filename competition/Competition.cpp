@@ -50,6 +50,9 @@ Competition::Competition(std::string databaseLocation)
                      Qt::QueuedConnection);
     QObject::connect(&journal_, &ChangeJournal::rowsWritten, &live_, &LiveChanges::changed,
                      Qt::QueuedConnection);
+    // The journal's timer cannot sync while a copy holds the thread: the lines written
+    // before it would wait longer than the second the journal promises.
+    QObject::connect(&backups_, &Backups::copyStarting, &journal_, [this] { journal_.flush(); });
 }
 
 namespace {

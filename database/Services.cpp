@@ -5,12 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstdint>
 #include <exception>
 #include <string_view>
 #include <system_error>
-#include <thread>
 #include <vector>
 
 #include "database/Connection.h"
@@ -317,23 +315,6 @@ BackupMode backupModeOf(const fs::path& database) {
     return backupModeOf(connection);
 }
 
-namespace {
-
-bool mergeFinishes(Connection& connection) {
-    constexpr auto kPatience = std::chrono::seconds(5);
-    const auto deadline = std::chrono::steady_clock::now() + kPatience;
-    for (BackupMode mode = backupModeOf(connection); mode != BackupMode::Normal;
-         mode = backupModeOf(connection)) {
-        if (mode != BackupMode::Merging || std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return true;
-}
-
-}  // namespace
-
 bool endBackupMode(const fs::path& database) {
     Connection connection("backup mode");
     connection.setPath(database.string());
@@ -343,13 +324,46 @@ bool endBackupMode(const fs::path& database) {
     try {
         Statement("end backup", connection, "ALTER DATABASE END BACKUP").execute();
     } catch (const DatabaseError&) {
-        // A merge that a cut interrupted is the engine's to finish, which it does on its own
-        // once the database is attached again; the statement is refused meanwhile.
-        if (!mergeFinishes(connection)) {
+        // A merge already under way is the engine's to finish; it may have done so meanwhile.
+        if (backupModeOf(connection) != BackupMode::Normal) {
             throw;
         }
     }
     return true;
+}
+
+// What the engine's own repair tool does for a database copied while under backup: the
+// header's backup state goes back to normal and the changes file is given up.
+void leaveStalledBackupMode(const fs::path& database) {
+    constexpr off_t kHeaderFlags = 42;  // of the header page, the database's first bytes
+    constexpr unsigned char kHeaderPage = 1;
+    constexpr std::uint16_t kBackupState = 0x0C00;
+    constexpr std::uint16_t kStalled = 0x0400;
+    const int descriptor = open(database.c_str(), O_RDWR | O_CLOEXEC);
+    if (descriptor < 0) {
+        throwSystemError("Cannot open", database);
+    }
+    unsigned char type = 0;
+    std::uint16_t flags = 0;
+    const bool read = pread(descriptor, &type, 1, 0) == 1 &&
+                      pread(descriptor, &flags, sizeof flags, kHeaderFlags) == sizeof flags;
+    if (!read || type != kHeaderPage || (flags & kBackupState) != kStalled) {
+        close(descriptor);
+        throw DatabaseError("The header of " + database.string() +
+                            " is not one of a database "
+                            "under backup");
+    }
+    flags &= static_cast<std::uint16_t>(~kBackupState);
+    const bool written = pwrite(descriptor, &flags, sizeof flags, kHeaderFlags) == sizeof flags &&
+                         fsync(descriptor) == 0;
+    const int error = errno;
+    close(descriptor);
+    if (!written) {
+        errno = error;
+        throwSystemError("Cannot write", database);
+    }
+    std::error_code ignored;
+    fs::remove(fs::path(database) += kDifferenceSuffix, ignored);
 }
 
 }  // namespace zlt::db

@@ -43,6 +43,13 @@ BackupMode backupModeOf(const std::filesystem::path& database);
 // it. Until then it refuses every new copy ("already in the physical backup mode"). Returns
 // whether the database was in the backup mode; throws DatabaseError when the engine refuses.
 bool endBackupMode(const std::filesystem::path& database);
+// For a database the engine refuses to take out of the backup mode although its header
+// says it is in it ("not in the physical backup mode"): after a power cut in a copy, the
+// changes file can lack the pages the engine had written there. The header's backup state
+// is set back to normal and the changes file given up; it held only what the copy's own
+// attachment wrote, as the program commits nothing while it copies. Only while nobody has
+// the database attached. Throws DatabaseError for a header of no database under backup.
+void leaveStalledBackupMode(const std::filesystem::path& database);
 
 // What the engine's refusal to open a file says of the file.
 enum class FileFault { NotADatabase, Truncated, Unreadable, OtherEngineVersion, Corrupt, Other };
