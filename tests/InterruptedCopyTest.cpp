@@ -230,6 +230,27 @@ TEST_F(InterruptedCopy, ACommandOpeningTheEventMergesWhatWasWrittenInTheBackupMo
     EXPECT_EQ(proveCopy(Backups::copiesOf(folder.path()).at(0).file).teams, 3);
 }
 
+// A power cut can leave the changes file with none of the pages the engine wrote there;
+// the engine then refuses to end the backup mode its header still states.
+TEST_F(InterruptedCopy, AChangesFileACutEmptiedIsGivenUpAtTheOpeningAndCopiesWorkAgain) {
+    typeResults();
+    ASSERT_TRUE(test::killInBackupMode(database(), "SELECT 1 FROM RDB$DATABASE;"));
+    const fs::path changes = fs::path(database()) += ".delta";
+    const auto size = fs::file_size(changes);
+    std::ofstream(changes, std::ios::binary | std::ios::trunc) << std::string(size, '\0');
+    ASSERT_THROW(db::endBackupMode(database()), db::DatabaseError);
+
+    const Outcome backup = zltEvent("backup");
+    ASSERT_EQ(backup.exitCode, 0) << backup.out << backup.err;
+    EXPECT_EQ(count(backup.out, QStringLiteral("databáze byla vrácena do běžného stavu")), 1)
+        << backup.out;
+    EXPECT_EQ(db::backupModeOf(database()), db::BackupMode::Normal);
+    EXPECT_THAT(leftovers(), IsEmpty());
+    expectSound(database());
+    EXPECT_THAT(teams(), ElementsAre("Lhota", "Žďár"));
+    EXPECT_EQ(proveCopy(Backups::copiesOf(folder.path()).at(0).file).teams, 2);
+}
+
 // Another program holding the database may be in the middle of its own copy: its work
 // files are not the opening's to remove.
 TEST_F(InterruptedCopy, AnOpeningRefusedBecauseAnotherProgramHoldsTheDatabaseTouchesNothing) {
