@@ -605,7 +605,7 @@ TEST_F(CrashLoop, NothingReportedIsLostAtAnyCut) {
             .value_or(static_cast<long>(
                 std::chrono::system_clock::now().time_since_epoch().count() % 1000000007));
     const long wanted = environmentNumber("ZLT_CRASH_CUTS").value_or(200);
-    const long seconds = environmentNumber("ZLT_CRASH_SECONDS").value_or(600);
+    const long seconds = environmentNumber("ZLT_CRASH_SECONDS").value_or(1000);
     const auto onePoint = environmentNumber("ZLT_CRASH_POINT");
     std::string why;
     const bool forgetful = CrashLoop::forgetful(&why);

@@ -213,9 +213,15 @@ private:
         report(std::string("settings ") + fileHash(competition::kSettingsFile));
     }
 
+    // Two choices, each written as the tools window writes it, so each is a version.
     void choosePublishing(bool automatic) {
         publishing_.setFolder("web");
+        reportChoice();
         publishing_.setAutomatic(automatic);
+        reportChoice();
+    }
+
+    void reportChoice() {
         report(std::string("choice ") + reports::Publishing::kFile + " " +
                fileHash(reports::Publishing::kFile));
     }
