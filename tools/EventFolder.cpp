@@ -287,11 +287,13 @@ void createEventFolder(const std::filesystem::path& folder) {
         fillExistingFolder(target);
         return;
     }
-    if (fs::exists(target, error)) {
-        createFolder(target);  // refuses, naming what stands in the way
-    }
     const fs::path parent = target.parent_path();
-    createFolder(parent);
+    if (fs::exists(target, error) || !fs::is_directory(parent, error)) {
+        // Makes the folders above, or refuses naming the folder asked for and what stands
+        // in its way.
+        createFolder(target);
+        fs::remove(target, error);
+    }
     const std::string prefix = "." + target.filename().string() + kUnfinished;
     removeLeftovers(parent, prefix);
     const fs::path building = makeBuildingFolder(parent / prefix);
