@@ -294,7 +294,11 @@ void createEventFolder(const std::filesystem::path& folder) {
         createFolder(target);
         fs::remove(target, error);
     }
-    const std::string prefix = "." + target.filename().string() + kUnfinished;
+    // Appended step by step: GCC 12 at -O3 takes `"." + name` for an overlapping copy
+    // (-Wrestrict).
+    std::string prefix = ".";
+    prefix += target.filename().string();
+    prefix += kUnfinished;
     removeLeftovers(parent, prefix);
     const fs::path building = makeBuildingFolder(parent / prefix);
     try {
