@@ -18,7 +18,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCryptographicHash>
 #include <chrono>
 #include <cstdlib>
 #include <deque>
@@ -44,6 +43,8 @@
 #include "database/FieldValue.h"
 #include "database/RecoveryFile.h"
 #include "tests/support/CoreApplication.h"
+#include "tests/support/CrashReport.h"
+#include "tests/support/Files.h"
 #include "tests/support/ForgetfulFs.h"
 #include "tests/support/TempEventFolder.h"
 #include "tests/support/Validation.h"
@@ -56,25 +57,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-long long monotonicMicros() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return now.tv_sec * 1000000LL + now.tv_nsec / 1000;
-}
-
-std::string bytesOf(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 std::optional<std::string> hashOf(const fs::path& file) {
     if (!fs::exists(file)) {
         return std::nullopt;
     }
-    return QCryptographicHash::hash(QByteArray::fromStdString(bytesOf(file)),
-                                    QCryptographicHash::Sha1)
-        .toHex()
-        .toStdString();
+    return test::fingerprint(test::fileBytes(file));
 }
 
 std::optional<long> environmentNumber(const char* name) {
@@ -119,13 +106,13 @@ public:
 class KillCutter : public Cutter {
 public:
     fs::path begin(const fs::path& backing) override {
-        start_ = monotonicMicros();
+        start_ = test::monotonicMicros();
         deadline_.reset();
         return backing;
     }
-    long progress() const override { return static_cast<long>(monotonicMicros() - start_); }
+    long progress() const override { return static_cast<long>(test::monotonicMicros() - start_); }
     void cutAt(long point) override { deadline_ = start_ + point; }
-    bool isCut() const override { return deadline_ && monotonicMicros() >= *deadline_; }
+    bool isCut() const override { return deadline_ && test::monotonicMicros() >= *deadline_; }
     void end() override {}
 
 private:
@@ -210,7 +197,7 @@ SessionRun runSession(Cutter& cutter, const fs::path& backing, std::optional<lon
         throw std::runtime_error("cannot start crash-session");
     }
     SessionRun run;
-    const long long started = monotonicMicros();
+    const long long started = test::monotonicMicros();
     std::string pending;
     const auto takeLines = [&] {
         for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
@@ -227,7 +214,7 @@ SessionRun runSession(Cutter& cutter, const fs::path& backing, std::optional<lon
             run.cut = true;
             kill(child, SIGKILL);
         } else if (!run.cut) {
-            run.lastUncut = monotonicMicros();
+            run.lastUncut = test::monotonicMicros();
         }
         pollfd wait{pipeEnds[0], POLLIN, 0};
         if (poll(&wait, 1, 1) > 0) {
@@ -239,12 +226,12 @@ SessionRun runSession(Cutter& cutter, const fs::path& backing, std::optional<lon
     }
     close(pipeEnds[0]);
     run.span = cutter.progress();
-    run.micros = monotonicMicros() - started;
+    run.micros = test::monotonicMicros() - started;
     int status = 0;
     waitpid(child, &status, 0);
     cutter.end();
     if (!run.cut && !(WIFEXITED(status) && WEXITSTATUS(status) == 0)) {
-        run.errors = bytesOf(errors);
+        run.errors = test::fileBytes(errors);
     }
     return run;
 }
@@ -407,7 +394,7 @@ std::string difference(const Tables& found, const Tables& expected) {
 }
 
 bool wholeExport(const fs::path& file) {
-    const std::string bytes = bytesOf(file);
+    const std::string bytes = test::fileBytes(file);
     if (file.extension() == ".csv") {
         return bytes.rfind("\xEF\xBB\xBF", 0) == 0 && bytes.size() > 5 &&
                bytes.compare(bytes.size() - 2, 2, "\r\n") == 0;

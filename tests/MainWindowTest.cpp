@@ -22,6 +22,14 @@ protected:
         MainWindowFixture::SetUp();
         startProgram();
     }
+
+    // The database file gone under the program, then 3 typed as the first team's placing.
+    void placeAfterTheDatabaseVanished() {
+        std::filesystem::remove(folder.database());
+        selectCell(0, BOD1);
+        type("3");
+        press(Qt::Key_Return);
+    }
 };
 
 TEST_F(MainWindow, ATotalBeyond32BitsIsRefusedAndNothingWritten) {
@@ -216,10 +224,7 @@ TEST_F(MainWindow, ADatabaseFileDeletedUnderTheProgramIsToldOnceAndCanBeCopied) 
     TempFolder target;
     dialogs.answerInputs(QString::fromStdString(target.path().string()));
     dialogs.answer(DialogButton::Yes);
-    std::filesystem::remove(folder.database());
-    selectCell(0, BOD1);
-    type("3");
-    press(Qt::Key_Return);
+    placeAfterTheDatabaseVanished();
     ASSERT_EQ(dialogs.requests.size(), 2u) << "the warning, then where the copy is";
     EXPECT_EQ(dialogs.requests[0].caption, QStringLiteral("Databáze zmizela"));
     EXPECT_THAT(dialogs.requests[1].text.toStdString(), HasSubstr("ZLT04.GDB"));
@@ -249,10 +254,7 @@ TEST_F(MainWindow, AfterTheDatabaseFileVanishedTheSavedCopyTakesEveryLaterValue)
     TempFolder target;
     dialogs.answerInputs(QString::fromStdString(target.path().string()));
     dialogs.answer(DialogButton::Yes);
-    std::filesystem::remove(folder.database());
-    selectCell(0, BOD1);
-    type("3");
-    press(Qt::Key_Return);
+    placeAfterTheDatabaseVanished();
     ASSERT_EQ(dialogs.requests.size(), 2u);
     const std::filesystem::path copy = target.path() / "ZLT04.GDB";
     EXPECT_TRUE(frmHlavni->lblZtrata->isVisible());
@@ -273,10 +275,7 @@ TEST_F(MainWindow, AfterTheDatabaseFileVanishedTheSavedCopyTakesEveryLaterValue)
 }
 
 TEST_F(MainWindow, WithoutACopyEveryLaterWriteIsRefusedAndTheWarningStays) {
-    std::filesystem::remove(folder.database());
-    selectCell(0, BOD1);
-    type("3");
-    press(Qt::Key_Return);
+    placeAfterTheDatabaseVanished();
     ASSERT_EQ(dialogs.requests.size(), 1u) << "the warning, answered No";
     EXPECT_TRUE(frmHlavni->lblZtrata->isVisible());
 

@@ -7,7 +7,6 @@
 // done. The finals rows are keyed by team name, the preliminary rows by CISLO.
 // Usage: crash-session FOLDER
 #include <QApplication>
-#include <QCryptographicHash>
 #include <QImage>
 #include <chrono>
 #include <cstdio>
@@ -26,24 +25,16 @@
 #include "database/FieldValue.h"
 #include "reports/OwnSheets.h"
 #include "reports/Publishing.h"
+#include "tests/support/CrashReport.h"
+#include "tests/support/Files.h"
 
 namespace fs = std::filesystem;
 using namespace zlt;
 
 namespace {
 
-long long monotonicMicros() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return now.tv_sec * 1000000LL + now.tv_nsec / 1000;
-}
-
 std::string fileHash(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
-    return QCryptographicHash::hash(QByteArray::fromStdString(bytes), QCryptographicHash::Sha1)
-        .toHex()
-        .toStdString();
+    return test::fingerprint(test::fileBytes(file));
 }
 
 class Session {
@@ -113,8 +104,8 @@ public:
 
 private:
     void report(const std::string& words) {
-        std::printf("%lld %zu %s\n", monotonicMicros(), competition_.journal().entries().size(),
-                    words.c_str());
+        std::printf("%lld %zu %s\n", test::monotonicMicros(),
+                    competition_.journal().entries().size(), words.c_str());
         std::fflush(stdout);
     }
 
