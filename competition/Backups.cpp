@@ -1,8 +1,6 @@
 #include "competition/Backups.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <QRegularExpression>
 #include <algorithm>
@@ -157,31 +155,28 @@ QString joined(const QString& first, const QString& second) {
                                                : first + QStringLiteral(" ") + second;
 }
 
-void syncFile(const fs::path& file) {
-    const int descriptor = open(file.c_str(), O_RDONLY);
-    const bool synced = descriptor >= 0 && fsync(descriptor) == 0;
-    const int error = errno;
-    if (descriptor >= 0) {
-        close(descriptor);
-    }
-    if (!synced) {
-        throw fs::filesystem_error("fsync", file, std::error_code(error, std::generic_category()));
-    }
+Refusal cannotReplace(int error) {
+    const QString reason = reasonOf(error);
+    return Refusal(
+        "Databázi nelze nahradit zálohou: " +
+        (reason.isEmpty() ? std::generic_category().message(error) : reason.toStdString()) + ".");
 }
 
 // One rename, so that a failure anywhere before it leaves the database as it was.
 void replaceFile(const fs::path& target, const fs::path& incoming) {
     try {
-        syncFile(incoming);
-        fs::rename(incoming, target);
-    } catch (const fs::filesystem_error& error) {
-        const QString reason = reasonOf(error.code().value());
-        throw Refusal("Databázi nelze nahradit zálohou: " +
-                      (reason.isEmpty() ? error.code().message() : reason.toStdString()) + ".");
+        text::syncFile(incoming);
+    } catch (const text::FileWriteError& error) {
+        throw cannotReplace(error.error());
+    }
+    std::error_code renamed;
+    fs::rename(incoming, target, renamed);
+    if (renamed) {
+        throw cannotReplace(renamed.value());
     }
     try {
-        syncFile(target.parent_path());
-    } catch (const fs::filesystem_error&) {
+        text::syncFolder(target.parent_path());
+    } catch (const text::FileWriteError&) {
         // The rename is done; only its durability over a power cut is left to the system.
     }
 }

@@ -204,15 +204,10 @@ void finishFile(const fs::path& file, const fs::path& database) {
 void prepareDifferenceFile(const fs::path& database) {
     const fs::path difference = fs::path(database) += kDifferenceSuffix;
     const int descriptor = open(difference.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-    if (descriptor < 0) {
+    if (descriptor < 0 || close(descriptor) != 0) {
         throwSystemError("Cannot create", difference);
     }
-    const bool synced = fsync(descriptor) == 0;
-    close(descriptor);
     try {
-        if (!synced) {
-            throw text::FileWriteError(difference, errno);
-        }
         text::syncFolder(fs::absolute(database).parent_path());
     } catch (const text::FileWriteError& error) {
         errno = error.error();
