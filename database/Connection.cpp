@@ -1,7 +1,9 @@
 #include "database/Connection.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 #include "database/DatabaseError.h"
 #include "database/FbClient.h"
@@ -34,6 +36,8 @@ std::string keyOf(std::string_view line) {
 // Whether the engine refused the file because another process's engine holds it: another
 // copy of the program, a command-line tool, or a database server.
 static_assert(DatabaseError::kHeldElsewhere == isc_already_opened);
+
+constexpr std::chrono::milliseconds kHeldPatience{1500};
 
 bool heldByAnotherEngine(const ISC_STATUS* status) {
     for (const ISC_STATUS* item = status; *item != isc_arg_end;) {
@@ -189,8 +193,20 @@ void Connection::connect() {
     const std::string dpb = parameterBlock();
     const DatabaseLocation where = location();
     ISC_STATUS_ARRAY status{};
-    api.attach_database(status, 0, where.text().c_str(), &handle_->value,
-                        static_cast<short>(dpb.size()), dpb.data());
+    // The engine closes a file its last attachment left on a thread of its own, so a file
+    // this process detached a moment ago (the check for an interrupted copy at the start)
+    // can still look held by another engine. Held for longer, it is.
+    const auto heldSince = std::chrono::steady_clock::now();
+    for (;;) {
+        handle_->value = 0;
+        api.attach_database(status, 0, where.text().c_str(), &handle_->value,
+                            static_cast<short>(dpb.size()), dpb.data());
+        if (where.isServer() || !heldByAnotherEngine(status) ||
+            std::chrono::steady_clock::now() - heldSince > kHeldPatience) {
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
     if (status[0] == 1 && status[1] != 0) {
         handle_->value = 0;
         if (heldByAnotherEngine(status)) {

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include "database/DatabaseError.h"
 #include "database/FbClient.h"
@@ -106,6 +107,23 @@ TEST(Connection, ASecondProcessIsToldInCzechThatAnotherProgramHoldsTheDatabase) 
     const std::string message = attachError(folder.database());
     pclose(other);
     EXPECT_THAT(message, HasSubstr("má otevřenou jiný program"));
+}
+
+// The same holds for this process's own engine: a file it detached a moment ago is not
+// yet let go of, and the opening right after the check for an interrupted copy must wait
+// for it rather than call it held.
+TEST(Connection, AFileLetGoOfAMomentLaterIsAttachedRatherThanCalledHeld) {
+    test::TempEventFolder folder;
+    FILE* other = holdOpenInAnotherProcess(folder.database(), folder.path() / "isql.txt");
+    ASSERT_NE(other, nullptr) << "isql could not attach";
+    std::thread letGo([other] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        pclose(other);
+    });
+    Connection connection;
+    connection.setPath(folder.database().string());
+    EXPECT_NO_THROW(connection.connect());
+    letGo.join();
 }
 
 TEST(Connection, AReadOnlyFileRefusesTheAttachOrTheWrite) {
