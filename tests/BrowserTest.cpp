@@ -25,6 +25,7 @@
 #include "competition/Competition.h"
 #include "tests/support/Application.h"
 #include "tests/support/Http.h"
+#include "tests/support/Sanitizer.h"
 #include "tests/support/TempEventFolder.h"
 #include "web/ResultsFeed.h"
 #include "web/ResultsServer.h"
@@ -377,6 +378,14 @@ protected:
     Tab* shown = nullptr;
 };
 
+// A commit reaches every open page within a second; under the sanitizers, which slow the
+// program and the browser's feed several times over, only its arrival is checked.
+void expectPrompt(qint64 milliseconds) {
+    if (!test::kUnderSanitizer) {
+        EXPECT_LT(milliseconds, 1000) << "shown after " << milliseconds << " ms";
+    }
+}
+
 TEST_F(LivePagesInBrowser, TheStandingsFitAPhoneAndFollowACommitWithinASecondWithoutReload) {
     post(0, "Horní Lhota", "12");
     post(1, "SDH Dolní Ves nad Vltavou", "9");
@@ -409,7 +418,7 @@ TEST_F(LivePagesInBrowser, TheStandingsFitAPhoneAndFollowACommitWithinASecondWit
     const bool arrived = within(3000, [&] { return tab.shows(QStringLiteral("Nová Ves")); });
     const qint64 latency = sinceCommit.elapsed();
     ASSERT_TRUE(arrived) << "the committed team never showed";
-    EXPECT_LT(latency, 1000) << "shown after " << latency << " ms";
+    expectPrompt(latency);
     EXPECT_EQ(tab.evaluate(QStringLiteral("window.zltMark")).toString(),
               QStringLiteral("stejná stránka"))
         << "the page was reloaded";
@@ -483,7 +492,7 @@ TEST_F(LivePagesInBrowser, TenTabsShareOneStreamAndEachShowsACommitWithinASecond
     for (std::size_t i = 0; i < all.size(); ++i) {
         SCOPED_TRACE(all[i]->url().toStdString());
         EXPECT_GE(times[i], 0) << "the committed team never showed";
-        EXPECT_LT(times[i], 1000) << "shown after " << times[i] << " ms";
+        expectPrompt(times[i]);
         EXPECT_EQ(all[i]->evaluate(QStringLiteral("window.zltMark")).toString(),
                   QStringLiteral("stejná stránka"))
             << "the page was reloaded";
@@ -513,7 +522,7 @@ TEST_F(LivePagesInBrowser, TenTabsShareOneStreamAndEachShowsACommitWithinASecond
     post(2, "Lhota pod Lesem", "5");
     const std::vector<qint64> next = timesToShow(all, QDateTime::currentMSecsSinceEpoch(), 5000);
     EXPECT_EQ(std::count(next.begin(), next.end(), -1), 0) << "a tab lost track";
-    EXPECT_LT(*std::max_element(next.begin(), next.end()), 1000);
+    expectPrompt(*std::max_element(next.begin(), next.end()));
     std::printf("another tab took the stream over in %lld ms\n", static_cast<long long>(takeover));
 }
 

@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
@@ -74,11 +75,20 @@ protected:
         platform::Dialogs::setResponder({});
         QObject::connect(&poll_, &QTimer::timeout, [this, answer] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            // A box answered may still be up at the next tick on a loaded machine.
-            if (box == nullptr || !box->isVisible() || box == answered_) {
+            if (box == nullptr || !box->isVisible()) {
+                return;
+            }
+            // A box answered may still be up at the next tick on a loaded machine; one that
+            // stays up did not take the answer, and is closed so the test fails at once.
+            if (box == answered_) {
+                if (answeredAt_.elapsed() > 5000) {
+                    ADD_FAILURE() << "the box did not take its answer";
+                    box->done(0);
+                }
                 return;
             }
             answered_ = box;
+            answeredAt_.start();
             shownBoxes.push_back(box->text());
             if (shownBoxes.size() > 5) {
                 ADD_FAILURE() << "the boxes do not close";
@@ -100,6 +110,7 @@ protected:
 private:
     QTimer poll_;
     QPointer<QMessageBox> answered_;  // the box last answered, until it is gone
+    QElapsedTimer answeredAt_;
 };
 
 // A box's own button, pressed as a person presses it: Enter on the button with the focus.

@@ -23,10 +23,18 @@ namespace {
 // sees a box appear before typing into it: the keys wait for it a while. When it never
 // comes, the test fails and every modal window it left is closed, so that the failure is
 // told at once instead of when the test's time runs out.
+// A modal window shown but not yet active leaves the keyboard with the window under it,
+// so a key sent then would go there.
+bool keyboardSettled() {
+    QWidget* modal = QApplication::activeModalWidget();
+    return QApplication::focusWidget() != nullptr &&
+           (modal == nullptr || QApplication::activeWindow() == modal);
+}
+
 QWindow* focusWindow() {
     QElapsedTimer clock;
     clock.start();
-    while (QApplication::focusWidget() == nullptr && clock.elapsed() < 5000) {
+    while (!keyboardSettled() && clock.elapsed() < 5000) {
         QApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     if (QWidget* focus = QApplication::focusWidget()) {
