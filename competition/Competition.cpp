@@ -41,7 +41,10 @@ Competition::Competition(std::string databaseLocation)
       deleteFinals_("IB_DSQLF", connection_, "DELETE FROM DATAZLTF"),
       backups_(connection_, std::filesystem::current_path()),
       journal_(std::filesystem::current_path() / ChangeJournal::kFile),
-      live_([this] { rereadRows(); }) {
+      live_([this] { rereadRows(); }),
+      check_(std::filesystem::current_path(), [this](const DisciplineRules& rules) {
+          return checkEvent(preliminary_, finals_, rules);
+      }) {
     journal_.watch(preliminary_);
     journal_.watch(finals_);
     connection_.setFileLostHandler([this] { lostDatabase_.notice(); });
@@ -319,6 +322,24 @@ void Competition::writeImport(db::ResultSet& rows, const std::vector<ImportLine>
         // the later one is written last.
         std::stable_sort(changes.begin(), changes.end(),
                          [](const RowValues& a, const RowValues& b) { return a.row < b.row; });
+        return changes;
+    });
+}
+
+void Competition::writePlacings(db::ResultSet& rows, const PlacingPlan& plan) {
+    if (!plan.writable()) {
+        throw Refusal(plan.refusal());
+    }
+    writeRows(rows, journal_, [&] {
+        const int placing = rows.fieldPosition(plan.discipline.placingField());
+        std::vector<RowValues> changes;
+        for (const PlacingLine& line : plan.lines) {
+            if (line.changed()) {
+                changes.push_back({line.row,
+                                   {{placing, line.computed ? db::FieldValue(*line.computed)
+                                                            : db::FieldValue()}}});
+            }
+        }
         return changes;
     });
 }
