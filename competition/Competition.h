@@ -8,6 +8,8 @@
 #include "competition/ChangeJournal.h"
 #include "competition/EventDetails.h"
 #include "competition/LiveChanges.h"
+#include "competition/LiveCheck.h"
+#include "competition/Placings.h"
 #include "competition/LostDatabase.h"
 #include "competition/Ranking.h"
 #include "competition/TeamImport.h"
@@ -43,6 +45,8 @@ public:
     ChangeJournal& journal() { return journal_; }
     LiveChanges& live() { return live_; }
     LostDatabase& lostDatabase() { return lostDatabase_; }
+    // The disciplines' choices and the findings of both rounds, kept up to date.
+    LiveCheck& check() { return check_; }
     std::vector<db::ResultSet*> resultSets() { return {&preliminary_, &finals_}; }
 
     // Attaches the database by opening the preliminary rows, once a copy that an earlier run
@@ -80,6 +84,12 @@ public:
     // is written, naming its line; so is one that would append rows past kMostTeams.
     void writeRanks(db::ResultSet& rows, const std::vector<RankLine>& lines);
     void writeImport(db::ResultSet& rows, const std::vector<ImportLine>& lines);
+    // The placings of the plan's discipline, with the total of every row whose placing
+    // changed recomputed as Enter computes it, in one transaction, journalled once
+    // committed. A plan that is not writable is refused (Refusal, its refusal()) before
+    // anything is written; so are rows moved or renamed since the plan was made. A row
+    // being typed is written first, as for the ranks.
+    void writePlacings(db::ResultSet& rows, const PlacingPlan& plan);
 
     // Puts the copy in the database's place and reopens both rounds' rows. A copy that
     // fails its proof is refused (BrokenCopy) before anything changes: the rows stay open
@@ -115,6 +125,7 @@ private:
     ChangeJournal journal_;
     LiveChanges live_;
     LostDatabase lostDatabase_;
+    LiveCheck check_;
     // Made last and so gone first: it calls into live_ from the client library's thread.
     std::unique_ptr<db::EventListener> listener_;
 };
