@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 
 #include "competition/EventFiles.h"
+#include "platform/CheckLine.h"
 #include "platform/Controls.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
@@ -31,6 +32,8 @@ constexpr struct {
 
 // The teams a summary names before it only counts the rest.
 constexpr std::size_t kNamedTeams = 8;
+// The check's findings a summary names before it only counts them.
+constexpr std::size_t kNamedFindings = 2;
 
 QRadioButton* radio(QWidget* parent, const QString& caption, const QRect& box) {
     auto* button = new QRadioButton(caption, parent);
@@ -86,6 +89,8 @@ TfrmDiplomy::TfrmDiplomy(competition::Competition& competition, QWidget* parent)
     for (QCheckBox* box : {chkVsechna, chkUcast}) {
         platform::onSignal(box, &QCheckBox::toggled, this, [this] { showChoice(); });
     }
+    platform::onSignal(&competition_.check(), &competition::LiveCheck::changed, this,
+                       [this] { showChoice(); });
     showChoice();
 }
 
@@ -104,10 +109,34 @@ db::ResultSet& TfrmDiplomy::chosenRows() {
                                     competition_.finals());
 }
 
+// The overall standings come from both rounds, so both rounds' findings count for them.
+QString TfrmDiplomy::findingsWarning() const {
+    const competition::DiplomaRound round = choice().round;
+    const competition::LiveCheck& check = competition_.check();
+    const std::vector<competition::Finding> findings =
+        round == competition::DiplomaRound::Overall
+            ? check.findings()
+            : check.findingsOf(round == competition::DiplomaRound::Finals);
+    if (findings.empty()) {
+        return {};
+    }
+    QStringList named;
+    for (std::size_t i = 0; i < findings.size() && i < kNamedFindings; ++i) {
+        named << QString::fromStdString(findings[i].line());
+    }
+    if (findings.size() > kNamedFindings) {
+        named << QStringLiteral("…");
+    }
+    return QStringLiteral("Pozor, kontrola našla %1: %2\n")
+        .arg(platform::findingsCount(static_cast<int>(findings.size())),
+             named.join(QStringLiteral("; ")));
+}
+
 void TfrmDiplomy::showChoice() {
     // A place beyond the table's rows is no place; the box offers only those there are.
     editMista->setRange(1, std::max(1, chosenRows().recordCount()));
     editMista->setEnabled(!chkVsechna->isChecked());
+    const QString warning = findingsWarning();
     try {
         const auto teams = competition::chooseDiplomaTeams(chosenRows(), choice());
         QStringList named;
@@ -118,11 +147,11 @@ void TfrmDiplomy::showChoice() {
         if (teams.size() > kNamedTeams) {
             named << QStringLiteral("… a dalších %1").arg(teams.size() - kNamedTeams);
         }
-        lblSouhrn->setText(QStringLiteral("Diplomů: %1 (%2)")
-                               .arg(teams.size())
-                               .arg(named.join(QStringLiteral(", "))));
+        lblSouhrn->setText(warning + QStringLiteral("Diplomů: %1 (%2)")
+                                         .arg(teams.size())
+                                         .arg(named.join(QStringLiteral(", "))));
     } catch (const std::exception& refused) {
-        lblSouhrn->setText(QString::fromUtf8(refused.what()));
+        lblSouhrn->setText(warning + QString::fromUtf8(refused.what()));
     }
 }
 
