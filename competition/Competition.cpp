@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <iterator>
+#include <limits>
 #include <optional>
 #include <utility>
 
@@ -41,7 +42,10 @@ Competition::Competition(std::string databaseLocation)
       deleteFinals_("IB_DSQLF", connection_, "DELETE FROM DATAZLTF"),
       backups_(connection_, std::filesystem::current_path()),
       journal_(std::filesystem::current_path() / ChangeJournal::kFile),
-      live_([this] { rereadRows(); }) {
+      live_([this] { rereadRows(); }),
+      check_(std::filesystem::current_path(), [this](const DisciplineRules& rules) {
+          return checkEvent(preliminary_, finals_, rules);
+      }) {
     journal_.watch(preliminary_);
     journal_.watch(finals_);
     connection_.setFileLostHandler([this] { lostDatabase_.notice(); });
@@ -257,15 +261,33 @@ void writeRows(db::ResultSet& rows, ChangeJournal& journal,
 namespace {
 
 // The lines were proposed for the rows as they stood; rows moved or renamed since would
-// take ranks meant for other teams.
-void requireSameRows(const db::ResultSet& rows, const std::vector<RankLine>& lines) {
+// take values meant for other teams.
+template <typename Line>
+void requireSameRows(const db::ResultSet& rows, const std::vector<Line>& lines, const char* what) {
     const int team = rows.fieldPosition("DRUZSTVO");
-    for (const RankLine& line : lines) {
+    for (const Line& line : lines) {
         if (line.row >= rows.recordCount() ||
             db::withoutBlanks(db::displayText(rows.value(line.row, team))) != line.team) {
-            throw Refusal("Pořadí nelze zapsat: řádky se od výpočtu změnily. Spočítejte je znovu.");
+            throw Refusal(std::string(what) +
+                          " nelze zapsat: řádky se od výpočtu změnily. Spočítejte je znovu.");
         }
     }
+}
+
+// The total Enter would store in the line's row once its placing is the new one.
+db::FieldValue totalWith(const db::ResultSet& rows, const PlacingLine& line, int placing,
+                         const db::FieldValue& newPlacing, const TotalRule& rule) {
+    std::int64_t sum = 0;
+    for (const std::string& term : rule.terms) {
+        const int position = rows.fieldPosition(term);
+        sum += countedTerm(position == placing ? newPlacing : rows.value(line.row, position));
+    }
+    if (sum > std::numeric_limits<std::int32_t>::max()) {
+        throw Refusal("Nic nebylo zapsáno: " + rule.total + " družstva " + line.team + " by byl " +
+                      std::to_string(sum) + ", víc než pole pojme (nejvýš " +
+                      std::to_string(std::numeric_limits<std::int32_t>::max()) + ").");
+    }
+    return static_cast<std::int32_t>(sum);
 }
 
 // A name the team-name field cannot hold is refused before anything is written.
@@ -282,7 +304,7 @@ void requireStorableNames(const db::ResultSet& rows, const std::vector<ImportLin
 
 void Competition::writeRanks(db::ResultSet& rows, const std::vector<RankLine>& lines) {
     writeRows(rows, journal_, [&] {
-        requireSameRows(rows, lines);
+        requireSameRows(rows, lines, "Pořadí");
         const int rank = rows.fieldPosition(rankRuleOf(rows).rank);
         std::vector<RowValues> changes;
         for (const RankLine& line : lines) {
@@ -319,6 +341,29 @@ void Competition::writeImport(db::ResultSet& rows, const std::vector<ImportLine>
         // the later one is written last.
         std::stable_sort(changes.begin(), changes.end(),
                          [](const RowValues& a, const RowValues& b) { return a.row < b.row; });
+        return changes;
+    });
+}
+
+void Competition::writePlacings(db::ResultSet& rows, const PlacingPlan& plan) {
+    if (!plan.writable()) {
+        throw Refusal(plan.refusal());
+    }
+    writeRows(rows, journal_, [&] {
+        requireSameRows(rows, plan.lines, "Umístění");
+        const TotalRule& rule = totalRuleOf(rows);
+        const int placing = rows.fieldPosition(plan.discipline.placingField());
+        const int total = rows.fieldPosition(rule.total);
+        std::vector<RowValues> changes;
+        for (const PlacingLine& line : plan.lines) {
+            if (line.changed()) {
+                const db::FieldValue computed =
+                    line.computed ? db::FieldValue(*line.computed) : db::FieldValue();
+                changes.push_back({line.row,
+                                   {{placing, computed},
+                                    {total, totalWith(rows, line, placing, computed, rule)}}});
+            }
+        }
         return changes;
     });
 }

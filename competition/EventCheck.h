@@ -24,6 +24,7 @@ struct Finding {
     // "Předkolo, 7 Horní Lhota: <text>" / "Finále, Horní Lhota: <text>", for lists and
     // the command line.
     std::string line() const;
+    bool operator==(const Finding&) const = default;
 };
 
 // Looks at both rounds as the result sets hold them (committed rows) and writes nothing:

@@ -39,6 +39,9 @@ signals:
     void changed();
 
 private:
+    // Checks and keeps the findings; tells of them and returns true only when they differ.
+    bool recheckFindings();
+
     std::filesystem::path folder_;
     std::function<std::vector<Finding>(const DisciplineRules&)> check_;
     DisciplineRules rules_;

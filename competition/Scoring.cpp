@@ -33,7 +33,7 @@ std::int64_t termOf(const db::FieldValue& value) {
 std::int64_t sumOfPositiveTerms(const db::ResultSet& rows, const TotalRule& rule) {
     std::int64_t sum = 0;
     for (const std::string& term : rule.terms) {
-        sum += std::max<std::int64_t>(termOf(rows.field(rows.fieldPosition(term))), 0);
+        sum += countedTerm(rows.field(rows.fieldPosition(term)));
     }
     return sum;
 }
@@ -61,6 +61,10 @@ void typeAgain(db::ResultSet& rows, const std::optional<db::PendingRow>& typed) 
 }
 
 }  // namespace
+
+std::int64_t countedTerm(const db::FieldValue& value) {
+    return std::max<std::int64_t>(termOf(value), 0);
+}
 
 const TotalRule& preliminaryTotal() {
     static const TotalRule rule{{"BOD1", "BOD2", "BOD3", "BOD4", "BOD5", "BOD6", "PENALIZACE"},

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "database/FieldValue.h"
 
 namespace zlt::db {
 class ResultSet;
@@ -21,6 +24,11 @@ const TotalRule& preliminaryTotal();
 const TotalRule& finalsTotal();
 // The rule of the table the rows come from.
 const TotalRule& totalRuleOf(const db::ResultSet& rows);
+
+// What one term adds to the total: a number greater than 0 counts, Null, 0, a negative
+// value and a text that is no number count nothing. A text typed for an integer field
+// counts as its number.
+std::int64_t countedTerm(const db::FieldValue& value);
 
 // The Enter recomputation of the current row's total: writes the row being typed, re-reads
 // the rows, adds up the terms that are greater than 0 (Null, 0 and negative values count
