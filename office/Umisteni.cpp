@@ -137,7 +137,10 @@ void TfrmUmisteni::showPlan(const competition::PlacingPlan& plan, competition::R
             emphasize(row);
         }
     }
-    gridNahled->resizeColumnsToContents();
+    // The placings keep their width; the last column takes what is left.
+    for (int column = 0; column <= kHodnota; ++column) {
+        gridNahled->resizeColumnToContents(column);
+    }
     btnZapsat->setEnabled(plan.writable());
     lblSouhrn->setText(!plan.writable() ? QString::fromStdString(plan.refusal())
                        : plan.changedCount() == 0

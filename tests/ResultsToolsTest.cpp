@@ -272,8 +272,12 @@ TEST_F(ResultsTools, PlacingsComeFromTheResultsOnceTheDisciplineIsJudgedByTime) 
     competition().live().databaseChanged();
     QApplication::processEvents();
 
+    // A file broken by hand is told in red, and saving writes it whole again.
+    std::ofstream(folder.path() / competition::kDisciplinesFile) << "2=stopky\n";
+    competition().check().reloadRules();
     inDialog<TfrmDiscipliny>(*frmNastroje->btnDiscipliny, [&](TfrmDiscipliny& dialog) {
-        EXPECT_FALSE(dialog.lblChyba->isVisible());
+        EXPECT_TRUE(dialog.lblChyba->isVisible());
+        EXPECT_EQ(dialog.lblChyba->text().toStdString(), competition().check().rulesProblem());
         EXPECT_FALSE(dialog.chkObracene[1]->isEnabled()) << "turning a manual one means nothing";
         op::pick(*dialog.cbHodnoceni[1], 1);
         EXPECT_EQ(dialog.lblLepsi[1]->text(), QStringLiteral("lepší méně"));
@@ -281,6 +285,7 @@ TEST_F(ResultsTools, PlacingsComeFromTheResultsOnceTheDisciplineIsJudgedByTime) 
         EXPECT_FALSE(dialog.isVisible());
     });
     EXPECT_EQ(competition().check().rules().of({false, 2}).kind, competition::ResultKind::Time);
+    EXPECT_EQ(competition().check().rulesProblem(), "");
     EXPECT_TRUE(fs::exists(folder.path() / competition::kDisciplinesFile));
 
     const auto hodnota = [](TfrmUmisteni& dialog, int row) {
