@@ -83,10 +83,12 @@ FindingsList::FindingsList(QWidget* parent, const QString& caption, const QStrin
 }
 
 std::optional<int> FindingsList::choose() {
-    if (exec() != QDialog::Accepted || lstNalezy->currentRow() < 0) {
-        return std::nullopt;
+    const bool chosen = exec() == QDialog::Accepted && lstNalezy->currentRow() >= 0;
+    // The keyboard comes back to the window, also where no window manager hands it on.
+    if (QWidget* window = parentWidget()) {
+        window->activateWindow();
     }
-    return lstNalezy->currentRow();
+    return chosen ? std::optional<int>(lstNalezy->currentRow()) : std::nullopt;
 }
 
 }  // namespace zlt::platform

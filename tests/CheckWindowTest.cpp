@@ -151,6 +151,7 @@ TEST_F(CheckWindow, TheFinalsLineFollowsAnotherTablesCommitAndFindsItsRowAfterAS
     EXPECT_THAT(frmFinale->lblKontrolaF->wholeText().toStdString(), StartsWith("Kontrola: "));
 
     clickTitle(FBOD1);
+    clickTitle(FBOD1);  // descending: the placed rows the other way round
     const competition::Finding chosen = chooseFinding(*frmFinale->lblKontrolaF, true, "FBOD1");
     EXPECT_EQ(grid().currentIndex(), grid().model()->index(chosen.row, FBOD1));
     EXPECT_EQ(shown(grid(), chosen.row, 0), chosen.team);
