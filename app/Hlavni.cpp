@@ -337,11 +337,7 @@ void TfrmHlavni::offerLostCopy() {
 }
 
 void TfrmHlavni::lblKontrolaClick() {
-    competition::LiveCheck& check = competition_.check();
-    // The findings name rows by their place in the grid's order, which a sort since the
-    // last check may have changed.
-    check.recheck();
-    const std::vector<competition::Finding> findings = check.findingsOf(false);
+    const std::vector<competition::Finding> findings = competition_.check().findingsOf(false);
     if (const competition::Finding* finding =
             platform::FindingsList::choose(this, QStringLiteral("Kontrola předkola"), findings)) {
         goToFinding(*finding);

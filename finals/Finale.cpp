@@ -199,11 +199,7 @@ void TfrmFinale::DBGridFTitleClick(int column) {
 }
 
 void TfrmFinale::lblKontrolaFClick() {
-    competition::LiveCheck& check = competition_.check();
-    // The findings name rows by their place in the grid's order, which a sort since the
-    // last check may have changed.
-    check.recheck();
-    const std::vector<competition::Finding> findings = check.findingsOf(true);
+    const std::vector<competition::Finding> findings = competition_.check().findingsOf(true);
     if (const competition::Finding* finding =
             platform::FindingsList::choose(this, QStringLiteral("Kontrola finále"), findings)) {
         DBGridF->goToField(finding->row, finding->field);

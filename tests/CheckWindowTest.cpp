@@ -138,8 +138,8 @@ TEST_F(CheckWindow, ASharedPlaceIsToldListedFoundInTheGridAndGoneOnceCorrected) 
     EXPECT_TRUE(dialogs.requests.empty());
 }
 
-// The list names rows as the grid shows them now, also after a sort that came after the
-// rows were last checked.
+// The line follows a commit of another table, and the list names rows as the grid shows
+// them now, also after a sort.
 TEST_F(CheckWindow, TheFinalsLineFollowsAnotherTablesCommitAndFindsItsRowAfterASort) {
     op::click(*frmHlavni->btnFinale);
     useGrid(*frmFinale->DBGridF);
