@@ -76,6 +76,7 @@ constexpr struct {
     QRect lblZaloha{800, 495, 177, 16};
     QRect lblDatabaze{800, 160, 177, 20};
     QRect lblZtrata{8, 710, 780, 36};
+    QRect lblKontrola{800, 450, 177, 17};
 } kLayout;
 
 }  // namespace
@@ -106,6 +107,16 @@ TfrmHlavni::TfrmHlavni(competition::Competition& competition)
     followSafekeeping();
     followDatabase();
     followLostDatabase();
+    followCheck();
+}
+
+void TfrmHlavni::followCheck() {
+    const competition::LiveCheck& check = competition_.check();
+    const auto show = [this, &check] { lblKontrola->showFindings(check.findingsOf(false)); };
+    show();
+    connect(&check, &competition::LiveCheck::changed, this, show);
+    platform::onSignal(lblKontrola, &platform::CheckLine::clicked, this,
+                       [this] { lblKontrolaClick(); });
 }
 
 void TfrmHlavni::followLostDatabase() {
@@ -279,6 +290,7 @@ void TfrmHlavni::buildCommands() {
     lblZtrata->setWordWrap(true);
     lblZtrata->setPalette(warning);
     lblZtrata->hide();
+    lblKontrola = new platform::CheckLine(this, kLayout.lblKontrola);
 }
 
 // The grid and navigator listen to the data source, a member that dies before the base
@@ -322,6 +334,25 @@ void TfrmHlavni::offerLostCopy() {
                              platform::DialogIcon::Information,
                              {platform::DialogButton::Ok},
                              platform::DialogButton::Ok});
+}
+
+void TfrmHlavni::lblKontrolaClick() {
+    const std::vector<competition::Finding> findings = competition_.check().findingsOf(false);
+    if (const competition::Finding* finding =
+            platform::FindingsList::choose(this, QStringLiteral("Kontrola předkola"), findings)) {
+        goToFinding(*finding);
+    }
+}
+
+// A finding in a discipline the column choice hides brings its discipline's columns back.
+void TfrmHlavni::goToFinding(const competition::Finding& finding) {
+    for (const competition::Discipline& discipline : competition::allDisciplines()) {
+        if (!discipline.finals && (finding.field == discipline.resultField() ||
+                                   finding.field == discipline.placingField())) {
+            cbNDisc[static_cast<std::size_t>(discipline.number - 1)]->setChecked(true);
+        }
+    }
+    DBGrid1->goToField(finding.row, finding.field);
 }
 
 void TfrmHlavni::Timer1Timer() {

@@ -10,6 +10,7 @@
 
 #include "competition/Competition.h"
 #include "database/DataSource.h"
+#include "platform/CheckLine.h"
 #include "platform/DBGrid.h"
 #include "platform/DBNavigator.h"
 
@@ -66,11 +67,16 @@ public:
     // Under the grid, from the moment the database file was deleted or moved under the
     // program until it ends: that it happened, and where the database lives now.
     QLabel* lblZtrata;
+    // Above the navigator, while the check of the preliminary round finds anything: how
+    // many findings and the first; a click lists them all.
+    platform::CheckLine* lblKontrola;
     QTimer* Timer1;
 
     // The database file was deleted or moved under the program: a warning, and a copy of
     // what it holds saved to a folder the user chooses, which the program then works on.
     void offerLostCopy();
+    // The preliminary round's findings listed; the one chosen is shown in the grid.
+    void lblKontrolaClick();
 
 signals:
     // "Nástroje": the tools window, opened beside this one.
@@ -84,6 +90,8 @@ private:
     void followSafekeeping();
     void followDatabase();
     void followLostDatabase();
+    void followCheck();
+    void goToFinding(const competition::Finding& finding);
     void buildTitle();
     void buildGrid();
     void buildColumnChoice();

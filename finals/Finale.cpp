@@ -41,6 +41,7 @@ constexpr struct {
     QRect rbPokracovani{24, 40, 129, 17};
     QRect btnZpet{576, 520, 75, 25};
     QRect btn{56, 520, 97, 25};
+    QRect lblKontrolaF{664, 524, 380, 17};
 } kLayout;
 
 }  // namespace
@@ -72,6 +73,16 @@ TfrmFinale::TfrmFinale(competition::Competition& competition)
         lblFobec->setText(details.place());
         lblFobec->adjustSize();
     });
+    followCheck();
+}
+
+void TfrmFinale::followCheck() {
+    const competition::LiveCheck& check = competition_.check();
+    const auto show = [this, &check] { lblKontrolaF->showFindings(check.findingsOf(true)); };
+    show();
+    connect(&check, &competition::LiveCheck::changed, this, show);
+    platform::onSignal(lblKontrolaF, &platform::CheckLine::clicked, this,
+                       [this] { lblKontrolaFClick(); });
 }
 
 void TfrmFinale::buildHeading() {
@@ -152,6 +163,7 @@ void TfrmFinale::buildCommands() {
     platform::onSignal(btnZpet, &QPushButton::clicked, this, [this] { btnZpetClick(); });
     btn = platform::makeButton(this, QStringLiteral("Celkový tisk ZLT"), kLayout.btn);
     platform::onSignal(btn, &QPushButton::clicked, this, [this] { btnClick(); });
+    lblKontrolaF = new platform::CheckLine(this, kLayout.lblKontrolaF);
 }
 
 // The grid and navigator listen to the data source, a member that dies before the base
@@ -184,6 +196,14 @@ void TfrmFinale::DBGridFKeyDown(int key) {
 void TfrmFinale::DBGridFTitleClick(int column) {
     competition_.sortByTitle(IBOQueryF, column);
     DBGridF->highlightSortColumn(column, db::finalsFields().size());
+}
+
+void TfrmFinale::lblKontrolaFClick() {
+    const std::vector<competition::Finding> findings = competition_.check().findingsOf(true);
+    if (const competition::Finding* finding =
+            platform::FindingsList::choose(this, QStringLiteral("Kontrola finále"), findings)) {
+        DBGridF->goToField(finding->row, finding->field);
+    }
 }
 
 void TfrmFinale::rbVynulovaniClick() {

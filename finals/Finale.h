@@ -8,6 +8,7 @@
 
 #include "competition/Competition.h"
 #include "database/DataSource.h"
+#include "platform/CheckLine.h"
 #include "platform/DBGrid.h"
 #include "platform/DBNavigator.h"
 
@@ -53,6 +54,12 @@ public:
     platform::DBNavigator* DBNavigator1;
     QPushButton* btnZpet;
     QPushButton* btn;
+    // Beside "Zpět", while the check of the finals finds anything: how many findings and
+    // the first; a click lists them all.
+    platform::CheckLine* lblKontrolaF;
+
+    // The finals' findings listed; the one chosen is shown in the grid.
+    void lblKontrolaFClick();
 
 signals:
     // "Zpět" or the close box: the main window takes over.
@@ -67,6 +74,7 @@ private:
     void buildPrintPanel();
     void buildModePanel();
     void buildCommands();
+    void followCheck();
 
     competition::Competition& competition_;
 };

@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 
 #include "competition/EventFiles.h"
+#include "platform/CheckLine.h"
 #include "platform/Controls.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
@@ -31,6 +32,30 @@ constexpr struct {
 
 // The teams a summary names before it only counts the rest.
 constexpr std::size_t kNamedTeams = 8;
+// The check's findings the summary's hint lists before it only counts the rest.
+constexpr std::size_t kListedFindings = 10;
+
+// The summary has room for the first finding only; its hint lists the first ones.
+QString findingsWarning(const std::vector<competition::Finding>& findings) {
+    if (findings.empty()) {
+        return {};
+    }
+    return QStringLiteral("Pozor, kontrola našla %1: %2%3\n")
+        .arg(platform::findingsCount(static_cast<int>(findings.size())),
+             QString::fromStdString(findings.front().line()),
+             findings.size() > 1 ? QStringLiteral("; …") : QString());
+}
+
+QString findingsHint(const std::vector<competition::Finding>& findings) {
+    QStringList lines;
+    for (std::size_t i = 0; i < findings.size() && i < kListedFindings; ++i) {
+        lines << QString::fromStdString(findings[i].line());
+    }
+    if (findings.size() > kListedFindings) {
+        lines << QStringLiteral("… a dalších %1").arg(findings.size() - kListedFindings);
+    }
+    return lines.join(QLatin1Char('\n'));
+}
 
 QRadioButton* radio(QWidget* parent, const QString& caption, const QRect& box) {
     auto* button = new QRadioButton(caption, parent);
@@ -86,6 +111,8 @@ TfrmDiplomy::TfrmDiplomy(competition::Competition& competition, QWidget* parent)
     for (QCheckBox* box : {chkVsechna, chkUcast}) {
         platform::onSignal(box, &QCheckBox::toggled, this, [this] { showChoice(); });
     }
+    platform::onSignal(&competition_.check(), &competition::LiveCheck::changed, this,
+                       [this] { showChoice(); });
     showChoice();
 }
 
@@ -104,10 +131,22 @@ db::ResultSet& TfrmDiplomy::chosenRows() {
                                     competition_.finals());
 }
 
+// The overall standings come from both rounds, so both rounds' findings count for them.
+std::vector<competition::Finding> TfrmDiplomy::chosenFindings() const {
+    const competition::DiplomaRound round = choice().round;
+    const competition::LiveCheck& check = competition_.check();
+    return round == competition::DiplomaRound::Overall
+               ? check.findings()
+               : check.findingsOf(round == competition::DiplomaRound::Finals);
+}
+
 void TfrmDiplomy::showChoice() {
     // A place beyond the table's rows is no place; the box offers only those there are.
     editMista->setRange(1, std::max(1, chosenRows().recordCount()));
     editMista->setEnabled(!chkVsechna->isChecked());
+    const std::vector<competition::Finding> findings = chosenFindings();
+    const QString warning = findingsWarning(findings);
+    lblSouhrn->setToolTip(findingsHint(findings));
     try {
         const auto teams = competition::chooseDiplomaTeams(chosenRows(), choice());
         QStringList named;
@@ -118,11 +157,11 @@ void TfrmDiplomy::showChoice() {
         if (teams.size() > kNamedTeams) {
             named << QStringLiteral("… a dalších %1").arg(teams.size() - kNamedTeams);
         }
-        lblSouhrn->setText(QStringLiteral("Diplomů: %1 (%2)")
-                               .arg(teams.size())
-                               .arg(named.join(QStringLiteral(", "))));
+        lblSouhrn->setText(warning + QStringLiteral("Diplomů: %1 (%2)")
+                                         .arg(teams.size())
+                                         .arg(named.join(QStringLiteral(", "))));
     } catch (const std::exception& refused) {
-        lblSouhrn->setText(QString::fromUtf8(refused.what()));
+        lblSouhrn->setText(warning + QString::fromUtf8(refused.what()));
     }
 }
 

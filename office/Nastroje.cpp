@@ -5,8 +5,10 @@
 #include "competition/EventFiles.h"
 #include "competition/Refusal.h"
 #include "office/Diplomy.h"
+#include "office/Discipliny.h"
 #include "office/ImportDruzstev.h"
 #include "office/Poradi.h"
+#include "office/Umisteni.h"
 #include "platform/Controls.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
@@ -39,6 +41,8 @@ constexpr struct {
     QRect btnSlozkaExportu{400, 536, 121, 25};
     QRect btnProjekce{528, 536, 121, 25};
     QRect btnDiplomy{16, 568, 121, 25};
+    QRect btnUmisteni{144, 568, 121, 25};
+    QRect btnDiscipliny{272, 568, 121, 25};
     QRect chkVysledkyNaSiti{16, 604, 150, 20};
     QRect lblAdresa{172, 604, 532, 20};
 } kLayout;
@@ -167,6 +171,17 @@ void TfrmNastroje::buildResults() {
         platform::makeButton(this, QStringLiteral("Diplomy…"), kLayout.btnDiplomy,
                              QStringLiteral("Vytiskne diplomy umístěným družstvům podle pořadí"));
     platform::onSignal(btnDiplomy, &QPushButton::clicked, this, [this] { btnDiplomyClick(); });
+    btnUmisteni = platform::makeButton(
+        this, QStringLiteral("Umístění z výsledků…"), kLayout.btnUmisteni,
+        QStringLiteral("Spočítá umístění v disciplíně z jejích výsledků, ukáže je a zapíše je "
+                       "až na pokyn"));
+    platform::onSignal(btnUmisteni, &QPushButton::clicked, this, [this] { btnUmisteniClick(); });
+    btnDiscipliny = platform::makeButton(
+        this, QStringLiteral("Disciplíny…"), kLayout.btnDiscipliny,
+        QStringLiteral("Zvolí, jak se hodnotí výsledky každé disciplíny: čas, vzdálenost, body, "
+                       "nebo ručně"));
+    platform::onSignal(btnDiscipliny, &QPushButton::clicked, this,
+                       [this] { btnDisciplinyClick(); });
     chkPublikovat = new QCheckBox(QStringLiteral("Publikovat automaticky"), this);
     chkPublikovat->setGeometry(kLayout.chkPublikovat);
     chkPublikovat->setToolTip(
@@ -402,6 +417,16 @@ void TfrmNastroje::btnSlozkaExportuClick() {
 
 void TfrmNastroje::btnDiplomyClick() {
     TfrmDiplomy dialog(competition_, this);
+    dialog.exec();
+}
+
+void TfrmNastroje::btnUmisteniClick() {
+    TfrmUmisteni dialog(competition_, this);
+    dialog.exec();
+}
+
+void TfrmNastroje::btnDisciplinyClick() {
+    TfrmDiscipliny dialog(competition_, this);
     dialog.exec();
 }
 

@@ -32,6 +32,8 @@ public:
     void btnSlozkaExportuClick();
     void btnProjekceClick();
     void btnDiplomyClick();
+    void btnUmisteniClick();
+    void btnDisciplinyClick();
     void chkPublikovatClick();
     void btnDatabazeClick();
     void chkVysledkyNaSitiClick();
@@ -56,6 +58,8 @@ public:
     QPushButton* btnSlozkaExportu;
     QPushButton* btnProjekce;
     QPushButton* btnDiplomy;
+    QPushButton* btnUmisteni;
+    QPushButton* btnDiscipliny;
     QCheckBox* chkPublikovat;
     QLabel* lblDatabaze;
     QPushButton* btnDatabaze;

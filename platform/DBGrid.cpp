@@ -169,6 +169,18 @@ void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previ
     syncCurrentRow();
 }
 
+void DBGrid::goToField(int row, std::string_view field) {
+    const db::ResultSet* set = resultSet();
+    const std::optional<int> column =
+        set != nullptr ? set->fields().positionOf(field) : std::nullopt;
+    if (!column || row < 0 || row >= model_->rowCount()) {
+        return;
+    }
+    setCurrentIndex(model_->index(row, *column));
+    scrollTo(currentIndex());
+    setFocus();
+}
+
 bool DBGrid::handleEnter() {
     const bool wasEditing = isEditing();
     const QModelIndex cell = currentIndex();

@@ -2,6 +2,7 @@
 
 #include <QTableView>
 #include <functional>
+#include <string_view>
 #include <vector>
 
 #include "database/DataSource.h"
@@ -41,6 +42,10 @@ public:
     QColor titleColor(int column) const { return model_->titleColor(column); }
 
     bool isEditing() const { return state() == QAbstractItemView::EditingState; }
+
+    // Puts the current cell on that row and field, moving the result set as a click there
+    // would, and gives the grid the keyboard. A row or field the grid lacks is ignored.
+    void goToField(int row, std::string_view field);
 
     // The window's key-down handler: it sees every key first, also while the cell editor
     // is open, and the grid's own action follows unless the handler failed.

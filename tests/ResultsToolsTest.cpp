@@ -9,9 +9,11 @@
 #include <fstream>
 
 #include "office/Diplomy.h"
+#include "office/Discipliny.h"
 #include "office/ImportDruzstev.h"
 #include "office/Nastroje.h"
 #include "office/Poradi.h"
+#include "office/Umisteni.h"
 #include "reports/Preview.h"
 #include "reports/Publishing.h"
 #include "tests/support/Files.h"
@@ -25,7 +27,7 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
-constexpr int CISLO = 0, DRUZSTVO = 1, CELKEM = 15, PORADI = 16;
+constexpr int CISLO = 0, DRUZSTVO = 1, BOD2 = 6, CELKEM = 15, PORADI = 16;
 
 class ResultsTools : public MainWindowFixture {
 protected:
@@ -258,6 +260,67 @@ TEST_F(ResultsTools, DiplomasAreChosenInTheirDialogAndShownInThePreview) {
         EXPECT_TRUE(dialog.isVisible()) << "back in the dialog after the preview";
     });
     EXPECT_EQ(rows().recNo(), current) << "the grid's current row stays";
+}
+
+// The second discipline judged by time in its dialog; its placings previewed from the
+// times as typed, refused while one cannot be read, and written with the totals.
+TEST_F(ResultsTools, PlacingsComeFromTheResultsOnceTheDisciplineIsJudgedByTime) {
+    teams({{"Lhota", 1}, {"Ves", 2}, {"Žďár", 3}, {"Dvůr", 4}});
+    execute(folder.database(),
+            "UPDATE DATAZLT SET BOD1 = CISLO, DISCIPLINA2 = CASE CISLO WHEN 1 THEN '1:05,2' "
+            "WHEN 2 THEN '58,9' WHEN 3 THEN '1:75' ELSE 'DNF' END WHERE CISLO <= 4");
+    competition().live().databaseChanged();
+    QApplication::processEvents();
+
+    // A file broken by hand is told in red, and saving writes it whole again.
+    std::ofstream(folder.path() / competition::kDisciplinesFile) << "2=stopky\n";
+    competition().check().reloadRules();
+    inDialog<TfrmDiscipliny>(*frmNastroje->btnDiscipliny, [&](TfrmDiscipliny& dialog) {
+        EXPECT_TRUE(dialog.lblChyba->isVisible());
+        EXPECT_EQ(dialog.lblChyba->text().toStdString(), competition().check().rulesProblem());
+        EXPECT_FALSE(dialog.chkObracene[1]->isEnabled()) << "turning a manual one means nothing";
+        op::pick(*dialog.cbHodnoceni[1], 1);
+        EXPECT_EQ(dialog.lblLepsi[1]->text(), QStringLiteral("lepší méně"));
+        op::click(*dialog.btnUlozit);
+        EXPECT_FALSE(dialog.isVisible());
+    });
+    EXPECT_EQ(competition().check().rules().of({false, 2}).kind, competition::ResultKind::Time);
+    EXPECT_EQ(competition().check().rulesProblem(), "");
+    EXPECT_TRUE(fs::exists(folder.path() / competition::kDisciplinesFile));
+
+    const auto hodnota = [](TfrmUmisteni& dialog, int row) {
+        return dialog.gridNahled->item(row, 2);
+    };
+    inDialog<TfrmUmisteni>(*frmNastroje->btnUmisteni, [&](TfrmUmisteni& dialog) {
+        EXPECT_FALSE(dialog.btnZapsat->isEnabled()) << "the first discipline is placed by hand";
+        EXPECT_THAT(dialog.lblSouhrn->text().toStdString(), HasSubstr("ručně"));
+        op::pick(*dialog.cbDisciplina, 1);
+        ASSERT_EQ(dialog.gridNahled->rowCount(), 4);
+        EXPECT_EQ(hodnota(dialog, 2)->foreground().color(), QColor(Qt::darkRed));
+        EXPECT_THAT(hodnota(dialog, 2)->text().toStdString(), HasSubstr("1:75"));
+        EXPECT_FALSE(dialog.btnZapsat->isEnabled());
+        EXPECT_THAT(dialog.lblSouhrn->text().toStdString(),
+                    ::testing::AllOf(HasSubstr("Nic nebylo zapsáno"), HasSubstr("Žďár")));
+    });
+
+    execute(folder.database(), "UPDATE DATAZLT SET DISCIPLINA2 = '1:15' WHERE CISLO = 3");
+    competition().live().databaseChanged();
+    QApplication::processEvents();
+    inDialog<TfrmUmisteni>(*frmNastroje->btnUmisteni, [&](TfrmUmisteni& dialog) {
+        op::pick(*dialog.cbDisciplina, 1);
+        EXPECT_EQ(column(*dialog.gridNahled, 4), (QStringList{"2", "1", "3", ""}));
+        EXPECT_EQ(hodnota(dialog, 1)->text(), QStringLiteral("58,9 s"));
+        EXPECT_TRUE(dialog.gridNahled->item(0, 0)->font().bold());
+        EXPECT_FALSE(dialog.gridNahled->item(3, 0)->font().bold()) << "no result, no placing";
+        op::click(*dialog.btnZapsat);
+        EXPECT_FALSE(dialog.isVisible());
+    });
+    for (const auto& [row, placing, total] : std::vector<std::tuple<int, std::string, std::string>>{
+             {0, "2", "3"}, {1, "1", "3"}, {2, "3", "6"}, {3, "", "4"}}) {
+        EXPECT_EQ(storedText(row, BOD2), placing) << "row " << row;
+        EXPECT_EQ(storedText(row, CELKEM), total) << "row " << row;
+    }
+    EXPECT_EQ(shownInGrid(2, BOD2), QStringLiteral("3")) << "the grid shows them at once";
 }
 
 TEST_F(ResultsTools, AutomaticPublishingWithoutAFolderStaysOff) {

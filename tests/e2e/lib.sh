@@ -9,6 +9,8 @@ readonly MAIN_TITLE='^Zeltoria $'
 readonly GRID_X=8 GRID_Y=120
 readonly BTN_FINALE=(889 540) BTN_TISK=(889 577) BTN_NASTAVENI=(889 615) BTN_KONEC=(889 652)
 readonly BTN_NASTROJE=(889 700)
+# The check's red line above the navigator, while the check finds anything.
+readonly CHECK_LINE=(800 450 177 17)
 # The settings window: "Vymazat databáze" at 224,424 and "Storno" at 264,488.
 readonly SETTINGS_TITLE='^Nastaveni programu$'
 readonly BTN_VYMAZAT=(289 436) BTN_STORNO=(308 500)
@@ -263,6 +265,30 @@ grid_cell() {
     local x_run=${columns[$column]} y_run=${rows[$row - 1]}
     CELL_X=$((left + (${x_run% *} + ${x_run#* }) / 2))
     CELL_Y=$((top + (${y_run% *} + ${y_run#* }) / 2))
+}
+
+# Prints how many pixels of a window's area X Y WIDTH HEIGHT are red rather than grey:
+# the red line's text, drawn smoothed over the window's silver.
+red_pixels() {
+    local window=$1 x=$2 y=$3 width=$4 height=$5 shot="$CASE_DIR/area.png"
+    import -window "$window" "$shot"
+    # A line of the text form: "x,y: (r,g,b)  #RRGGBB  srgb(r,g,b)".
+    convert "$shot" -crop "${width}x$height+$x+$y" +repage -depth 8 txt:- |
+        awk -F '[(,)]' 'NR > 1 && $3 - $4 > 40 { n++ } END { print n + 0 }'
+}
+
+# Waits up to three seconds for the check's line to be shown (shown) or gone (gone).
+expect_check_line() {
+    local wanted=$1 red deadline=$((SECONDS + 3))
+    while ((SECONDS <= deadline)); do
+        red=$(red_pixels "$MAIN" "${CHECK_LINE[@]}")
+        if { [ "$wanted" = shown ] && [ "$red" -gt 0 ]; } ||
+            { [ "$wanted" = gone ] && [ "$red" -eq 0 ]; }; then
+            return 0
+        fi
+        sleep 0.2
+    done
+    fail "the check's line should be $wanted; $red red pixels in it"
 }
 
 # Prints "first last" for each run of white pixels along a one-pixel strip of a picture.

@@ -186,6 +186,33 @@ sigterm_refused() {
     [ ! -e "$EVENT/ZLT04.GDB.rozepsane" ] || fail "the kept row's file is still there"
 }
 
+# A placing typed so that two teams share the 3rd place, which the ranking cannot have: the
+# check's red line appears, and goes again once the placing is put right.
+check_line() {
+    make_event
+    sql "UPDATE DATAZLT SET DRUZSTVO = 'Tym ' || CISLO, BOD1 = CISLO, BOD2 = CISLO,
+           BOD3 = CISLO, BOD4 = CISLO, BOD5 = CISLO, BOD6 = CISLO, CELKEM = 6 * CISLO,
+           PORADI = CISLO WHERE CISLO <= 4; COMMIT" >/dev/null
+    start_zlt
+    expect_check_line gone
+    grid_cell 4 2 # BOD1 of the second team
+    click "$MAIN" "$CELL_X" "$CELL_Y"
+    focus "$MAIN"
+    type_text 3
+    keys Return
+    expect_check_line shown
+    snapshot shown
+    click "$MAIN" "$CELL_X" "$CELL_Y"
+    type_text 2
+    keys Return
+    expect_check_line gone
+    click "$MAIN" "${BTN_KONEC[@]}"
+    expect_exit 10
+    expect_rows "BOD1 of teams 1-4" \
+        "SELECT CAST(LIST(BOD1, ',') AS VARCHAR(50)) FROM
+           (SELECT BOD1 FROM DATAZLT WHERE CISLO <= 4 ORDER BY CISLO)" "1,2,3,4"
+}
+
 # The X server dies under the program while a name is being typed: the program writes
 # it, lets go of the database and ends with a non-zero code within two seconds.
 lost_display() {
@@ -676,7 +703,7 @@ expect_fills_screen() {
 
 # The scenarios in the order run.sh runs them.
 readonly SCENARIOS=(typing print_choice finals_print pending_edit sigterm sigterm_refused
-    lost_display restore_after_reset results_publishing event_commands live_results
+    check_line lost_display restore_after_reset results_publishing event_commands live_results
     live_results_under_attack two_tables server_endings_window server_endings_signals)
 
 if [ "${1:-}" = --list ]; then

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QHeaderView>
@@ -95,6 +96,14 @@ void click(QWidget& widget) {
 
 void choose(QRadioButton& button) {
     clickInside(button, {button.height() / 2, button.height() / 2});
+}
+
+void pick(QComboBox& box, int index) {
+    click(box);
+    for (int at = box.currentIndex(); at != index; at += at < index ? 1 : -1) {
+        press(at < index ? Qt::Key_Down : Qt::Key_Up);
+    }
+    press(Qt::Key_Return);
 }
 
 void clickCell(platform::DBGrid& grid, int row, int column) {

@@ -5,6 +5,7 @@
 #include <Qt>
 #include <functional>
 
+class QComboBox;
 class QRadioButton;
 class QWidget;
 
@@ -33,6 +34,9 @@ void click(QWidget& widget);
 // Clicks a radio button at its indicator, where a person does: past a short text the
 // centre of its box is no part of it.
 void choose(QRadioButton& button);
+// Picks an item of a drop-down list as a person does with the keyboard: a click opens the
+// list, Down and Up move to the item and Enter takes it.
+void pick(QComboBox& box, int index);
 void clickCell(platform::DBGrid& grid, int row, int column);
 void clickTitle(platform::DBGrid& grid, int column);
 // Clicks the tool-bar button of a preview command.
