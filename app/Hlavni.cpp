@@ -75,7 +75,7 @@ constexpr struct {
     QRect btnNastroje{852, 688, 75, 25};
     QRect lblZaloha{800, 495, 177, 16};
     QRect lblDatabaze{800, 160, 177, 20};
-    QRect lblZtrata{8, 710, 780, 36};
+    QRect lblZtrata{224, 48, 576, 38};
     QRect lblKontrola{800, 450, 177, 17};
 } kLayout;
 
