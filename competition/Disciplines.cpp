@@ -126,6 +126,11 @@ constexpr std::pair<std::string_view, char> kCzechLetters[] = {
 std::string folded(std::string_view text) {
     std::string plain;
     while (!text.empty()) {
+        if (static_cast<unsigned char>(text.front()) < 0x80) {
+            plain += asciiLower(text.front());
+            text.remove_prefix(1);
+            continue;
+        }
         const auto letter =
             std::find_if(std::begin(kCzechLetters), std::end(kCzechLetters),
                          [&](const auto& czech) { return text.starts_with(czech.first); });
@@ -133,7 +138,7 @@ std::string folded(std::string_view text) {
             plain += letter->second;
             text.remove_prefix(letter->first.size());
         } else {
-            plain += asciiLower(text.front());
+            plain += text.front();
             text.remove_prefix(1);
         }
     }
@@ -354,6 +359,15 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+bool isWithoutResultWord(std::string_view text) {
+    // Results start with a digit and no such word does; most texts are results.
+    if (isDigit(text.front())) {
+        return false;
+    }
+    return std::find(std::begin(kWithoutResultWords), std::end(kWithoutResultWords),
+                     folded(text)) != std::end(kWithoutResultWords);
+}
+
 bool isNumberCharacter(char c) {
     return isDigit(c) || c == ',' || c == '.' || c == ':';
 }
@@ -376,13 +390,24 @@ Reading refused(std::string why) {
     return {std::nullopt, std::move(why)};
 }
 
+// Where the decimal comma or point is, npos without one. A plain loop: the library's
+// find_first_of searches the two characters for every character of the text.
+std::size_t decimalSeparatorIn(std::string_view text) {
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if (text[at] == ',' || text[at] == '.') {
+            return at;
+        }
+    }
+    return std::string_view::npos;
+}
+
 // A decimal number: digits, and at most one decimal comma or point followed by digits.
 Reading decimalOf(std::string_view text) {
-    const std::size_t separator = text.find_first_of(",.");
+    const std::size_t separator = decimalSeparatorIn(text);
     const std::string_view whole = text.substr(0, separator);
     const std::string_view decimals =
         separator == std::string_view::npos ? std::string_view() : text.substr(separator + 1);
-    if (decimals.find_first_of(",.") != std::string_view::npos) {
+    if (decimalSeparatorIn(decimals) != std::string_view::npos) {
         return refused("číslo má víc desetinných čárek");
     }
     if (whole.empty()) {
@@ -417,26 +442,28 @@ Reading decimalOf(std::string_view text) {
 // m:ss or h:mm:ss, each part after a colon two digits below 60; a decimal part only on
 // the seconds.
 Reading timeOf(std::string_view text) {
-    std::vector<std::string_view> parts;
-    for (std::size_t colon; (colon = text.find(':')) != std::string_view::npos;) {
-        parts.push_back(text.substr(0, colon));
-        text.remove_prefix(colon + 1);
-    }
-    parts.push_back(text);
-    if (parts.size() > 3) {
+    constexpr std::size_t kMostParts = 3;
+    if (std::count(text.begin(), text.end(), ':') >= static_cast<long>(kMostParts)) {
         return refused("čas má nejvýš dvě dvojtečky (h:mm:ss)");
     }
+    std::array<std::string_view, kMostParts> parts;
+    std::size_t count = 0;
+    for (std::size_t colon; (colon = text.find(':')) != std::string_view::npos;) {
+        parts[count++] = text.substr(0, colon);
+        text.remove_prefix(colon + 1);
+    }
+    parts[count++] = text;
     Millionths total = 0;
-    for (std::size_t at = 0; at < parts.size(); ++at) {
-        const bool seconds = at + 1 == parts.size();
+    for (std::size_t at = 0; at < count; ++at) {
+        const bool seconds = at + 1 == count;
         const std::string_view part = parts[at];
         if (part.empty()) {
             return refused("u dvojtečky chybí číslice");
         }
-        if (!seconds && part.find_first_of(",.") != std::string_view::npos) {
+        if (!seconds && decimalSeparatorIn(part) != std::string_view::npos) {
             return refused("desetinná čárka patří jen k sekundám");
         }
-        if (at > 0 && part.substr(0, part.find_first_of(",.")).size() != 2) {
+        if (at > 0 && part.substr(0, decimalSeparatorIn(part)).size() != 2) {
             return refused("po dvojtečce patří dvě číslice");
         }
         Reading read = decimalOf(part);
@@ -521,10 +548,7 @@ Reading readingOf(ResultKind kind, std::string_view text) {
 ReadResult readResult(ResultKind kind, std::string_view text) {
     text = trimmed(text);
     ReadResult read;
-    const std::string word = text.size() <= 20 ? folded(text) : std::string();
-    if (text.empty() || (kind != ResultKind::Manual &&
-                         std::find(std::begin(kWithoutResultWords), std::end(kWithoutResultWords),
-                                   word) != std::end(kWithoutResultWords))) {
+    if (text.empty() || (kind != ResultKind::Manual && isWithoutResultWord(text))) {
         read.withoutResult = true;
         return read;
     }

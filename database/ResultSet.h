@@ -89,6 +89,10 @@ public:
     // Values of the current row; while editing or inserting, the values being typed.
     const FieldValue& field(int position) const;
     const FieldValue& value(int row, int position) const;
+    // The value as last read or written, also in the row being typed over.
+    const FieldValue& storedValue(int row, int position) const {
+        return rows_.at(row).values.at(position);
+    }
     int fieldPosition(std::string_view name) const;
     // Only while editing or inserting. A text may be given for an integer field: it is
     // checked when the row is posted.
