@@ -54,6 +54,9 @@ Competition::Competition(std::string databaseLocation)
                      Qt::QueuedConnection);
     QObject::connect(&journal_, &ChangeJournal::rowsWritten, &live_, &LiveChanges::changed,
                      Qt::QueuedConnection);
+    // This program's own writes reach the check the same way as the other tables' commits:
+    // through the journal's rowsWritten above.
+    QObject::connect(&live_, &LiveChanges::changed, &check_, &LiveCheck::recheck);
     // The journal's timer cannot sync while a copy holds the thread: the lines written
     // before it would wait longer than the second the journal promises.
     QObject::connect(&backups_, &Backups::copyStarting, &journal_, [this] { journal_.flush(); });
@@ -73,6 +76,7 @@ void Competition::openPreliminary() {
     // this process has the database open.
     backups_.mendInterruptedCopy();
     preliminary_.open();
+    check_.reloadRules();
     listenToOtherTables();
     // Taken once the event loop turns, so that the window is up first.
     QMetaObject::invokeMethod(
@@ -120,6 +124,7 @@ void Competition::closeDatabase() noexcept {
 
 void Competition::openFinals() {
     finals_.open();
+    check_.reloadRules();
 }
 
 // The journal gets the typed fields' lines and the total's line once both are committed.
@@ -139,6 +144,8 @@ void Competition::sortByTitle(db::ResultSet& rows, int column) {
     rows.setSql("SELECT * FROM " + rows.fields().table() + " ORDER BY " +
                 rows.fields()[column].name + " " + direction);
     rows.open();
+    // The findings name rows by their place in the order.
+    check_.recheck();
 }
 
 // A change of the whole database is one line in the journal; the views that follow the

@@ -5,6 +5,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <fstream>
+
+#include "competition/Competition.h"
 #include "tests/support/CoreInFolder.h"
 #include "tests/support/Database.h"
 
@@ -12,6 +16,7 @@ namespace zlt::competition {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
 class EventCheck : public test::CoreInFolder {
@@ -136,6 +141,48 @@ TEST_F(EventCheck, RanksTiesAndTheRowBeingTyped) {
     EXPECT_THAT(findings()[0],
                 "1|PORADI|Předkolo, 2 Dolní Lhota: POŘADÍ chybí, ač jiná družstva ho mají: s "
                 "CELKEM 12 vychází 1., při rozhodování podle umístění 2.");
+}
+
+TEST_F(EventCheck, TheLiveCheckFollowsWritesCommitsOrderAndChoices) {
+    seedProperEvent();
+    std::ofstream(folder.path() / kDisciplinesFile) << "1=skok\n";
+    open();
+    LiveCheck& check = competition.check();
+    int told = 0;
+    QObject::connect(&check, &LiveCheck::changed, [&] { ++told; });
+    EXPECT_THAT(check.rulesProblem(), HasSubstr("„skok“ není druh výsledku"));
+    EXPECT_THAT(check.findings(), IsEmpty());
+
+    check.setRules(rules);
+    EXPECT_EQ(check.rulesProblem(), "");
+    EXPECT_EQ(loadDisciplineRules(folder.path()).rules, rules);
+    EXPECT_EQ(told, 1) << "the problem is gone";
+
+    db::ResultSet& rows = competition.preliminary();
+    rows.moveTo(0);
+    rows.edit();
+    rows.setField("DISCIPLINA1", std::string("1:06"));  // Dolní Lhota's 1:05,0 is better
+    rows.post();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(check.findings().size(), 1u) << "this program's own write";
+    EXPECT_EQ(check.findings()[0].team, "Dolní Lhota");
+    EXPECT_EQ(told, 2);
+
+    check.recheck();
+    check.reloadRules();
+    EXPECT_EQ(told, 2) << "nothing changed, nothing told";
+
+    competition.sortByTitle(rows, rows.fieldPosition("CISLO"));  // 1 up to 30, as before
+    competition.sortByTitle(rows, rows.fieldPosition("CISLO"));  // 30 down to 1
+    ASSERT_EQ(check.findingsOf(false).size(), 1u);
+    EXPECT_EQ(check.findingsOf(false)[0].row, 28);
+    EXPECT_EQ(told, 3);
+
+    sql("UPDATE DATAZLT SET DISCIPLINA1 = '50' WHERE CISLO = 1");
+    competition.live().databaseChanged();
+    QCoreApplication::processEvents();
+    EXPECT_THAT(check.findings(), IsEmpty()) << "another table's commit";
+    EXPECT_EQ(told, 4);
 }
 
 TEST_F(EventCheck, FiveHundredTeamsOfNullsAndGarbageAreReadWithoutHarm) {
