@@ -97,8 +97,9 @@ void CheckEvent(benchmark::State& state) {
 }
 BENCHMARK(CheckEvent)->Unit(benchmark::kMillisecond);
 
-// Every round starts from no ranks, or no placings of the discipline, so that each writes
-// every team's; the plans are made before the clock runs.
+// Every round starts from no ranks, or no placings of the discipline and no totals, so that
+// each writes every team's rank, or placing and total; the plans are made before the clock
+// runs.
 void WriteRanks(benchmark::State& state) {
     Event& e = event();
     db::ResultSet& rows = e.core->preliminary();
@@ -118,7 +119,8 @@ void WritePlacings(benchmark::State& state) {
     Event& e = event();
     db::ResultSet& rows = e.core->preliminary();
     const competition::Discipline first{false, 1};
-    db::Statement clear("clear", e.core->connection(), "UPDATE DATAZLT SET BOD1 = NULL");
+    db::Statement clear("clear", e.core->connection(),
+                        "UPDATE DATAZLT SET BOD1 = NULL, CELKEM = NULL");
     for (auto _ : state) {
         state.PauseTiming();
         clear.execute();
