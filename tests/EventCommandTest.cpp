@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 
 #include <QProcess>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -361,6 +362,103 @@ TEST_F(EventCommand, DiplomasAreRefusedClearlyAndAnOldPdfStaysAsItWas) {
     for (const auto& entry : fs::directory_iterator(scratch.path())) {
         EXPECT_EQ(entry.path().filename(), "diplomy.pdf") << "nothing left half-written";
     }
+}
+
+// The assignments are read whole before any is kept: one mistake leaves the file as it was.
+TEST_F(EventCommand, DisciplinesAreSetAndPrintedOrRefusedWhole) {
+    const Outcome set =
+        inEvent("disciplines", {QStringLiteral("2=cas"), QStringLiteral("F1=body,posledni")});
+    ASSERT_EQ(set.exitCode, 0) << set.err;
+    EXPECT_EQ(std::count(set.out.begin(), set.out.end(), '\n'), 9);
+    EXPECT_THAT(set.out, HasSubstr("\n2=cas\n"));
+    EXPECT_THAT(set.out, HasSubstr("\nF1=body,posledni\n"));
+    EXPECT_EQ(inEvent("disciplines").out, set.out) << "read back from the file";
+
+    const fs::path file = folder.path() / "discipliny.txt";
+    const std::string kept = fileBytes(file);
+    for (const QStringList& wrong :
+         {QStringList{QStringLiteral("3=vzdalenost"), QStringLiteral("7=cas")},
+          QStringList{QStringLiteral("2=hod")},
+          QStringList{QStringLiteral("3=cas"), QStringLiteral("3=body")}}) {
+        const Outcome refused = inEvent("disciplines", wrong);
+        EXPECT_EQ(refused.exitCode, 2) << wrong.join(' ').toStdString();
+        EXPECT_THAT(refused.err, HasSubstr("zlt-event: ")) << wrong.join(' ').toStdString();
+        EXPECT_EQ(fileBytes(file), kept) << wrong.join(' ').toStdString();
+    }
+
+    std::ofstream(file, std::ios::binary) << "2=kolo\n";
+    const Outcome damaged = inEvent("disciplines");
+    EXPECT_EQ(damaged.exitCode, 1);
+    EXPECT_THAT(damaged.err, HasSubstr("discipliny.txt"));
+    EXPECT_THAT(damaged.out, ::testing::Not(HasSubstr("=cas"))) << "a damaged file is all manual";
+}
+
+TEST_F(EventCommand, PlacingsFromResultsAreWrittenWithTheirTotalsOrNotAtAll) {
+    execute(folder.database(),
+            "UPDATE DATAZLT SET DRUZSTVO = CASE CISLO WHEN 1 THEN 'Lhota' WHEN 2 THEN 'Ves' ELSE "
+            "'Žďár' END, DISCIPLINA2 = CASE CISLO WHEN 1 THEN '1:05,0' WHEN 2 THEN '58,2' ELSE "
+            "'DNF' END, BOD1 = 4, PENALIZACE = CASE CISLO WHEN 1 THEN 2 END WHERE CISLO <= 3");
+    ASSERT_EQ(inEvent("disciplines", {QStringLiteral("2=cas,posledni")}).exitCode, 0);
+    const auto firstThree = [&](const char* field) {
+        const auto values = column(field, db::preliminaryFields(), "CISLO");
+        return std::vector(values.begin(), values.begin() + 3);
+    };
+
+    const Outcome preview = inEvent("placings", {QStringLiteral("2")});
+    ASSERT_EQ(preview.exitCode, 0) << preview.err;
+    EXPECT_THAT(preview.out, HasSubstr("65 s"));
+    EXPECT_THAT(preview.out, HasSubstr("58,2 s"));
+    EXPECT_THAT(firstThree("BOD2"), ElementsAre("", "", "")) << "a preview writes nothing";
+
+    const Outcome written = inEvent("placings", {QStringLiteral("2"), QStringLiteral("--write")});
+    ASSERT_EQ(written.exitCode, 0) << written.err;
+    EXPECT_EQ(std::count(written.out.begin(), written.out.end(), '\n'), 4);
+    EXPECT_THAT(firstThree("BOD2"), ElementsAre("2", "1", "3"));
+    EXPECT_THAT(firstThree("CELKEM"), ElementsAre("8", "5", "7"));
+    EXPECT_THAT(inEvent("journal").out, HasSubstr("DATAZLT 2  BOD2:  -> 1"));
+
+    execute(folder.database(), "UPDATE DATAZLT SET DISCIPLINA2 = '1:60' WHERE CISLO = 2");
+    const std::string journal = fileBytes(folder.path() / "zmeny.csv");
+    const Outcome refused = inEvent("placings", {QStringLiteral("2"), QStringLiteral("--write")});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_THAT(refused.err, HasSubstr("Nic nebylo zapsáno"));
+    EXPECT_THAT(refused.err, HasSubstr("Ves"));
+    EXPECT_THAT(firstThree("BOD2"), ElementsAre("2", "1", "3"));
+    EXPECT_THAT(firstThree("CELKEM"), ElementsAre("8", "5", "7"));
+    EXPECT_EQ(fileBytes(folder.path() / "zmeny.csv"), journal);
+
+    EXPECT_EQ(inEvent("placings", {QStringLiteral("3")}).exitCode, 2) << "a manual discipline";
+    EXPECT_EQ(inEvent("placings", {QStringLiteral("F4")}).exitCode, 2);
+}
+
+// Three teams placed 1st, 2nd and 3rd everywhere, with their totals and ranks: nothing to
+// find until two of them share a placing that leaves no gap.
+TEST_F(EventCommand, CheckTellsByItsExitCodeWhetherItFoundAnything) {
+    execute(folder.database(),
+            "UPDATE DATAZLT SET DRUZSTVO = CASE CISLO WHEN 1 THEN 'Lhota' WHEN 2 THEN 'Ves' ELSE "
+            "'Žďár' END, BOD1 = CISLO, BOD2 = CISLO, BOD3 = CISLO, BOD4 = CISLO, BOD5 = CISLO, "
+            "BOD6 = CISLO, CELKEM = 6 * CISLO, PORADI = CISLO WHERE CISLO <= 3");
+    const Outcome clean = inEvent("check");
+    EXPECT_EQ(clean.exitCode, 0) << clean.out << clean.err;
+
+    execute(folder.database(), "UPDATE DATAZLT SET BOD1 = CISLO - 1 WHERE CISLO IN (2, 3)");
+    const Outcome found = inEvent("check");
+    EXPECT_EQ(found.exitCode, 1) << found.err;
+    EXPECT_THAT(found.out, HasSubstr("Předkolo, "));
+    EXPECT_THAT(found.out, HasSubstr("1. disciplína"));
+    EXPECT_THAT(found.out, HasSubstr("CELKEM")) << "the totals were not recomputed";
+
+    // Diplomas list the findings first and are made all the same.
+    const fs::path pdf = scratch.path() / "diplomy.pdf";
+    const Outcome diplomas = inEvent("diplomas", {text(pdf)});
+    EXPECT_EQ(diplomas.exitCode, 0) << diplomas.err;
+    EXPECT_THAT(diplomas.err, HasSubstr("kontrola výsledků našla"));
+    EXPECT_THAT(diplomas.err, HasSubstr(found.out.substr(0, found.out.find('\n'))));
+    EXPECT_TRUE(fs::exists(pdf));
+
+    const Outcome nowhere = zltEvent({QStringLiteral("check"), text(scratch.path())});
+    EXPECT_EQ(nowhere.exitCode, 2);
+    EXPECT_THAT(nowhere.err, HasSubstr("není databáze ZLT04.GDB"));
 }
 
 }  // namespace

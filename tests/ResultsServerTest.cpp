@@ -16,6 +16,7 @@
 #include "reports/Export.h"
 #include "reports/OwnSheets.h"
 #include "tests/support/Application.h"
+#include "tests/support/Database.h"
 #include "tests/support/Files.h"
 #include "tests/support/Http.h"
 #include "tests/support/Sanitizer.h"
@@ -59,12 +60,14 @@ protected:
         rows.post();
     }
 
-    // Turns the event loop until the page served shows the text, at most a few seconds.
-    bool served(const QByteArray& path, const QString& text, int milliseconds = 3000) {
+    // Turns the event loop until the page served shows the text (or no longer does), at most
+    // a few seconds.
+    bool served(const QByteArray& path, const QString& text, int milliseconds = 3000,
+                bool shown = true) {
         QElapsedTimer clock;
         clock.start();
         while (clock.elapsed() < milliseconds) {
-            if (QString::fromUtf8(httpRequest(port(), path).body).contains(text)) {
+            if (QString::fromUtf8(httpRequest(port(), path).body).contains(text) == shown) {
                 return true;
             }
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
@@ -285,6 +288,32 @@ TEST_F(ResultsServerTest, ThePhonePageShowsTheFinalsOnceTheyAreScored) {
     finals.post();
     EXPECT_TRUE(served("/", QStringLiteral("Finalista")));
     EXPECT_THAT(httpRequest(port(), "/").body.toStdString(), HasSubstr("Finále – pořadí"));
+}
+
+// The standings are provisional while the check finds something in their round: after a
+// commit that makes a finding, until the commit that mends it, and after a change of a
+// discipline's kind alone.
+TEST_F(ResultsServerTest, ThePhonePageIsProvisionalWhileItsRoundHasFindings) {
+    execute(folder.database(),
+            "UPDATE DATAZLT SET DRUZSTVO = CASE CISLO WHEN 1 THEN 'Lhota' ELSE 'Ves' END, "
+            "DISCIPLINA1 = CASE CISLO WHEN 1 THEN '70' ELSE '65' END, BOD1 = CISLO, BOD2 = CISLO, "
+            "BOD3 = CISLO, BOD4 = CISLO, BOD5 = CISLO, BOD6 = CISLO, CELKEM = 6 * CISLO "
+            "WHERE CISLO <= 2");
+    competition.rereadRows();
+    start();
+    const QString provisional = QStringLiteral("<p class=\"predbezne\">Předběžné výsledky</p>");
+    EXPECT_THAT(httpRequest(port(), "/").body.toStdString(),
+                Not(HasSubstr(provisional.toStdString())));
+
+    post(1, "CELKEM", "11");
+    EXPECT_TRUE(served("/", provisional)) << "a total that is not the placings' sum";
+    post(1, "CELKEM", "12");
+    EXPECT_TRUE(served("/", provisional, 3000, false));
+
+    competition::DisciplineRules rules;
+    rules.preliminary[0].kind = competition::ResultKind::Time;
+    competition.check().setRules(rules);
+    EXPECT_TRUE(served("/", provisional)) << "Ves ran faster and is placed 2nd";
 }
 
 TEST_F(ResultsServerTest, ABusyPortIsNamedInCzech) {

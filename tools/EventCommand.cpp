@@ -2,6 +2,7 @@
 // from a script and for testing the program from outside. Each command runs the same core
 // code as the tools window, prints what it did, and returns 0 only when it succeeded.
 #include <QApplication>
+#include <QString>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -13,6 +14,7 @@
 
 #include "competition/Competition.h"
 #include "competition/Diplomas.h"
+#include "competition/Disciplines.h"
 #include "competition/EventFiles.h"
 #include "competition/Refusal.h"
 #include "database/DatabaseError.h"
@@ -44,6 +46,17 @@ constexpr const char* kUsage =
     "  export SLOŽKA CÍL [--csv] [--html]  zapíše výsledky (bez voleb obojí)\n"
     "  diplomas SLOŽKA CÍL.pdf [--round predkolo|finale|celkove] [--top N|--all]\n"
     "           [--ucast] [--portrait]     zapíše diplomy umístěných družstev do PDF\n"
+    "  disciplines SLOŽKA [N=DRUH[,obracene][,posledni]]...\n"
+    "                                      vypíše, jak se hodnotí disciplíny, nebo to nastaví:\n"
+    "                                      N je 1 až 6 nebo F1 až F3, DRUH cas, vzdalenost,\n"
+    "                                      body nebo rucni; obracene: lepší je naopak,\n"
+    "                                      posledni: družstva bez výsledku sdílejí poslední\n"
+    "                                      místo (jinak umístění nemají)\n"
+    "  placings SLOŽKA N [--write] [--database UMÍSTĚNÍ]\n"
+    "                                      spočítá umístění disciplíny N z výsledků;\n"
+    "                                      s --write je zapíše i se součty\n"
+    "  check SLOŽKA [--database UMÍSTĚNÍ]  vypíše podezřelá místa v obou kolech\n"
+    "                                      (návratový kód 1, když nějaké najde)\n"
     "  backup SLOŽKA                       uloží zálohu databáze\n"
     "  copies SLOŽKA                       vypíše zálohy, nejnovější první\n"
     "  restore SLOŽKA ZÁLOHA               vrátí databázi do stavu zálohy\n"
@@ -60,6 +73,20 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// What a command that failed says, in Czech: the system's refusals of a file or a folder
+// in words of their own, everything else as thrown.
+std::string failureText(const std::exception& error) {
+    const auto* fileSystem = dynamic_cast<const fs::filesystem_error*>(&error);
+    if (fileSystem == nullptr) {
+        return error.what();
+    }
+    std::string text = "Se souborem nebo složkou ";
+    text += fileSystem->path1().string();
+    text += " nelze pracovat: ";
+    text += fileSystemReason(fileSystem->code().value());
+    return text + ".";
+}
+
 struct Arguments {
     std::vector<std::string> positional;
     std::set<std::string> options;
@@ -69,7 +96,8 @@ struct Arguments {
     }
 };
 
-Arguments parse(int argc, char** argv, std::size_t positional,
+// At least `positional` arguments besides the options; exactly that many unless `more`.
+Arguments parse(int argc, char** argv, std::size_t positional, bool more,
                 const std::set<std::string>& allowed) {
     Arguments arguments;
     for (int i = 2; i < argc; ++i) {
@@ -93,9 +121,10 @@ Arguments parse(int argc, char** argv, std::size_t positional,
             arguments.positional.push_back(argument);
         }
     }
-    if (arguments.positional.size() != positional) {
-        throw UsageError(std::string("příkaz ") + argv[1] + " chce " + std::to_string(positional) +
-                         " argument(y)");
+    if (arguments.positional.size() < positional ||
+        (!more && arguments.positional.size() > positional)) {
+        throw UsageError(std::string("příkaz ") + argv[1] + " chce " + (more ? "aspoň " : "") +
+                         std::to_string(positional) + " argument(y)");
     }
     return arguments;
 }
@@ -146,6 +175,13 @@ private:
     // Made inside the folder: the core takes the working directory as the event folder.
     std::unique_ptr<competition::Competition> competition_;
 };
+
+// The location --database names; empty for the folder's own database (or the one kept
+// for it).
+std::string databaseOption(const Arguments& arguments) {
+    const auto location = arguments.values.find("--database");
+    return location == arguments.values.end() ? std::string() : location->second;
+}
 
 db::ResultSet& roundOf(competition::Competition& competition, const Arguments& arguments) {
     return arguments.has("--finals") ? competition.finals() : competition.preliminary();
@@ -269,11 +305,36 @@ competition::DiplomaChoice diplomaChoice(const Arguments& arguments) {
     return choice;
 }
 
+// The check's findings in the rows the diplomas are made from; the overall standings count
+// both rounds.
+std::vector<competition::Finding> findingsFor(competition::DiplomaRound round,
+                                              const competition::LiveCheck& check) {
+    return round == competition::DiplomaRound::Overall
+               ? check.findings()
+               : check.findingsOf(round == competition::DiplomaRound::Finals);
+}
+
+// Diplomas may have to be printed before every mistake is mended; the organiser is told
+// what the check found, and the diplomas are made all the same.
+void warnOfFindings(const std::vector<competition::Finding>& findings) {
+    if (findings.empty()) {
+        return;
+    }
+    std::fprintf(stderr,
+                 "zlt-event: Pozor, kontrola výsledků našla možné chyby (nálezů: %zu); diplomy "
+                 "se zapíší i tak:\n",
+                 findings.size());
+    for (const competition::Finding& finding : findings) {
+        std::fprintf(stderr, "  %s\n", finding.line().c_str());
+    }
+}
+
 int diplomas(const Arguments& arguments) {
     const fs::path target = fs::absolute(arguments.positional[1]);
     const competition::DiplomaChoice choice = diplomaChoice(arguments);
     OpenEvent event(arguments.positional[0]);
     competition::Competition& competition = event.competition();
+    warnOfFindings(findingsFor(choice.round, competition.check()));
     competition::EventDetails& details = competition.details();
     details.load();
     const std::vector<competition::DiplomaTeam> teams = competition::chooseDiplomaTeams(
@@ -377,11 +438,8 @@ int printJournal(const Arguments& arguments) {
 }
 
 std::unique_ptr<OpenEvent> openToServe(const Arguments& arguments) {
-    const auto location = arguments.values.find("--database");
     try {
-        return std::make_unique<OpenEvent>(
-            arguments.positional[0],
-            location == arguments.values.end() ? std::string() : location->second);
+        return std::make_unique<OpenEvent>(arguments.positional[0], databaseOption(arguments));
     } catch (const db::DatabaseError& error) {
         if (error.engineCode() != db::DatabaseError::kHeldElsewhere) {
             throw;
@@ -433,11 +491,159 @@ int serve(const Arguments& arguments) {
     return 0;
 }
 
+void tellRulesProblem(const std::string& problem) {
+    if (!problem.empty()) {
+        std::fprintf(stderr, "zlt-event: %s\n", problem.c_str());
+    }
+}
+
+// The disciplines' choices live beside the settings, so a folder without the database
+// (one whose database is on a server) is an event folder too.
+void requireEventFolder(const fs::path& folder) {
+    if (!fs::exists(folder / competition::kDatabaseFile) &&
+        !fs::exists(folder / competition::kSettingsFile)) {
+        throw competition::Refusal(
+            "Složka " + folder.string() + " není složkou ročníku: není v ní " +
+            competition::kDatabaseFile + " ani " + competition::kSettingsFile);
+    }
+}
+
+// The rules with every assignment in place. All are read before any is kept, so that one
+// mistake leaves the file as it was.
+competition::DisciplineRules assigned(competition::DisciplineRules rules,
+                                      const std::vector<std::string>& assignments) {
+    std::set<std::string> named;
+    for (const std::string& assignment : assignments) {
+        std::string why;
+        const auto parsed = competition::parseRuleLine(assignment, &why);
+        if (!parsed) {
+            throw UsageError(why);
+        }
+        const auto& [discipline, rule] = *parsed;
+        if (!named.insert(discipline.name()).second) {
+            throw UsageError(discipline.caption() + " je zadaná dvakrát");
+        }
+        rules.of(discipline) = rule;
+    }
+    return rules;
+}
+
+// A damaged file counts as all manual; assignments replace it whole, which changes nothing
+// for the disciplines they leave out. Listing a damaged file alone fails, so that a script
+// notices.
+int disciplines(const Arguments& arguments) {
+    const fs::path folder = arguments.positional[0];
+    requireEventFolder(folder);
+    const std::vector<std::string> assignments(arguments.positional.begin() + 1,
+                                               arguments.positional.end());
+    competition::LoadedRules loaded = competition::loadDisciplineRules(folder);
+    tellRulesProblem(loaded.problem);
+    if (!assignments.empty()) {
+        loaded.rules = assigned(loaded.rules, assignments);
+        competition::saveDisciplineRules(folder, loaded.rules);
+    }
+    for (const competition::Discipline& discipline : competition::allDisciplines()) {
+        std::printf("%s\n", competition::ruleLine(discipline, loaded.rules.of(discipline)).c_str());
+    }
+    return loaded.problem.empty() || !assignments.empty() ? 0 : kFailed;
+}
+
+competition::Discipline disciplineNamed(const std::string& name) {
+    const std::optional<competition::Discipline> discipline = competition::Discipline::named(name);
+    if (!discipline) {
+        throw UsageError("disciplína " + name + " není; jsou 1 až 6 a F1 až F3");
+    }
+    return *discipline;
+}
+
+// The value as an organiser reads it: a decimal comma, the unit of its kind.
+std::string valueText(const competition::ReadResult& read, competition::ResultKind kind) {
+    if (!read.readable()) {
+        return read.problem;
+    }
+    if (!read.value) {
+        return "bez výsledku";
+    }
+    const QString number = QString::number(*read.value, 'g', 12).replace(u'.', u',');
+    const char* unit = kind == competition::ResultKind::Time       ? " s"
+                       : kind == competition::ResultKind::Distance ? " m"
+                                                                   : "";
+    return number.toStdString() + unit;
+}
+
+// Padded by letters, not bytes, so that the columns stand under each other.
+std::string padded(const std::string& text, int width) {
+    return QString::fromStdString(text).leftJustified(width).toStdString();
+}
+
+void printPlacingLine(const competition::PlacingLine& line, competition::ResultKind kind) {
+    const std::string number = line.number ? std::to_string(*line.number) : "";
+    std::printf("%4s %s %s %s %4s -> %4s%s\n", number.c_str(), padded(line.team, 25).c_str(),
+                padded(line.result, 14).c_str(), padded(valueText(line.read, kind), 12).c_str(),
+                rankText(line.current).c_str(), rankText(line.computed).c_str(),
+                line.changed() ? "  změna" : "");
+}
+
+// A manual discipline is a usage mistake: its placings are typed, there is nothing to
+// compute until its kind is set.
+int placings(const Arguments& arguments) {
+    const competition::Discipline discipline = disciplineNamed(arguments.positional[1]);
+    OpenEvent event(arguments.positional[0], databaseOption(arguments));
+    competition::Competition& competition = event.competition();
+    tellRulesProblem(competition.check().rulesProblem());
+    const competition::DisciplineRule& rule = competition.check().rules().of(discipline);
+    db::ResultSet& rows = discipline.finals ? competition.finals() : competition.preliminary();
+    if (rule.kind == competition::ResultKind::Manual) {
+        std::fprintf(stderr,
+                     "zlt-event: %s: umístění se zapisují ručně; druh výsledků nastaví příkaz "
+                     "disciplines.\n",
+                     discipline.caption().c_str());
+        return kUsageExit;
+    }
+    const competition::PlacingPlan plan = competition::proposePlacings(rows, discipline, rule);
+    for (const competition::PlacingLine& line : plan.lines) {
+        printPlacingLine(line, rule.kind);
+    }
+    if (!arguments.has("--write")) {
+        std::printf("%s: změn umístění %d z %zu družstev%s\n", discipline.caption().c_str(),
+                    plan.changedCount(), plan.lines.size(),
+                    plan.writable() ? "; zapíše je volba --write" : "; zapsat je nelze");
+        return 0;
+    }
+    competition.writePlacings(rows, plan);
+    event.keepJournal();
+    std::printf("%s: zapsáno změn umístění do %s: %d\n", discipline.caption().c_str(),
+                rows.fields().table().c_str(), plan.changedCount());
+    return 0;
+}
+
+// Exit 2 when the event cannot be read at all, so that a script tells it from findings.
+int checkEvent(const Arguments& arguments) {
+    std::unique_ptr<OpenEvent> event;
+    try {
+        event = std::make_unique<OpenEvent>(arguments.positional[0], databaseOption(arguments));
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "zlt-event: %s\n", failureText(error).c_str());
+        return kUsageExit;
+    }
+    const competition::LiveCheck& check = event->competition().check();
+    tellRulesProblem(check.rulesProblem());
+    for (const competition::Finding& finding : check.findings()) {
+        std::printf("%s\n", finding.line().c_str());
+    }
+    if (check.findings().empty()) {
+        std::printf("Kontrola nenašla nic podezřelého.\n");
+        return 0;
+    }
+    return kFailed;
+}
+
 struct Command {
     const char* name;
     std::size_t positional;
     std::set<std::string> options;
     int (*run)(const Arguments&);
+    bool morePositional = false;
 };
 
 const std::vector<Command>& commands() {
@@ -452,6 +658,9 @@ const std::vector<Command>& commands() {
         {"restore", 2, {}, restore},
         {"journal", 1, {}, printJournal},
         {"serve", 1, {"--database=", "--port=", "--listen-all"}, serve},
+        {"disciplines", 1, {}, disciplines, true},
+        {"placings", 2, {"--write", "--database="}, placings},
+        {"check", 1, {"--database="}, checkEvent},
         {"new-server-db", 1, {}, newServerDatabase},
     };
     return all;
@@ -464,7 +673,8 @@ int run(int argc, char** argv) {
     }
     for (const Command& command : commands()) {
         if (argv[1] == std::string(command.name)) {
-            return command.run(parse(argc, argv, command.positional, command.options));
+            return command.run(
+                parse(argc, argv, command.positional, command.morePositional, command.options));
         }
     }
     throw UsageError(std::string("neznámý příkaz ") + argv[1]);
@@ -483,13 +693,8 @@ int main(int argc, char** argv) {
     } catch (const zlt::tools::UsageError& error) {
         std::fprintf(stderr, "zlt-event: %s\n%s", error.what(), zlt::tools::kUsage);
         return zlt::tools::kUsageExit;
-    } catch (const std::filesystem::filesystem_error& error) {
-        std::fprintf(stderr, "zlt-event: Se souborem nebo složkou %s nelze pracovat: %s.\n",
-                     error.path1().c_str(),
-                     zlt::tools::fileSystemReason(error.code().value()).c_str());
-        return zlt::tools::kFailed;
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "zlt-event: %s\n", error.what());
+        std::fprintf(stderr, "zlt-event: %s\n", zlt::tools::failureText(error).c_str());
         return zlt::tools::kFailed;
     }
 }

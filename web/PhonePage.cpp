@@ -14,6 +14,7 @@ constexpr const char* kPhoneStyle =
     "body{margin:.6em;font-size:20px;line-height:1.3}"
     "h1{font-size:1.3em;margin:.2em 0}"
     ".kolo{font-weight:bold;margin:.2em 0}.zmena{color:#555;margin:.2em 0 .6em}"
+    ".predbezne{color:#b00000;font-weight:bold;margin:.2em 0 .6em}"
     ".tabulka{overflow-x:auto;max-width:100%}"
     ".tabulka table{width:100%}"
     ".tabulka th,.tabulka td{border:0;border-bottom:1px solid #ccc;padding:.3em .4em}"
@@ -44,14 +45,16 @@ QString standingsTable(const std::vector<competition::StandingLine>& lines) {
 }  // namespace
 
 QString phonePage(const competition::EventDetails& details, competition::StandingsRound round,
-                  const std::vector<competition::StandingLine>& lines,
-                  const QDateTime& lastChange) {
+                  const std::vector<competition::StandingLine>& lines, const QDateTime& lastChange,
+                  bool provisional) {
     const QString heading = competition::eventHeading(details);
     const QString changed =
         lastChange.isValid() ? lastChange.toString(QStringLiteral("H:mm:ss")) : QStringLiteral("–");
     const QString body =
         cell(heading, "h1") + cell(competition::standingsTitle(round), "p", "kolo") +
-        cell(QStringLiteral("Poslední změna ") + changed, "p", "zmena") + standingsTable(lines) +
+        cell(QStringLiteral("Poslední změna ") + changed, "p", "zmena") +
+        (provisional ? cell(QStringLiteral("Předběžné výsledky"), "p", "predbezne") : QString()) +
+        standingsTable(lines) +
         QStringLiteral("<p><a href=\"/index.html\">Všechny výsledky</a></p>\n");
     return reports::htmlDocument(heading, body,
                                  QStringLiteral("<style>") + QLatin1String(kPhoneStyle) +

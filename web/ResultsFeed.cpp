@@ -17,6 +17,8 @@ ResultsFeed::ResultsFeed(competition::Competition& competition) : pages_(competi
         }
     };
     connect(&competition.live(), &competition::LiveChanges::changed, this, changed);
+    // The check follows the same commits, and also a change of the disciplines' choices.
+    connect(&competition.check(), &competition::LiveCheck::changed, this, changed);
     connect(&competition.details(), &competition::EventDetails::loaded, this, changed);
     connect(&competition.details(), &competition::EventDetails::confirmed, this, changed);
     connect(&server_, &ServerProcess::restarted, this, &ResultsFeed::restarted);

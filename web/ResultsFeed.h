@@ -15,8 +15,8 @@ namespace zlt::web {
 
 // The results on the network, as the program (or zlt-event serve) runs them: the pages
 // made from the committed rows here, and served by a process of its own that gets every
-// new version of them. The competition's change notification makes the pages anew once
-// per burst of changes.
+// new version of them. The competition's change notification, and a change of its check's
+// findings, make the pages anew once per burst of changes.
 class ResultsFeed : public QObject {
     Q_OBJECT
 public:

@@ -59,9 +59,12 @@ bool ServedPages::refresh() {
         const competition::StandingsRound round = competition::roundInProgress(finals_);
         const std::vector<competition::StandingLine> lines = competition::standingsOf(
             round == competition::StandingsRound::Finals ? finals_ : preliminary_, round);
+        const bool provisional =
+            !competition_.check().findingsOf(round == competition::StandingsRound::Finals).empty();
         const auto phone = [&] {
-            return ServedPage{phonePage(competition_.details(), round, lines, lastChange_).toUtf8(),
-                              kHtml};
+            return ServedPage{
+                phonePage(competition_.details(), round, lines, lastChange_, provisional).toUtf8(),
+                kHtml};
         };
         const bool first = pages_.empty();
         const bool couldNot = !problem_.isEmpty();

@@ -16,8 +16,9 @@ namespace zlt::web {
 // The pages the results server sends, made from the rows the database has committed and
 // never from the grids, which may hold a row still being typed: the export's pages and
 // CSV files (by the export's own code, so that web, export and print agree), the phone
-// page "/" with the standings of the round in progress, and the script that keeps the
-// pages live. Reading writes nothing and holds no write transaction.
+// page "/" with the standings of the round in progress (provisional while the competition's
+// check finds something in that round), and the script that keeps the pages live. Reading
+// writes nothing and holds no write transaction.
 class ServedPages {
 public:
     static constexpr const char* kLiveScript = "/zive.js";
