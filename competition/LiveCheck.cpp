@@ -22,6 +22,10 @@ std::vector<Finding> LiveCheck::findingsOf(bool finals) const {
     return findingsOfRound(findings_, finals);
 }
 
+std::vector<Finding> LiveCheck::findingsBehind(DiplomaRound round) const {
+    return round == DiplomaRound::Overall ? findings_ : findingsOf(round == DiplomaRound::Finals);
+}
+
 void LiveCheck::reloadRules() {
     LoadedRules loaded = loadDisciplineRules(folder_);
     rules_ = loaded.rules;

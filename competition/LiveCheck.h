@@ -5,6 +5,7 @@
 #include <functional>
 #include <vector>
 
+#include "competition/Diplomas.h"
 #include "competition/Disciplines.h"
 #include "competition/EventCheck.h"
 
@@ -29,6 +30,9 @@ public:
 
     const std::vector<Finding>& findings() const { return findings_; }
     std::vector<Finding> findingsOf(bool finals) const;
+    // The findings in the rows a round's diplomas are made from: the overall standings come
+    // from both rounds.
+    std::vector<Finding> findingsBehind(DiplomaRound round) const;
 
     // Reads the choices file again and checks; the competition calls it once both rounds
     // are open and after each re-read of the rows.

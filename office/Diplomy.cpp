@@ -132,19 +132,12 @@ db::ResultSet& TfrmDiplomy::chosenRows() {
 }
 
 // The overall standings come from both rounds, so both rounds' findings count for them.
-std::vector<competition::Finding> TfrmDiplomy::chosenFindings() const {
-    const competition::DiplomaRound round = choice().round;
-    const competition::LiveCheck& check = competition_.check();
-    return round == competition::DiplomaRound::Overall
-               ? check.findings()
-               : check.findingsOf(round == competition::DiplomaRound::Finals);
-}
-
 void TfrmDiplomy::showChoice() {
     // A place beyond the table's rows is no place; the box offers only those there are.
     editMista->setRange(1, std::max(1, chosenRows().recordCount()));
     editMista->setEnabled(!chkVsechna->isChecked());
-    const std::vector<competition::Finding> findings = chosenFindings();
+    const std::vector<competition::Finding> findings =
+        competition_.check().findingsBehind(choice().round);
     const QString warning = findingsWarning(findings);
     lblSouhrn->setToolTip(findingsHint(findings));
     try {

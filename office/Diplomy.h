@@ -42,7 +42,6 @@ private:
     // Tells who gets a diploma with the choice made, or why nobody does, after what the
     // check found in the rounds the diplomas come from.
     void showChoice();
-    std::vector<competition::Finding> chosenFindings() const;
     db::ResultSet& chosenRows();
 
     competition::Competition& competition_;

@@ -307,13 +307,6 @@ competition::DiplomaChoice diplomaChoice(const Arguments& arguments) {
 
 // The check's findings in the rows the diplomas are made from; the overall standings count
 // both rounds.
-std::vector<competition::Finding> findingsFor(competition::DiplomaRound round,
-                                              const competition::LiveCheck& check) {
-    return round == competition::DiplomaRound::Overall
-               ? check.findings()
-               : check.findingsOf(round == competition::DiplomaRound::Finals);
-}
-
 // Diplomas may have to be printed before every mistake is mended; the organiser is told
 // what the check found, and the diplomas are made all the same.
 void warnOfFindings(const std::vector<competition::Finding>& findings) {
@@ -334,7 +327,7 @@ int diplomas(const Arguments& arguments) {
     const competition::DiplomaChoice choice = diplomaChoice(arguments);
     OpenEvent event(arguments.positional[0]);
     competition::Competition& competition = event.competition();
-    warnOfFindings(findingsFor(choice.round, competition.check()));
+    warnOfFindings(competition.check().findingsBehind(choice.round));
     competition::EventDetails& details = competition.details();
     details.load();
     const std::vector<competition::DiplomaTeam> teams = competition::chooseDiplomaTeams(
