@@ -103,10 +103,13 @@ public:
     }
 
 private:
+    // Between two of the operator's actions the program's event loop turns, and with it
+    // the journal's timed sync: so it does here after each operation.
     void report(const std::string& words) {
         std::printf("%lld %zu %s\n", test::monotonicMicros(),
                     competition_.journal().entries().size(), words.c_str());
         std::fflush(stdout);
+        QCoreApplication::processEvents();
     }
 
     static void pause(int milliseconds) {
