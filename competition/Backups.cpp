@@ -9,7 +9,7 @@
 #include <system_error>
 #include <tuple>
 
-#include "competition/EventFiles.h"
+#include "competition/EventChoices.h"
 #include "competition/Refusal.h"
 #include "database/Connection.h"
 #include "database/DatabaseLocation.h"
@@ -303,8 +303,11 @@ std::optional<fs::path> Backups::takeCopy() {
                          : reason);
     }
     bool copiedSomewhere = copy.has_value();
-    if (const fs::path second = secondFolder(); !second.empty()) {
-        copiedSomewhere = copyInto(second, now, problem).has_value() || copiedSomewhere;
+    const KeptChoice second = readChoice(eventFolder_, EventChoice::SecondBackupFolder);
+    if (second.damaged()) {
+        problem = joined(problem, QString::fromStdString(second.problem));
+    } else if (!second.first().empty()) {
+        copiedSomewhere = copyInto(second.first(), now, problem).has_value() || copiedSomewhere;
     }
     setStatus(joined(notice_, problem), copiedSomewhere ? now : lastCopy_);
     notice_.clear();
@@ -368,12 +371,12 @@ void Backups::setInterval(std::chrono::seconds interval) {
 }
 
 fs::path Backups::secondFolder() const {
-    const std::vector<std::string> lines = text::keptLines(eventFolder_ / kSecondFolderFile);
-    return lines.empty() ? fs::path() : fs::path(lines[0]);
+    return readChoice(eventFolder_, EventChoice::SecondBackupFolder).first();
 }
 
 void Backups::setSecondFolder(const fs::path& folder) {
-    keepChoice(eventFolder_ / kSecondFolderFile, folder.string(), "Druhou složku záloh");
+    keepChoice(eventFolder_, EventChoice::SecondBackupFolder,
+               folder.empty() ? std::vector<std::string>() : std::vector{folder.string()});
 }
 
 std::vector<BackupCopy> Backups::copiesOf(const fs::path& eventFolder) {

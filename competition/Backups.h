@@ -46,8 +46,6 @@ class Backups : public QObject {
     Q_OBJECT
 public:
     static constexpr const char* kFolder = "zalohy";
-    // The second folder's path, one line of UTF-8, beside the database.
-    static constexpr const char* kSecondFolderFile = "zalohy-druha-slozka.txt";
     static constexpr int kKeptCopies = 20;
 
     // The connection names the database; the event folder holds it.
@@ -72,7 +70,9 @@ public:
     void changed();
     void setInterval(std::chrono::seconds interval);
 
-    // Empty when there is none. Setting it keeps it in its file; an empty path forgets it.
+    // Empty when there is none (EventChoice::SecondBackupFolder), or when its file is
+    // damaged; a copy then says so in problem(). Setting it keeps it in its file; an empty
+    // path forgets it.
     std::filesystem::path secondFolder() const;
     void setSecondFolder(const std::filesystem::path& folder);
 

@@ -255,7 +255,8 @@ bool ChangeJournal::flush() {
 
 QString ChangeJournal::cannotWrite(int error) const {
     return QStringLiteral("Deník změn %1 nelze zapsat: %2.")
-        .arg(QString::fromStdString(file_.filename().string()), writeFailureReason(error));
+        .arg(QString::fromStdString(file_.filename().string()),
+             QString::fromStdString(writeFailureReason(error)));
 }
 
 void ChangeJournal::setProblem(const QString& problem) {

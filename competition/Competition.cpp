@@ -35,7 +35,10 @@ std::string locationOrDefault(std::string location) {
 }  // namespace
 
 Competition::Competition(std::string databaseLocation)
-    : location_(locationOrDefault(std::move(databaseLocation))),
+    : locationProblem_(databaseLocation.empty()
+                           ? databaseLocationProblem(std::filesystem::current_path())
+                           : std::string()),
+      location_(locationOrDefault(std::move(databaseLocation))),
       preliminary_("IBOQuery1", connection_, db::preliminaryFields(), "SELECT *  FROM DATAZLT"),
       finals_("IBOQueryF", connection_, db::finalsFields(), "SELECT * FROM DATAZLTF"),
       deletePreliminary_("IB_DSQL1", connection_, "DELETE FROM DATAZLT"),
@@ -71,6 +74,9 @@ JournalEntry wholeDatabase(const char* change, const std::string& what = {}) {
 }  // namespace
 
 void Competition::openPreliminary() {
+    if (!locationProblem_.empty()) {
+        throw Refusal(locationProblem_);
+    }
     connection_.setPath(location_);
     // Before the rows attach: the copy cut short last time is mended while nothing else of
     // this process has the database open.

@@ -9,8 +9,8 @@
 #include "competition/EventDetails.h"
 #include "competition/LiveChanges.h"
 #include "competition/LiveCheck.h"
-#include "competition/Placings.h"
 #include "competition/LostDatabase.h"
+#include "competition/Placings.h"
 #include "competition/Ranking.h"
 #include "competition/TeamImport.h"
 #include "database/Connection.h"
@@ -114,6 +114,8 @@ private:
     void recordWholeChange(const JournalEntry& entry);
     void reconnect();
 
+    // Why the location the folder keeps cannot be read; the database is not opened then.
+    std::string locationProblem_;
     std::string location_;
     db::Connection connection_;
     db::ResultSet preliminary_;

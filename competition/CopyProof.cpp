@@ -246,7 +246,7 @@ BackupContents proveInto(const fs::path& copy, const fs::path& own, fs::perms pe
         }
         throw Refusal(QStringLiteral("Zálohu %1 nelze zkopírovat do složky %2: %3.")
                           .arg(text(copy.filename().string()), text(own.parent_path().string()),
-                               writeFailureReason(error.value()))
+                               QString::fromStdString(writeFailureReason(error.value())))
                           .toStdString());
     }
     return proveFile(own, copy);

@@ -1,12 +1,10 @@
 #include "competition/Disciplines.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <fstream>
 #include <iterator>
 #include <vector>
 
-#include "competition/EventFiles.h"
+#include "competition/EventChoices.h"
 #include "competition/TypedWords.h"
 #include "database/FieldValue.h"
 
@@ -174,74 +172,32 @@ std::optional<std::pair<Discipline, DisciplineRule>> parsedRuleLine(std::string_
 
 // ---- The file ----
 
-// A choices file is a dozen short lines; anything much bigger is not one.
-constexpr std::uintmax_t kLargestFile = 16 * 1024;
-
-std::string problemOf(std::size_t line, const std::string& why) {
-    std::string problem = "Soubor ";
-    problem += kDisciplinesFile;
-    problem += ", řádek ";
-    problem += std::to_string(line);
-    problem += ": ";
-    problem += why;
-    return problem;
-}
-
-std::string wholeFileProblem(const std::string& why) {
-    std::string problem = "Soubor ";
-    problem += kDisciplinesFile;
-    problem += ' ';
-    problem += why;
-    return problem;
-}
-
 constexpr const char* kAllManual = " Všechny disciplíny se proto berou jako ruční.";
 
-std::vector<std::string_view> linesOf(std::string_view bytes) {
-    std::vector<std::string_view> lines;
-    while (!bytes.empty()) {
-        const std::size_t end = std::min(bytes.find('\n'), bytes.size());
-        std::string_view line = bytes.substr(0, end);
-        if (line.ends_with('\r')) {
-            line.remove_suffix(1);
-        }
-        lines.push_back(line);
-        bytes.remove_prefix(std::min(end + 1, bytes.size()));
-    }
-    return lines;
-}
-
-// The rules of the file's bytes, or the Czech reason they are none.
-std::optional<DisciplineRules> rulesOfBytes(std::string_view bytes, std::string* problem) {
-    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-    if (bytes.starts_with(kByteOrderMark)) {
-        bytes.remove_prefix(kByteOrderMark.size());
-    }
+// The rules of the file's lines, or the Czech reason they are none.
+std::optional<DisciplineRules> rulesOfLines(const std::vector<std::string>& lines,
+                                            std::string* problem) {
     DisciplineRules rules;
     std::array<std::size_t, 9> setOnLine{};
-    const std::vector<std::string_view> lines = linesOf(bytes);
     for (std::size_t at = 0; at < lines.size(); ++at) {
         const std::size_t number = at + 1;
-        if (!isUtf8(lines[at])) {
-            *problem = problemOf(number, "text není v kódování UTF-8.");
-            return std::nullopt;
-        }
-        const std::string_view line = db::withoutBlanks(lines[at].substr(0, lines[at].find('#')));
+        const std::string_view line =
+            db::withoutBlanks(std::string_view(lines[at]).substr(0, lines[at].find('#')));
         if (line.empty()) {
             continue;
         }
         std::string why;
         const auto assignment = parsedRuleLine(line, &why);
         if (!assignment) {
-            *problem = problemOf(number, why);
+            *problem = damagedLine(EventChoice::Disciplines, number, why);
             return std::nullopt;
         }
         const auto& [discipline, rule] = *assignment;
         std::size_t& earlier = setOnLine[(discipline.finals ? 6 : 0) + discipline.number - 1];
         if (earlier != 0) {
-            *problem =
-                problemOf(number, "disciplína " + discipline.name() + " je uvedena už na řádku " +
-                                      std::to_string(earlier) + ".");
+            *problem = damagedLine(EventChoice::Disciplines, number,
+                                   "disciplína " + discipline.name() + " je uvedena už na řádku " +
+                                       std::to_string(earlier) + ".");
             return std::nullopt;
         }
         earlier = number;
@@ -278,30 +234,11 @@ std::optional<std::pair<Discipline, DisciplineRule>> parseRuleLine(std::string_v
 }
 
 LoadedRules loadDisciplineRules(const std::filesystem::path& folder) {
-    const std::filesystem::path file = folder / kDisciplinesFile;
-    std::error_code error;
-    if (!std::filesystem::exists(file, error)) {
-        return {};
-    }
-    LoadedRules loaded;
-    const std::uintmax_t size = std::filesystem::file_size(file, error);
-    if (error) {
-        loaded.problem = wholeFileProblem("nelze přečíst.") + kAllManual;
-        return loaded;
-    }
-    if (size > kLargestFile) {
-        loaded.problem = wholeFileProblem("je příliš velký (" + std::to_string(size) +
-                                          " bajtů), volby disciplín mají jen pár řádků.") +
-                         kAllManual;
-        return loaded;
-    }
-    std::ifstream in(file, std::ios::binary);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
-        loaded.problem = wholeFileProblem("nelze přečíst.") + kAllManual;
-        return loaded;
-    }
-    if (auto rules = rulesOfBytes(bytes, &loaded.problem)) {
+    const KeptChoice kept = readChoice(folder, EventChoice::Disciplines);
+    LoadedRules loaded{{}, kept.problem};
+    if (kept.damaged()) {
+        loaded.problem += kAllManual;
+    } else if (auto rules = rulesOfLines(kept.lines, &loaded.problem)) {
         loaded.rules = *rules;
     } else {
         loaded.problem += kAllManual;
@@ -310,14 +247,13 @@ LoadedRules loadDisciplineRules(const std::filesystem::path& folder) {
 }
 
 void saveDisciplineRules(const std::filesystem::path& folder, const DisciplineRules& rules) {
-    std::string lines;
+    std::vector<std::string> lines;
     for (const Discipline& discipline : allDisciplines()) {
         if (rules.of(discipline) != DisciplineRule{}) {
-            lines += lines.empty() ? "" : "\n";
-            lines += ruleLine(discipline, rules.of(discipline));
+            lines.push_back(ruleLine(discipline, rules.of(discipline)));
         }
     }
-    keepChoice(folder / kDisciplinesFile, lines, "Volby disciplín");
+    keepChoice(folder, EventChoice::Disciplines, lines);
 }
 
 }  // namespace zlt::competition

@@ -52,10 +52,6 @@ struct DisciplineRules {
     bool operator==(const DisciplineRules&) const = default;
 };
 
-// The choices of an event, one line a discipline in UTF-8 ("2=cas,obracene"), beside the
-// settings file.
-inline constexpr const char* kDisciplinesFile = "discipliny.txt";
-
 // One discipline's line as the file and `zlt-event disciplines` write it: "F1=body,posledni".
 std::string ruleLine(const Discipline& discipline, const DisciplineRule& rule);
 // Reads an assignment as typed on the command line or kept in the file; nullopt with a
@@ -63,6 +59,7 @@ std::string ruleLine(const Discipline& discipline, const DisciplineRule& rule);
 std::optional<std::pair<Discipline, DisciplineRule>> parseRuleLine(std::string_view line,
                                                                    std::string* why);
 
+// Kept as EventChoice::Disciplines; comments after "#" and blank lines are passed over.
 struct LoadedRules {
     DisciplineRules rules;
     // Empty when the file is missing (all manual) or read whole; else a Czech sentence

@@ -1,7 +1,6 @@
 #include "competition/EventFiles.h"
 
-#include "competition/Refusal.h"
-#include "text/TextFile.h"
+#include "competition/EventChoices.h"
 
 namespace zlt::competition {
 namespace {
@@ -21,29 +20,16 @@ std::filesystem::path reportStamp(bool summer) {
 }
 
 std::string keptDatabaseLocation(const std::filesystem::path& folder) {
-    const std::vector<std::string> lines = text::keptLines(folder / kDatabaseLocationFile);
-    return lines.empty() ? std::string() : lines[0];
+    return readChoice(folder, EventChoice::DatabaseLocation).first();
 }
 
-void keepChoice(const std::filesystem::path& file, const std::string& line,
-                const std::string& what) {
-    try {
-        if (line.empty()) {
-            // A removal a power cut undid would bring the old choice back.
-            if (std::filesystem::remove(file)) {
-                text::syncFolder(file.parent_path());
-            }
-        } else {
-            text::replaceFile(file, line + '\n');
-        }
-    } catch (const std::exception& error) {
-        throw Refusal(what + " nelze uložit do souboru " + file.string() + ": " + error.what() +
-                      ".");
-    }
+std::string databaseLocationProblem(const std::filesystem::path& folder) {
+    return readChoice(folder, EventChoice::DatabaseLocation).problem;
 }
 
 void keepDatabaseLocation(const std::filesystem::path& folder, const std::string& location) {
-    keepChoice(folder / kDatabaseLocationFile, location, "Umístění databáze");
+    keepChoice(folder, EventChoice::DatabaseLocation,
+               location.empty() ? std::vector<std::string>() : std::vector{location});
 }
 
 }  // namespace zlt::competition

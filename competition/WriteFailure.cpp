@@ -5,23 +5,22 @@
 
 namespace zlt::competition {
 
-QString writeFailureReason(int error) {
+std::string writeFailureReason(int error) {
     switch (error) {
         case ENOSPC:
         case EDQUOT:
-            return QStringLiteral("disk je plný");
+            return "disk je plný";
         case EACCES:
         case EPERM:
-            return QStringLiteral("chybí oprávnění k zápisu");
+            return "chybí oprávnění k zápisu";
         case EROFS:
-            return QStringLiteral("disk je jen pro čtení");
+            return "disk je jen pro čtení";
         case EISDIR:
-            return QStringLiteral("na jeho místě je složka");
+            return "na jeho místě je složka";
         case ENOENT:
-            return QStringLiteral("jeho složka neexistuje");
+            return "jeho složka neexistuje";
         default:
-            return QStringLiteral("chyba systému (%1)")
-                .arg(QString::fromLocal8Bit(std::strerror(error)));
+            return std::string("chyba systému (") + std::strerror(error) + ")";
     }
 }
 

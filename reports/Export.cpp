@@ -159,7 +159,8 @@ void saying(const std::filesystem::path& file, Write write) {
         throw std::runtime_error(QStringLiteral("Soubor %1 nelze zapsat do složky %2: %3.")
                                      .arg(QString::fromStdString(file.filename().string()),
                                           QString::fromStdString(file.parent_path().string()),
-                                          competition::writeFailureReason(error.error()))
+                                          QString::fromStdString(
+                                              competition::writeFailureReason(error.error())))
                                      .toStdString());
     }
 }

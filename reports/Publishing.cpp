@@ -5,7 +5,8 @@
 #include <stdexcept>
 
 #include "competition/Competition.h"
-#include "text/TextFile.h"
+#include "competition/EventChoices.h"
+#include "competition/TypedWords.h"
 
 namespace zlt::reports {
 namespace {
@@ -16,14 +17,30 @@ const QString kAutomatic = QStringLiteral("automaticky");
 
 Publishing::Publishing(competition::Competition& competition, SheetBook sheets,
                        std::filesystem::path eventFolder)
-    : competition_(competition), sheets_(sheets), keptIn_(eventFolder / kFile) {
-    const std::vector<std::string> lines = text::keptLines(keptIn_);
-    folder_ = lines.empty() ? std::string() : lines[0];
-    automatic_ = lines.size() > 1 && QString::fromStdString(lines[1]) == kAutomatic;
+    : competition_(competition), sheets_(sheets), eventFolder_(std::move(eventFolder)) {
+    readKept();
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &Publishing::publishAutomatically);
     connect(&competition.journal(), &competition::ChangeJournal::rowsWritten, this,
             &Publishing::scheduleAfterChange);
+}
+
+void Publishing::readKept() {
+    const competition::KeptChoice kept =
+        competition::readChoice(eventFolder_, competition::EventChoice::Publishing);
+    std::string problem = kept.problem;
+    const QString second = QString::fromStdString(kept.lines.size() > 1 ? kept.lines[1] : "");
+    if (!second.isEmpty() && second != kAutomatic) {
+        problem = competition::damagedLine(
+            competition::EventChoice::Publishing, 2,
+            competition::quotedText(kept.lines[1]) + " není „automaticky“.");
+    }
+    if (!problem.empty()) {
+        problem_ = QString::fromStdString(problem);
+        return;
+    }
+    folder_ = kept.first();
+    automatic_ = second == kAutomatic;
 }
 
 void Publishing::setFolder(const std::filesystem::path& folder) {
@@ -37,11 +54,11 @@ void Publishing::setAutomatic(bool automatic) {
 }
 
 void Publishing::keep(const std::filesystem::path& folder, bool automatic) {
-    QString text = QString::fromStdString(folder.string()) + QLatin1Char('\n');
+    std::vector<std::string> lines{folder.string()};
     if (automatic) {
-        text += kAutomatic + QLatin1Char('\n');
+        lines.push_back(kAutomatic.toStdString());
     }
-    replaceFileSaying(keptIn_, text.toStdString());
+    competition::keepChoice(eventFolder_, competition::EventChoice::Publishing, lines);
 }
 
 std::vector<std::filesystem::path> Publishing::publishNow() {

@@ -20,11 +20,11 @@ namespace zlt::reports {
 class Publishing : public QObject {
     Q_OBJECT
 public:
-    // Line 1: the folder; line 2: "automaticky" when the publishing is automatic. UTF-8.
-    static constexpr const char* kFile = "publikace.txt";
     static constexpr int kIntervalSeconds = 30;
 
-    // Reads the folder and the choice kept in the event folder, if any.
+    // Reads the folder and the choice kept in the event folder
+    // (competition::EventChoice::Publishing), if any; a damaged file is told through
+    // problem() and chooses nothing.
     Publishing(competition::Competition& competition, SheetBook sheets,
                std::filesystem::path eventFolder);
 
@@ -49,6 +49,7 @@ signals:
     void problemChanged();
 
 private:
+    void readKept();
     void keep(const std::filesystem::path& folder, bool automatic);
     void scheduleAfterChange();
     void publishAutomatically();
@@ -56,7 +57,7 @@ private:
 
     competition::Competition& competition_;
     SheetBook sheets_;
-    std::filesystem::path keptIn_;
+    std::filesystem::path eventFolder_;
     std::filesystem::path folder_;
     bool automatic_ = false;
     QString problem_;

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "competition/Competition.h"
+#include "competition/EventChoices.h"
 #include "competition/Refusal.h"
 #include "database/Services.h"
 #include "tests/support/CoreInFolder.h"
@@ -170,16 +171,23 @@ TEST_F(BackupsOfAnEvent, AWriteCopiesOnlyWhenTheIntervalHasPassedAndTwoInOneSeco
 TEST_F(BackupsOfAnEvent, AMissingSecondFolderIsNamedAndForgettingItClearsTheProblem) {
     const fs::path stick = folder.path().parent_path() / "USB disk Žluťoučký";
     backups.setSecondFolder(stick);
-    EXPECT_EQ(test::fileBytes(Backups::kSecondFolderFile), stick.string() + "\n");
+    EXPECT_EQ(test::fileBytes(choiceFile(EventChoice::SecondBackupFolder)), stick.string() + "\n");
     EXPECT_EQ(backups.secondFolder(), stick);
 
     copyWithSecondFolderProblem(stick, "složka neexistuje");
 
     backups.setSecondFolder({});
-    EXPECT_FALSE(fs::exists(Backups::kSecondFolderFile));
+    EXPECT_FALSE(fs::exists(choiceFile(EventChoice::SecondBackupFolder)));
     ASSERT_TRUE(backups.takeCopy());
     EXPECT_EQ(backups.problem(), QString());
     EXPECT_EQ(statusSignals, 2);
+}
+
+TEST_F(BackupsOfAnEvent, ADamagedSecondFolderChoiceIsToldAndTheOwnCopyTaken) {
+    std::ofstream(choiceFile(EventChoice::SecondBackupFolder)) << "/media/USB \xE8\n";
+    EXPECT_TRUE(backups.takeCopy());
+    EXPECT_THAT(backups.problem().toStdString(),
+                HasSubstr("Soubor zalohy-druha-slozka.txt, řádek 1: text není v kódování UTF-8."));
 }
 
 TEST_F(BackupsOfAnEvent, AnUnwritableSecondFolderIsNamed) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "competition/EventChoices.h"
 #include "competition/EventFiles.h"
 #include "competition/Refusal.h"
 #include "tests/support/CoreInFolder.h"
@@ -193,7 +194,8 @@ TEST_F(CompetitionCore, TheDatabaseIsTheOneGivenElseTheOneTheFolderKeepsElseItsO
     EXPECT_EQ(Competition().databaseLocation(), "server/3051:/data/zlt.fdb");
     EXPECT_EQ(Competition("localhost:zlt").databaseLocation(), "localhost:zlt");
     keepDatabaseLocation(folder.path(), "");
-    EXPECT_FALSE(fs::exists(folder.path() / kDatabaseLocationFile)) << "forgotten";
+    EXPECT_FALSE(fs::exists(folder.path() / choiceFile(EventChoice::DatabaseLocation)))
+        << "forgotten";
 
     fs::create_directory(folder.path() / "blocked");
     EXPECT_THAT(test::thrownMessage<Refusal>(

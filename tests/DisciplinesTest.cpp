@@ -1,5 +1,6 @@
 // The disciplines' results read as organisers type them, and the choices file.
 #include "competition/Disciplines.h"
+#include "competition/EventChoices.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -180,7 +181,8 @@ TEST(RuleLines, RefusedWithTheirReason) {
 class ChoicesFile : public ::testing::Test {
 protected:
     void writeFile(const std::string& bytes) {
-        std::ofstream(folder.path() / kDisciplinesFile, std::ios::binary) << bytes;
+        std::ofstream(folder.path() / choiceFile(EventChoice::Disciplines), std::ios::binary)
+            << bytes;
     }
 
     test::TempFolder folder;
@@ -192,7 +194,8 @@ TEST_F(ChoicesFile, RoundTripOnlyTheDisciplinesThatAreNotManual) {
     rules.of({false, 2}) = {ResultKind::Time, false, false};
     rules.of({true, 1}) = {ResultKind::Points, false, true};
     saveDisciplineRules(folder.path(), rules);
-    EXPECT_EQ(test::fileBytes(folder.path() / kDisciplinesFile), "2=cas\nF1=body,posledni\n");
+    EXPECT_EQ(test::fileBytes(folder.path() / choiceFile(EventChoice::Disciplines)),
+              "2=cas\nF1=body,posledni\n");
     const LoadedRules loaded = loadDisciplineRules(folder.path());
     EXPECT_EQ(loaded.rules, rules);
     EXPECT_EQ(loaded.problem, "");
@@ -223,8 +226,8 @@ TEST_F(ChoicesFile, ADamagedFileIsNamedWithItsLineAndAllIsManual) {
         EXPECT_THAT(loaded.problem, HasSubstr("berou jako ruční"));
         EXPECT_EQ(loaded.rules, DisciplineRules{});
     }
-    std::filesystem::remove(folder.path() / kDisciplinesFile);
-    std::filesystem::create_directory(folder.path() / kDisciplinesFile);
+    std::filesystem::remove(folder.path() / choiceFile(EventChoice::Disciplines));
+    std::filesystem::create_directory(folder.path() / choiceFile(EventChoice::Disciplines));
     EXPECT_THAT(loadDisciplineRules(folder.path()).problem, HasSubstr("nelze přečíst"));
     EXPECT_THROW(saveDisciplineRules(folder.path(), {{{ResultKind::Time}}}), Refusal)
         << "a folder stands where the file goes";

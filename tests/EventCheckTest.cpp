@@ -1,6 +1,7 @@
 // The event check over the real tables: each kind of typing error found at its cell, a
 // proper event left alone, and rows of garbage read without harm.
 #include "competition/EventCheck.h"
+#include "competition/EventChoices.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -145,7 +146,7 @@ TEST_F(EventCheck, RanksTiesAndTheRowBeingTyped) {
 
 TEST_F(EventCheck, TheLiveCheckFollowsWritesCommitsOrderAndChoices) {
     seedProperEvent();
-    std::ofstream(folder.path() / kDisciplinesFile) << "1=skok\n";
+    std::ofstream(folder.path() / choiceFile(EventChoice::Disciplines)) << "1=skok\n";
     open();
     LiveCheck& check = competition.check();
     int told = 0;

@@ -5,10 +5,12 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <cstdio>
+#include <fstream>
 #include <functional>
 #include <map>
 
 #include "competition/Csv.h"
+#include "competition/EventChoices.h"
 #include "finals/Finale.h"
 #include "reports/CelkovyTisk.h"
 #include "reports/Export.h"
@@ -394,14 +396,25 @@ TEST_F(Publish, TheFolderAndTheChoiceAreKeptInTheEventFolder) {
         first->setFolder(target);
         first->setAutomatic(true);
     }
-    EXPECT_EQ(fileBytes(folder.path() / reports::Publishing::kFile),
-              target.string() + "\nautomaticky\n");
+    EXPECT_EQ(
+        fileBytes(folder.path() / competition::choiceFile(competition::EventChoice::Publishing)),
+        target.string() + "\nautomaticky\n");
     auto second = publishing();
     EXPECT_EQ(second->folder(), target);
     EXPECT_TRUE(second->automatic());
     second->setAutomatic(false);
     EXPECT_FALSE(publishing()->automatic());
     EXPECT_EQ(publishing()->folder(), target);
+}
+
+TEST_F(Publish, ADamagedChoiceIsToldAndChoosesNothing) {
+    std::ofstream(folder.path() / competition::choiceFile(competition::EventChoice::Publishing))
+        << "/srv/web\nautomatic\n";
+    auto damaged = publishing();
+    EXPECT_EQ(damaged->problem().toStdString(),
+              "Soubor publikace.txt, řádek 2: „automatic“ není „automaticky“.");
+    EXPECT_TRUE(damaged->folder().empty());
+    EXPECT_FALSE(damaged->automatic());
 }
 
 TEST_F(Publish, ChangesPublishSoonThenAtMostOncePerInterval) {

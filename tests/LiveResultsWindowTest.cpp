@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "app/Hlavni.h"
+#include "competition/EventChoices.h"
 #include "office/Nastroje.h"
 #include "tests/support/Files.h"
 #include "tests/support/Http.h"
@@ -28,7 +29,9 @@ class LiveResultsWindow : public MainWindowFixture {
 protected:
     // Starts the program with the choice kept as given and opens the tools window.
     void openTools(const std::string& kept) {
-        std::ofstream(folder.path() / web::LiveResults::kFile) << kept << '\n';
+        std::ofstream(folder.path() /
+                      competition::choiceFile(competition::EventChoice::LiveResults))
+            << kept << '\n';
         startProgram();
         op::click(*frmHlavni->btnNastroje);
         ASSERT_TRUE(frmNastroje->isVisible());
@@ -81,7 +84,9 @@ TEST_F(LiveResultsWindow, TickedItServesWhatTheOperatorCommitsAndTheChoiceIsKept
     op::click(*frmNastroje->chkVysledkyNaSiti);
     ASSERT_TRUE(frmNastroje->chkVysledkyNaSiti->isChecked());
     EXPECT_THAT(frmNastroje->lblAdresa->text().toStdString(), StartsWith("http://"));
-    EXPECT_EQ(fileBytes(folder.path() / web::LiveResults::kFile), "zapnuto 0\n");
+    EXPECT_EQ(
+        fileBytes(folder.path() / competition::choiceFile(competition::EventChoice::LiveResults)),
+        "zapnuto 0\n");
     const quint16 port = shownPort();
     ASSERT_NE(port, 0);
     EXPECT_EQ(httpRequest(port, "/").status, 200);
@@ -97,7 +102,9 @@ TEST_F(LiveResultsWindow, TickedItServesWhatTheOperatorCommitsAndTheChoiceIsKept
     EXPECT_FALSE(frmNastroje->chkVysledkyNaSiti->isChecked());
     EXPECT_EQ(frmNastroje->lblAdresa->text(), QStringLiteral("Vypnuto"));
     EXPECT_EQ(httpRequest(port, "/").status, 0) << "nothing listens any more";
-    EXPECT_EQ(fileBytes(folder.path() / web::LiveResults::kFile), "vypnuto 0\n");
+    EXPECT_EQ(
+        fileBytes(folder.path() / competition::choiceFile(competition::EventChoice::LiveResults)),
+        "vypnuto 0\n");
 }
 
 TEST_F(LiveResultsWindow, AKeptChoiceServesFromTheStart) {
@@ -105,6 +112,13 @@ TEST_F(LiveResultsWindow, AKeptChoiceServesFromTheStart) {
     EXPECT_TRUE(frmNastroje->chkVysledkyNaSiti->isChecked());
     ASSERT_NE(shownPort(), 0);
     EXPECT_EQ(httpRequest(shownPort(), "/zdravi").status, 200);
+}
+
+TEST_F(LiveResultsWindow, ADamagedChoiceIsToldAndServesNothing) {
+    openTools("zapnout 8080");
+    EXPECT_FALSE(frmNastroje->chkVysledkyNaSiti->isChecked());
+    EXPECT_EQ(frmNastroje->lblAdresa->text().toStdString(),
+              "Soubor vysledky-na-siti.txt, řádek 1: „zapnout“ není zapnuto ani vypnuto.");
 }
 
 TEST_F(LiveResultsWindow, ABusyPortIsToldAndTheBoxStaysClear) {
@@ -116,8 +130,9 @@ TEST_F(LiveResultsWindow, ABusyPortIsToldAndTheBoxStaysClear) {
     ASSERT_EQ(dialogs.requests.size(), 1u);
     EXPECT_THAT(dialogs.requests[0].text.toStdString(),
                 HasSubstr("port " + std::to_string(taken.serverPort()) + " už používá"));
-    EXPECT_EQ(fileBytes(folder.path() / web::LiveResults::kFile),
-              "vypnuto " + std::to_string(taken.serverPort()) + "\n");
+    EXPECT_EQ(
+        fileBytes(folder.path() / competition::choiceFile(competition::EventChoice::LiveResults)),
+        "vypnuto " + std::to_string(taken.serverPort()) + "\n");
 }
 
 // The server process this program started, found among its children.

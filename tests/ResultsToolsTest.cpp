@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "competition/EventChoices.h"
 #include "office/Diplomy.h"
 #include "office/Discipliny.h"
 #include "office/ImportDruzstev.h"
@@ -226,7 +227,9 @@ TEST_F(ResultsTools, TheExportGoesToTheFolderChosenOnceAndTheChoiceIsKept) {
 
     op::click(*frmNastroje->chkPublikovat);
     EXPECT_TRUE(frmNastroje->chkPublikovat->isChecked());
-    EXPECT_THAT(fileBytes(folder.path() / reports::Publishing::kFile), HasSubstr("automaticky"));
+    EXPECT_THAT(
+        fileBytes(folder.path() / competition::choiceFile(competition::EventChoice::Publishing)),
+        HasSubstr("automaticky"));
 }
 
 // Chosen in the dialog with the keyboard where the focus is, previewed across the paper,
@@ -273,7 +276,8 @@ TEST_F(ResultsTools, PlacingsComeFromTheResultsOnceTheDisciplineIsJudgedByTime) 
     QApplication::processEvents();
 
     // A file broken by hand is told in red, and saving writes it whole again.
-    std::ofstream(folder.path() / competition::kDisciplinesFile) << "2=stopky\n";
+    std::ofstream(folder.path() / competition::choiceFile(competition::EventChoice::Disciplines))
+        << "2=stopky\n";
     competition().check().reloadRules();
     inDialog<TfrmDiscipliny>(*frmNastroje->btnDiscipliny, [&](TfrmDiscipliny& dialog) {
         EXPECT_TRUE(dialog.lblChyba->isVisible());
@@ -286,7 +290,8 @@ TEST_F(ResultsTools, PlacingsComeFromTheResultsOnceTheDisciplineIsJudgedByTime) 
     });
     EXPECT_EQ(competition().check().rules().of({false, 2}).kind, competition::ResultKind::Time);
     EXPECT_EQ(competition().check().rulesProblem(), "");
-    EXPECT_TRUE(fs::exists(folder.path() / competition::kDisciplinesFile));
+    EXPECT_TRUE(
+        fs::exists(folder.path() / competition::choiceFile(competition::EventChoice::Disciplines)));
 
     const auto hodnota = [](TfrmUmisteni& dialog, int row) {
         return dialog.gridNahled->item(row, 2);

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
 #include <stdexcept>
 
 #include "text/Win1250.h"
@@ -145,16 +144,6 @@ void syncFolder(const std::filesystem::path& folder) {
 
 void syncFile(const std::filesystem::path& file) {
     syncPath(file, 0);
-}
-
-std::vector<std::string> keptLines(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) {
-        line.erase(line.find_last_not_of(" \t\r") + 1);
-        lines.push_back(std::move(line));
-    }
-    return lines;
 }
 
 PendingTextFile::PendingTextFile(const std::filesystem::path& file,

@@ -63,10 +63,6 @@ void syncFolder(const std::filesystem::path& folder);
 // Makes a whole file's bytes durable. Throws FileWriteError naming the file.
 void syncFile(const std::filesystem::path& file);
 
-// The lines of a small UTF-8 file the program keeps a choice in, without their line ends
-// and trailing blanks; none when there is no such file.
-std::vector<std::string> keptLines(const std::filesystem::path& file);
-
 // New Windows-1250 text for a file, each line ended by CR LF, pending as PendingFile is.
 // Throws EncodingError before anything is written when a line has a character the code
 // page lacks, std::invalid_argument when a line holds CR or LF (it would split into two

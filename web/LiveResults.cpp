@@ -4,8 +4,9 @@
 #include <QTime>
 #include <exception>
 
-#include "reports/Export.h"
-#include "text/TextFile.h"
+#include "competition/EventChoices.h"
+#include "competition/Refusal.h"
+#include "competition/TypedWords.h"
 #include "web/ResultsFeed.h"
 #include "web/ResultsServer.h"
 
@@ -18,22 +19,44 @@ const QString kOff = QStringLiteral("vypnuto");
 }  // namespace
 
 LiveResults::LiveResults(competition::Competition& competition, std::filesystem::path eventFolder)
-    : competition_(competition), keptIn_(eventFolder / kFile), port_(ResultsServer::kDefaultPort) {
-    const std::vector<std::string> lines = text::keptLines(keptIn_);
-    const QStringList words = lines.empty() ? QStringList()
-                                            : QString::fromStdString(lines[0]).split(
-                                                  QLatin1Char(' '), Qt::SkipEmptyParts);
+    : competition_(competition),
+      eventFolder_(std::move(eventFolder)),
+      port_(ResultsServer::kDefaultPort) {
+    try {
+        readKept();
+    } catch (const std::exception& error) {
+        problem_ = QString::fromUtf8(error.what());
+    }
+}
+
+// Throws with the Czech reason when the kept choice cannot be followed.
+void LiveResults::readKept() {
+    const competition::KeptChoice kept =
+        competition::readChoice(eventFolder_, competition::EventChoice::LiveResults);
+    if (kept.damaged()) {
+        throw competition::Refusal(kept.problem);
+    }
+    const QStringList words =
+        QString::fromStdString(kept.first()).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const auto damaged = [](const std::string& why) {
+        return competition::Refusal(
+            competition::damagedLine(competition::EventChoice::LiveResults, 1, why));
+    };
+    if (!words.isEmpty() && words[0] != kOn && words[0] != kOff) {
+        throw damaged(competition::quotedText(words[0].toStdString()) +
+                      " není zapnuto ani vypnuto.");
+    }
     bool isPort = false;
     const uint port = words.value(1).toUInt(&isPort);
-    if (isPort && port <= 65535) {
+    if (words.size() > 2 || (words.size() == 2 && (!isPort || port > 65535))) {
+        throw damaged(competition::quotedText(words.mid(1).join(QLatin1Char(' ')).toStdString()) +
+                      " není číslo portu od 0 do 65535.");
+    }
+    if (words.size() == 2) {
         port_ = static_cast<quint16>(port);
     }
     if (words.value(0) == kOn) {
-        try {
-            server_ = started();
-        } catch (const std::exception& error) {
-            problem_ = QString::fromUtf8(error.what());
-        }
+        server_ = started();
     }
 }
 
@@ -67,7 +90,8 @@ void LiveResults::keep(bool on) {
     if (port_ != ResultsServer::kDefaultPort) {
         line += QStringLiteral(" %1").arg(port_);
     }
-    reports::replaceFileSaying(keptIn_, (line + QLatin1Char('\n')).toStdString());
+    competition::keepChoice(eventFolder_, competition::EventChoice::LiveResults,
+                            {line.toStdString()});
 }
 
 QStringList LiveResults::addresses() const {

@@ -21,12 +21,9 @@ class ResultsFeed;
 class LiveResults : public QObject {
     Q_OBJECT
 public:
-    // One line, UTF-8: "zapnuto" or "vypnuto", and after a space the port when it is not
-    // the default one (0: any free port).
-    static constexpr const char* kFile = "vysledky-na-siti.txt";
-
-    // Reads the choice kept in the event folder; when it is on, starts the server at once
-    // (a port that cannot be had is told through problem(), and the results stay off).
+    // Reads the choice kept in the event folder (competition::EventChoice::LiveResults; a
+    // port of 0 takes any free one); when it is on, starts the server at once. A port that
+    // cannot be had, or a damaged file, is told through problem(), and the results stay off.
     LiveResults(competition::Competition& competition, std::filesystem::path eventFolder);
     ~LiveResults() override;
 
@@ -45,11 +42,12 @@ signals:
     void changed();
 
 private:
+    void readKept();
     void keep(bool on);
     std::unique_ptr<ResultsFeed> started();
 
     competition::Competition& competition_;
-    std::filesystem::path keptIn_;
+    std::filesystem::path eventFolder_;
     quint16 port_;
     std::unique_ptr<ResultsFeed> server_;
     QString problem_;

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "competition/Competition.h"
+#include "competition/EventChoices.h"
 #include "competition/EventFiles.h"
 #include "competition/Scoring.h"
 #include "competition/TeamImport.h"
@@ -90,8 +91,9 @@ public:
         // A second folder for the copies, as a USB stick would be: the reset's copy goes
         // there too.
         competition_.backups().setSecondFolder("druha/zalohy");
-        report(std::string("choice ") + competition::Backups::kSecondFolderFile + " " +
-               fileHash(competition::Backups::kSecondFolderFile));
+        report(std::string("choice ") +
+               competition::choiceFile(competition::EventChoice::SecondBackupFolder) + " " +
+               fileHash(competition::choiceFile(competition::EventChoice::SecondBackupFolder)));
         competition_.resetDatabase();
         report("reset");
         for (int step = 0; step < 6; ++step) {
@@ -216,8 +218,9 @@ private:
     }
 
     void reportChoice() {
-        report(std::string("choice ") + reports::Publishing::kFile + " " +
-               fileHash(reports::Publishing::kFile));
+        report(std::string("choice ") +
+               competition::choiceFile(competition::EventChoice::Publishing) + " " +
+               fileHash(competition::choiceFile(competition::EventChoice::Publishing)));
     }
 
     void publish() {
