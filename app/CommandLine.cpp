@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include <QCommandLineOption>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -9,50 +10,27 @@
 #include <QUrl>
 #include <cstdio>
 
+#include "tools/OptionParser.h"
+
 namespace zlt::app {
 namespace {
 
 constexpr int kUsageExit = 2;
 constexpr qsizetype kRememberedFolders = 8;
 
-// Qt's options that QApplication reads from the same arguments, with and without a value.
-const QStringList& qtOptionsWithValue() {
-    static const QStringList options{"-platform",
-                                     "-platformpluginpath",
-                                     "-platformtheme",
-                                     "-plugin",
-                                     "-display",
-                                     "-geometry",
-                                     "-qwindowgeometry",
-                                     "-qwindowtitle",
-                                     "-qwindowicon",
-                                     "-style",
-                                     "-stylesheet",
-                                     "-session",
-                                     "-name",
-                                     "-title"};
+// Qt's options that QApplication reads from the same arguments: passed over here.
+QList<QCommandLineOption> qtsOwnOptions() {
+    QList<QCommandLineOption> options;
+    for (const char* name : {"platform", "platformpluginpath", "platformtheme", "plugin", "display",
+                             "geometry", "qwindowgeometry", "qwindowtitle", "qwindowicon", "style",
+                             "stylesheet", "session", "name", "title"}) {
+        options << QCommandLineOption(QString::fromLatin1(name), QString(),
+                                      QStringLiteral("hodnota"));
+    }
+    for (const char* flag : {"reverse", "nograb", "dograb", "sync", "widgetcount"}) {
+        options << QCommandLineOption(QString::fromLatin1(flag));
+    }
     return options;
-}
-
-const QStringList& qtFlags() {
-    static const QStringList flags{"-reverse", "-nograb", "-dograb", "-sync", "-widgetcount"};
-    return flags;
-}
-
-// Qt also takes its options with two dashes.
-QString qtOptionName(const QString& argument) {
-    const QString name = argument.section(QLatin1Char('='), 0, 0);
-    return name.startsWith(QLatin1String("--")) ? name.mid(1) : name;
-}
-
-bool isQtOption(const QString& argument) {
-    const QString name = qtOptionName(argument);
-    return qtOptionsWithValue().contains(name) || qtFlags().contains(name);
-}
-
-bool takesValue(const QString& argument) {
-    return !argument.contains(QLatin1Char('=')) &&
-           qtOptionsWithValue().contains(qtOptionName(argument));
 }
 
 CommandLine invalid(const QString& error) {
@@ -78,53 +56,41 @@ QSettings folderSettings() {
 }  // namespace
 
 CommandLine parseCommandLine(const QStringList& arguments) {
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringList{QStringLiteral("V"), QStringLiteral("version")});
+    const QCommandLineOption chooseFolder(QStringLiteral("choose-folder"));
+    const QCommandLineOption database(QStringLiteral("database"), QString(),
+                                      QStringLiteral("umístění databáze"));
+    tools::OptionParser parser(QList{help, version, chooseFolder, database} + qtsOwnOptions());
+    const bool parsed = parser.parse(arguments);
     CommandLine command;
-    bool chooseFolder = false;
-    bool optionsEnded = false;
-    for (qsizetype index = 0; index < arguments.size(); ++index) {
-        const QString& argument = arguments[index];
-        if (!optionsEnded && argument == QLatin1String("--")) {
-            optionsEnded = true;
-        } else if (!optionsEnded &&
-                   (argument == QLatin1String("-h") || argument == QLatin1String("--help"))) {
-            command.action = CommandLine::Action::Help;
-            return command;
-        } else if (!optionsEnded &&
-                   (argument == QLatin1String("-V") || argument == QLatin1String("--version"))) {
-            command.action = CommandLine::Action::Version;
-            return command;
-        } else if (!optionsEnded && argument == QLatin1String("--choose-folder")) {
-            chooseFolder = true;
-        } else if (!optionsEnded && (argument == QLatin1String("--database") ||
-                                     argument.startsWith(QLatin1String("--database=")))) {
-            if (argument.contains(QLatin1Char('='))) {
-                command.database = argument.section(QLatin1Char('='), 1);
-            } else if (index + 1 < arguments.size()) {
-                command.database = arguments[++index];
-            }
-            if (command.database.isEmpty()) {
-                return invalid(QStringLiteral("volbě „--database“ chybí umístění databáze"));
-            }
-        } else if (!optionsEnded && isQtOption(argument)) {
-            if (takesValue(argument)) {
-                if (index + 1 >= arguments.size()) {
-                    return invalid(QStringLiteral("volbě „%1“ chybí hodnota").arg(argument));
-                }
-                ++index;
-            }
-        } else if (!optionsEnded && argument.startsWith(QLatin1Char('-')) &&
-                   argument != QLatin1String("-")) {
-            return invalid(QStringLiteral("neznámá volba „%1“").arg(argument));
-        } else if (argument.isEmpty()) {
-            // An unset shell variable must not start the program in the wrong folder.
-            return invalid(QStringLiteral("název složky události je prázdný"));
-        } else if (!command.folder.isNull()) {
-            return invalid(QStringLiteral("lze zadat jen jednu složku události"));
-        } else {
-            command.folder = argument;
+    if (parser.isSet(help)) {
+        command.action = CommandLine::Action::Help;
+        return command;
+    }
+    if (parser.isSet(version)) {
+        command.action = CommandLine::Action::Version;
+        return command;
+    }
+    if (!parsed) {
+        return invalid(parser.error());
+    }
+    const QStringList folders = parser.positional();
+    if (folders.size() > 1) {
+        return invalid(QStringLiteral("lze zadat jen jednu složku události"));
+    }
+    if (!folders.isEmpty() && folders[0].isEmpty()) {
+        // An unset shell variable must not start the program in the wrong folder.
+        return invalid(QStringLiteral("název složky události je prázdný"));
+    }
+    command.folder = folders.value(0);
+    if (parser.isSet(database)) {
+        command.database = parser.value(database);
+        if (command.database.isEmpty()) {
+            return invalid(QStringLiteral("volbě „--database“ chybí umístění databáze"));
         }
     }
-    if (chooseFolder) {
+    if (parser.isSet(chooseFolder)) {
         if (!command.folder.isNull()) {
             return invalid(QStringLiteral("--choose-folder a složku nelze zadat zároveň"));
         }
@@ -187,7 +153,8 @@ std::optional<int> prepareStart(const CommandLine& command) {
             print(stdout, versionText());
             return 0;
         case CommandLine::Action::Invalid:
-            print(stderr, QStringLiteral("zlt: %1\n\n").arg(command.error) + usageText());
+            print(stderr,
+                  QStringLiteral("zlt: %1 (nápovědu vypíše zlt --help)\n").arg(command.error));
             return kUsageExit;
         case CommandLine::Action::Start:
             if (!command.folder.isNull()) {

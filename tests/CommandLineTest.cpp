@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QProcess>
 #include <QStandardPaths>
 #include <filesystem>
 #include <fstream>
@@ -93,6 +94,38 @@ TEST(CommandLine, HelpAndVersionEndTheProgramWithSuccess) {
     EXPECT_EQ(prepareStart(parse({"--bogus"})), 2);
     EXPECT_EQ(versionText().toStdString(), "zlt " ZLT_TEST_VERSION "\n");
     EXPECT_THAT(usageText().toStdString(), HasSubstr("--choose-folder"));
+}
+
+// The program as a process, as the desktop and scripts start it.
+TEST(ProgramCommandLine, HelpVersionAndMistakesAsTheUserSeesThem) {
+    const std::string hint = " (nápovědu vypíše zlt --help)\n";
+    const struct {
+        QStringList arguments;
+        int exitCode;
+        std::string out;  // a part of it
+        std::string err;  // all of it
+    } cases[] = {
+        {{"--help"}, 0, "Použití: zlt [VOLBA] [SLOŽKA]", ""},
+        {{"-V"}, 0, "zlt " ZLT_TEST_VERSION "\n", ""},
+        {{"--bogus"}, 2, "", "zlt: neznámá volba „--bogus“" + hint},
+        {{"-platform"}, 2, "", "zlt: volbě „-platform“ chybí hodnota" + hint},
+        {{"--database"}, 2, "", "zlt: volbě „--database“ chybí umístění databáze" + hint},
+        {{"--choose-folder=ano"}, 2, "", "zlt: volba „--choose-folder“ nemá hodnotu" + hint},
+        {{"jedna", "dvě"}, 2, "", "zlt: lze zadat jen jednu složku události" + hint},
+    };
+    for (const auto& expected : cases) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(ZLT_PROGRAM), expected.arguments);
+        const std::string named = expected.arguments.join(' ').toStdString();
+        ASSERT_TRUE(process.waitForFinished(30000)) << named;
+        EXPECT_EQ(process.exitCode(), expected.exitCode) << named;
+        EXPECT_THAT(process.readAllStandardOutput().toStdString(), HasSubstr(expected.out))
+            << named;
+        EXPECT_EQ(process.readAllStandardError().toStdString(), expected.err) << named;
+    }
 }
 
 // The working directory is the whole process's, so it is restored after each case.

@@ -77,6 +77,39 @@ TEST_F(EventCommand, UsageMistakesExitWithTwoAndNameTheMistake) {
     EXPECT_EQ(inEvent("import").exitCode, 2) << "the file is missing";
 }
 
+// Qt's parser reads the command line; what the user reads of it is Czech, one line.
+TEST(EventCommandLine, HelpVersionAndMistakesAsTheUserSeesThem) {
+    const std::string hint = " (nápovědu vypíše zlt-event --help)\n";
+    const struct {
+        QStringList arguments;
+        int exitCode;
+        std::string out;  // a part of it
+        std::string err;  // all of it
+    } cases[] = {
+        {{"--help"}, 0, "Použití: zlt-event PŘÍKAZ", ""},
+        {{"-h"}, 0, "  -V, --version", ""},
+        {{"export", "--help"}, 0, "Použití: zlt-event PŘÍKAZ", ""},
+        {{"--version"}, 0, "zlt-event " ZLT_TEST_VERSION "\n", ""},
+        {{}, 2, "", "zlt-event: chybí příkaz" + hint},
+        {{"--bogus"}, 2, "", "zlt-event: neznámá volba „--bogus“" + hint},
+        {{"rank", "ročník", "--fast"}, 2, "", "zlt-event: neznámá volba „--fast“" + hint},
+        {{"serve", "ročník", "--port"}, 2, "", "zlt-event: volbě „--port“ chybí hodnota" + hint},
+        {{"export", "ročník", "web", "--csv=ano"},
+         2,
+         "",
+         "zlt-event: volba „--csv“ nemá hodnotu" + hint},
+        {{"export", "ročník"}, 2, "", "zlt-event: příkaz export chce 2 argument(y)" + hint},
+        {{"publish", "ročník"}, 2, "", "zlt-event: neznámý příkaz publish" + hint},
+    };
+    for (const auto& expected : cases) {
+        const std::string named = expected.arguments.join(' ').toStdString();
+        const Outcome outcome = zltEvent(expected.arguments);
+        EXPECT_EQ(outcome.exitCode, expected.exitCode) << named;
+        EXPECT_THAT(outcome.out, HasSubstr(expected.out)) << named;
+        EXPECT_EQ(outcome.err, expected.err) << named;
+    }
+}
+
 TEST_F(EventCommand, ImportRankAndExportWorkOnTheEventAndSayWhatTheyDid) {
     const Outcome imported = inEvent("import", {text(writeList("1;Lhota\r\n2;Ves\r\n3;Žďár\r\n"))});
     ASSERT_EQ(imported.exitCode, 0) << imported.err;

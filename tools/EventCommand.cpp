@@ -2,11 +2,14 @@
 // from a script and for testing the program from outside. Each command runs the same core
 // code as the tools window, prints what it did, and returns 0 only when it succeeded.
 #include <QApplication>
+#include <QCommandLineOption>
 #include <QString>
+#include <QStringList>
 #include <cstdio>
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -25,6 +28,7 @@
 #include "reports/model/Generator.h"
 #include "reports/model/PageTarget.h"
 #include "tools/EventFolder.h"
+#include "tools/OptionParser.h"
 #include "web/OpenFiles.h"
 #include "web/ResultsFeed.h"
 #include "web/ResultsServer.h"
@@ -65,6 +69,8 @@ constexpr const char* kUsage =
     "                                      ukazuje výsledky živě v prohlížeči (na síti\n"
     "                                      jen s --listen-all), do Ctrl+C\n"
     "  new-server-db SERVER:CESTA          založí databázi ročníku na serveru Firebird\n"
+    "  -h, --help                          vypíše tuto nápovědu (i za příkazem)\n"
+    "  -V, --version                       vypíše verzi\n"
     "SLOŽKA je složka ročníku se souborem ZLT04.GDB. Příkaz se odmítne, když databázi\n"
     "drží spuštěný program.\n";
 
@@ -95,39 +101,6 @@ struct Arguments {
         return options.count(option) > 0 || values.count(option) > 0;
     }
 };
-
-// At least `positional` arguments besides the options; exactly that many unless `more`.
-Arguments parse(int argc, char** argv, std::size_t positional, bool more,
-                const std::set<std::string>& allowed) {
-    Arguments arguments;
-    for (int i = 2; i < argc; ++i) {
-        const std::string argument = argv[i];
-        // An option allowed as "--name=" takes a value: after "=", or the next argument.
-        const std::string name = argument.substr(0, argument.find('='));
-        if (argument.rfind("--", 0) == 0 && allowed.count(name + "=") > 0) {
-            if (name.size() < argument.size()) {
-                arguments.values[name] = argument.substr(name.size() + 1);
-            } else if (i + 1 < argc) {
-                arguments.values[name] = argv[++i];
-            } else {
-                throw UsageError("volba " + name + " chce hodnotu");
-            }
-        } else if (argument.rfind("--", 0) == 0) {
-            if (allowed.count(argument) == 0) {
-                throw UsageError("neznámá volba " + argument);
-            }
-            arguments.options.insert(argument);
-        } else {
-            arguments.positional.push_back(argument);
-        }
-    }
-    if (arguments.positional.size() < positional ||
-        (!more && arguments.positional.size() > positional)) {
-        throw UsageError(std::string("příkaz ") + argv[1] + " chce " + (more ? "aspoň " : "") +
-                         std::to_string(positional) + " argument(y)");
-    }
-    return arguments;
-}
 
 // The core in the event folder, as the program holds it while it runs: the database
 // attached and both rounds' rows read.
@@ -659,32 +632,124 @@ const std::vector<Command>& commands() {
     return all;
 }
 
-int run(int argc, char** argv) {
-    if (argc < 2 || std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h") {
-        std::fputs(kUsage, argc < 2 ? stderr : stdout);
-        return argc < 2 ? kUsageExit : 0;
+const QCommandLineOption& helpOption() {
+    static const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    return help;
+}
+
+// An option listed as "--name=" takes a value.
+QCommandLineOption optionOf(const std::string& listed) {
+    const bool takesValue = listed.ends_with('=');
+    const QString name = QString::fromStdString(listed.substr(2)).remove(QLatin1Char('='));
+    return takesValue ? QCommandLineOption(name, QString(), QStringLiteral("hodnota"))
+                      : QCommandLineOption(name);
+}
+
+// The command's arguments as its body reads them: at least `positional` besides the
+// options, exactly that many unless `morePositional`.
+Arguments argumentsOf(const Command& command, const OptionParser& parser) {
+    Arguments arguments;
+    for (const QString& positional : parser.positional()) {
+        arguments.positional.push_back(positional.toStdString());
     }
-    for (const Command& command : commands()) {
-        if (argv[1] == std::string(command.name)) {
-            return command.run(
-                parse(argc, argv, command.positional, command.morePositional, command.options));
+    for (const std::string& listed : command.options) {
+        const QCommandLineOption option = optionOf(listed);
+        if (!parser.isSet(option)) {
+            continue;
+        }
+        const std::string name = "--" + option.names().constFirst().toStdString();
+        if (option.valueName().isEmpty()) {
+            arguments.options.insert(name);
+        } else {
+            arguments.values[name] = parser.value(option).toStdString();
         }
     }
-    throw UsageError(std::string("neznámý příkaz ") + argv[1]);
+    const std::size_t given = arguments.positional.size();
+    if (given < command.positional || (!command.morePositional && given > command.positional)) {
+        throw UsageError(std::string("příkaz ") + command.name + " chce " +
+                         (command.morePositional ? "aspoň " : "") +
+                         std::to_string(command.positional) + " argument(y)");
+    }
+    return arguments;
+}
+
+// What the command line asks for: a command and its arguments.
+struct Invocation {
+    const Command* command;
+    Arguments arguments;
+};
+
+// None when the usage was asked for, and printed.
+std::optional<Invocation> invocationOf(const Command& command, const QStringList& rest) {
+    QList<QCommandLineOption> options{helpOption()};
+    for (const std::string& listed : command.options) {
+        options << optionOf(listed);
+    }
+    OptionParser parser(options);
+    const bool parsed = parser.parse(rest);
+    if (parser.isSet(helpOption())) {
+        std::fputs(kUsage, stdout);
+        return std::nullopt;
+    }
+    if (!parsed) {
+        throw UsageError(parser.error().toStdString());
+    }
+    return Invocation{&command, argumentsOf(command, parser)};
+}
+
+// The program's own options come before the command, the command's after it. None when
+// the usage or the version was asked for, and printed.
+std::optional<Invocation> invocationOf(const QStringList& arguments) {
+    const QCommandLineOption version(QStringList{QStringLiteral("V"), QStringLiteral("version")});
+    OptionParser parser({helpOption(), version});
+    parser.stopAtFirstPositional();
+    const bool parsed = parser.parse(arguments);
+    if (parser.isSet(helpOption())) {
+        std::fputs(kUsage, stdout);
+        return std::nullopt;
+    }
+    if (parser.isSet(version)) {
+        std::printf("zlt-event %s\n", ZLT_VERSION);
+        return std::nullopt;
+    }
+    if (!parsed) {
+        throw UsageError(parser.error().toStdString());
+    }
+    const QStringList words = parser.positional();
+    if (words.isEmpty()) {
+        throw UsageError("chybí příkaz");
+    }
+    for (const Command& command : commands()) {
+        if (words[0] == QLatin1String(command.name)) {
+            return invocationOf(command, words.mid(1));
+        }
+    }
+    throw UsageError("neznámý příkaz " + words[0].toStdString());
 }
 
 }  // namespace
 }  // namespace zlt::tools
 
+// The command line is read before the application is made, so that a mistake in it is
+// told alone, whatever the platform has to say.
 int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int index = 1; index < argc; ++index) {
+        arguments << QString::fromLocal8Bit(argv[index]);
+    }
     // The sheets the export reads are drawn off screen; nothing is ever shown.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     zlt::web::raiseOpenFileLimit();
-    QApplication application(argc, argv);
     try {
-        return zlt::tools::run(argc, argv);
+        const std::optional<zlt::tools::Invocation> invocation =
+            zlt::tools::invocationOf(arguments);
+        if (!invocation) {
+            return 0;
+        }
+        QApplication application(argc, argv);
+        return invocation->command->run(invocation->arguments);
     } catch (const zlt::tools::UsageError& error) {
-        std::fprintf(stderr, "zlt-event: %s\n%s", error.what(), zlt::tools::kUsage);
+        std::fprintf(stderr, "zlt-event: %s (nápovědu vypíše zlt-event --help)\n", error.what());
         return zlt::tools::kUsageExit;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "zlt-event: %s\n", zlt::tools::failureText(error).c_str());
