@@ -10,7 +10,9 @@
 #include <fstream>
 
 #include "app/Hlavni.h"
+#include "database/RowReader.h"
 #include "office/Nastroje.h"
+#include "office/Projekce.h"
 #include "tests/support/Files.h"
 #include "tests/support/Http.h"
 #include "tests/support/MainWindowFixture.h"
@@ -98,6 +100,32 @@ TEST_F(LiveResultsWindow, TickedItServesWhatTheOperatorCommitsAndTheChoiceIsKept
     EXPECT_EQ(frmNastroje->lblAdresa->text(), QStringLiteral("Vypnuto"));
     EXPECT_EQ(httpRequest(port, "/").status, 0) << "nothing listens any more";
     EXPECT_EQ(fileBytes(folder.path() / web::LiveResults::kFile), "vypnuto 0\n");
+}
+
+TEST_F(LiveResultsWindow, ACommitElsewhereIsReadOnceForTheGridTheProjectorAndThePhones) {
+    openTools("zapnuto 0");
+    op::click(*frmNastroje->btnProjekce);
+    ASSERT_TRUE(frmProjekce->isVisible());
+    const quint16 port = shownPort();
+    ASSERT_NE(port, 0);
+    const auto settle = [] {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 500) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        }
+    };
+    settle();
+    const long long before = db::RowReader::wholeReads();
+
+    execute(folder.database(), "UPDATE DATAZLT SET DRUZSTVO = 'Orel' WHERE CISLO = 1");
+    competition().live().databaseChanged();
+    EXPECT_TRUE(phonePageShows(port, QStringLiteral("Orel")));
+    settle();
+    EXPECT_EQ(db::RowReader::wholeReads() - before, 2) << "one read of each round's table";
+    EXPECT_EQ(frmHlavni->IBOQuery1.value(0, DRUZSTVO), db::FieldValue(std::string("Orel")));
+    ASSERT_FALSE(frmProjekce->lines().empty());
+    EXPECT_EQ(frmProjekce->lines()[0].team, QStringLiteral("Orel"));
 }
 
 TEST_F(LiveResultsWindow, AKeptChoiceServesFromTheStart) {
