@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <memory>
 
+#include "bench/BenchEvent.h"
 #include "bench/BenchReport.h"
 #include "bench/EventCache.h"
 #include "bench/RawCommit.h"
@@ -18,42 +19,19 @@ namespace {
 using namespace zlt;
 
 // The core in an event folder of its own, its rows named and totalled with many ties.
-struct Event {
-    test::TempEventFolder folder;
-    std::unique_ptr<competition::Competition> core;
-
-    // The core takes the working directory as its event folder when it is made and opened.
+struct Event : bench::EventCore {
     explicit Event(int rows) {
-        const test::WorkingDirectory inFolder(folder.path());
-        core = std::make_unique<competition::Competition>();
-        core->openPreliminary();
-        db::Statement("fill", core->connection(),
-                      "EXECUTE BLOCK AS DECLARE i INTEGER = 0; BEGIN WHILE (i < " +
-                          std::to_string(rows) +
-                          ") DO BEGIN i = i + 1; UPDATE OR INSERT INTO DATAZLT (CISLO, "
-                          "DRUZSTVO, BOD1, BOD2, CELKEM) VALUES (:i, 'Družstvo ' || :i, "
-                          "MOD(:i, 5) + 1, MOD(:i, 7) + 1, MOD(:i * 7919, 97)) MATCHING "
-                          "(CISLO); END END")
-            .execute();
+        bench::addTeams(core->connection(), rows);
         core->preliminary().refresh();
     }
 };
 
-bench::ByTableSize<Event>& events() {
-    static bench::ByTableSize<Event> made;
-    return made;
-}
-
 Event& event(int rows) {
-    return events().get(rows);
+    return bench::cache<Event>().get(rows);
 }
 
 void RawUpdateCommit(benchmark::State& state) {
-    Event& e = event(30);
-    int value = 0;
-    for (auto _ : state) {
-        bench::rawUpdateCommit(e.core->connection(), ++value);
-    }
+    bench::measureRawUpdateCommits(state, event(30).core->connection());
 }
 BENCHMARK(RawUpdateCommit)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
@@ -83,6 +61,6 @@ int main(int argc, char** argv) {
           "RawUpdateCommit/min_time:1.000", 5.0},
          {"ranks of 10,000 teams computed and written / raw UPDATE + commit", "RankAndWrite/10000",
           "RawUpdateCommit/min_time:1.000", 1000.0}});
-    events().clear();
+    bench::cache<Event>().clear();
     return result;
 }
