@@ -7,10 +7,6 @@
 #include "bench/BenchReport.h"
 #include "bench/RawCommit.h"
 #include "competition/Backups.h"
-#include "database/Connection.h"
-#include "database/FieldList.h"
-#include "database/ResultSet.h"
-#include "tests/support/TempEventFolder.h"
 
 namespace {
 

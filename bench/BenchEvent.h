@@ -56,6 +56,13 @@ struct EventCore {
 
     // Runs a statement on the event's database; the rows are read again by the caller.
     void run(const std::string& sql) { db::Statement("fill", core->connection(), sql).execute(); }
+
+    // No rank written in the preliminary rows, which are read again: where each round of a
+    // rank benchmark starts, so that it writes every rank.
+    void clearRanks() {
+        run("UPDATE DATAZLT SET PORADI = NULL");
+        core->preliminary().refresh();
+    }
 };
 
 }  // namespace zlt::bench

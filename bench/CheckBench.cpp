@@ -14,7 +14,6 @@
 #include "competition/Placings.h"
 #include "competition/Ranking.h"
 #include "database/Statement.h"
-#include "tests/support/TempEventFolder.h"
 
 namespace {
 
@@ -91,11 +90,9 @@ BENCHMARK(CheckEvent)->Unit(benchmark::kMillisecond);
 void WriteRanks(benchmark::State& state) {
     Event& e = event();
     db::ResultSet& rows = e.core->preliminary();
-    db::Statement clear("clear", e.core->connection(), "UPDATE DATAZLT SET PORADI = NULL");
     for (auto _ : state) {
         state.PauseTiming();
-        clear.execute();
-        rows.refresh();
+        e.clearRanks();
         const std::vector<competition::RankLine> lines = competition::proposeRanks(rows, false);
         state.ResumeTiming();
         e.core->writeRanks(rows, lines);

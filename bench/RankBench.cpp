@@ -9,10 +9,7 @@
 #include "bench/BenchReport.h"
 #include "bench/EventCache.h"
 #include "bench/RawCommit.h"
-#include "competition/Competition.h"
 #include "competition/Ranking.h"
-#include "database/Statement.h"
-#include "tests/support/TempEventFolder.h"
 
 namespace {
 
@@ -35,15 +32,12 @@ void RawUpdateCommit(benchmark::State& state) {
 }
 BENCHMARK(RawUpdateCommit)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
-// Every round starts from no ranks, so that each writes all of them.
 void RankAndWrite(benchmark::State& state) {
     Event& e = event(static_cast<int>(state.range(0)));
     db::ResultSet& rows = e.core->preliminary();
-    db::Statement clear("clear", e.core->connection(), "UPDATE DATAZLT SET PORADI = NULL");
     for (auto _ : state) {
         state.PauseTiming();
-        clear.execute();
-        rows.refresh();
+        e.clearRanks();
         state.ResumeTiming();
         e.core->writeRanks(rows, competition::proposeRanks(rows, true));
     }
