@@ -126,6 +126,24 @@ TEST_F(LiveResultsWindow, ACommitElsewhereIsReadOnceForTheGridTheProjectorAndThe
     EXPECT_EQ(frmHlavni->IBOQuery1.value(0, DRUZSTVO), db::FieldValue(std::string("Orel")));
     ASSERT_FALSE(frmProjekce->lines().empty());
     EXPECT_EQ(frmProjekce->lines()[0].team, QStringLiteral("Orel"));
+
+    // Sorted by a title, the grid keeps its own order; the pages keep theirs.
+    clickTitle(DRUZSTVO);
+    execute(folder.database(), "UPDATE DATAZLT SET DRUZSTVO = 'Adam' WHERE CISLO = 2");
+    competition().live().databaseChanged();
+    EXPECT_TRUE(phonePageShows(port, QStringLiteral("Adam")));
+    const auto gridRowOf = [](const char* team) {
+        const db::ResultSet& rows = frmHlavni->IBOQuery1;
+        int row = 0;
+        while (row < rows.recordCount() &&
+               rows.value(row, DRUZSTVO) != db::FieldValue(std::string(team))) {
+            ++row;
+        }
+        return row;
+    };
+    EXPECT_LT(gridRowOf("Adam"), gridRowOf("Orel"));
+    EXPECT_LT(gridRowOf("Orel"), frmHlavni->IBOQuery1.recordCount());
+    QTRY_COMPARE_WITH_TIMEOUT(frmProjekce->lines().size(), std::size_t{2}, 1000);
 }
 
 TEST_F(LiveResultsWindow, AKeptChoiceServesFromTheStart) {
