@@ -12,6 +12,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
 #include "platform/Picture.h"
+#include "platform/RoundGrid.h"
 #include "platform/SystemColors.h"
 #include "platform/WindowGeometry.h"
 #include "reports/Volba.h"
@@ -111,12 +112,8 @@ TfrmHlavni::TfrmHlavni(competition::Competition& competition)
 }
 
 void TfrmHlavni::followCheck() {
-    const competition::LiveCheck& check = competition_.check();
-    const auto show = [this, &check] { lblKontrola->showFindings(check.findingsOf(false)); };
-    show();
-    connect(&check, &competition::LiveCheck::changed, this, show);
-    platform::onSignal(lblKontrola, &platform::CheckLine::clicked, this,
-                       [this] { lblKontrolaClick(); });
+    platform::followCheck(*lblKontrola, competition_.check(), false, this,
+                          [this] { lblKontrolaClick(); });
 }
 
 void TfrmHlavni::followLostDatabase() {
@@ -205,17 +202,13 @@ void TfrmHlavni::buildTitle() {
 }
 
 void TfrmHlavni::buildGrid() {
-    DBGrid1 = new platform::DBGrid(DataSource1, this);
-    DBGrid1->setGeometry(kLayout.DBGrid1);
-    DBGrid1->setColumnWidths(kColumnWidths);
+    const platform::RoundGrid made = platform::makeRoundGrid(
+        this, DataSource1, {kLayout.DBGrid1, kColumnWidths, kLayout.DBNavigator1},
+        {[this](int key) { DBGrid1KeyDown(key); },
+         [this](int column) { DBGrid1TitleClick(column); }});
+    DBGrid1 = made.grid;
+    DBNavigator1 = made.navigator;
     DBGrid1->setColumnVisible(kHiddenTotalColumn, false);
-    for (int column = 0; column < db::preliminaryFields().size(); ++column) {
-        DBGrid1->setColumnColor(column, platform::windowColor());
-    }
-    DBGrid1->onKeyDown = [this](int key) { DBGrid1KeyDown(key); };
-    platform::onSignal(DBGrid1, &platform::DBGrid::titleClicked, this,
-                       [this](int column) { DBGrid1TitleClick(column); });
-    DBNavigator1 = platform::makeTeamNavigator(DataSource1, this, kLayout.DBNavigator1);
 }
 
 void TfrmHlavni::buildColumnChoice() {
@@ -399,7 +392,7 @@ void TfrmHlavni::closeEvent(QCloseEvent* event) {
 }
 
 void TfrmHlavni::DBGrid1KeyDown(int key) {
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+    if (platform::isEnter(key)) {
         competition_.recomputeTotal(IBOQuery1);
     }
 }

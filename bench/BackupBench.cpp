@@ -3,29 +3,18 @@
 
 #include <memory>
 
+#include "bench/BenchEvent.h"
 #include "bench/BenchReport.h"
 #include "bench/RawCommit.h"
 #include "competition/Backups.h"
-#include "database/Connection.h"
-#include "database/FieldList.h"
-#include "database/ResultSet.h"
-#include "tests/support/TempEventFolder.h"
 
 namespace {
 
 using namespace zlt;
 
 // A new event's 30 + 12 rows, open as the program holds them.
-struct Event {
-    test::TempEventFolder folder;
-    db::Connection connection;
-    db::ResultSet query{"IBOQuery1", connection, db::preliminaryFields(), "SELECT *  FROM DATAZLT"};
+struct Event : bench::EventDatabase {
     competition::Backups backups{connection, folder.path()};
-
-    Event() {
-        connection.setPath(folder.database().string());
-        query.open();
-    }
 };
 
 // Emptied before main returns: the client library must still be there to detach.

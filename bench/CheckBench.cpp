@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/BenchEvent.h"
 #include "bench/BenchReport.h"
 #include "bench/EventCache.h"
 #include "competition/Competition.h"
@@ -13,7 +14,6 @@
 #include "competition/Placings.h"
 #include "competition/Ranking.h"
 #include "database/Statement.h"
-#include "tests/support/TempEventFolder.h"
 
 namespace {
 
@@ -24,16 +24,10 @@ constexpr int kTeams = 500;
 // Team i is i-th in every discipline of both rounds, by results of every kind written in the
 // forms organisers use, with totals and ranks to match, and a few typing mistakes, so that
 // the check reads every result and finds something.
-struct Event {
-    test::TempEventFolder folder;
-    std::unique_ptr<competition::Competition> core;
+struct Event : bench::EventCore {
     competition::DisciplineRules rules;
 
-    // The core takes the working directory as its event folder when it is made and opened.
     explicit Event(int teams) {
-        const test::WorkingDirectory inFolder(folder.path());
-        core = std::make_unique<competition::Competition>();
-        core->openPreliminary();
         const std::string count = std::to_string(teams);
         run("EXECUTE BLOCK AS DECLARE i INTEGER = 0; BEGIN WHILE (i < " + count +
             ") DO BEGIN i = i + 1; UPDATE OR INSERT INTO DATAZLT (CISLO, DRUZSTVO, "
@@ -63,17 +57,10 @@ struct Event {
                               {ResultKind::Points}}};
         rules.finals = {{{ResultKind::Time}, {ResultKind::Distance}, {ResultKind::Points}}};
     }
-
-    void run(const std::string& sql) { db::Statement("fill", core->connection(), sql).execute(); }
 };
 
-bench::ByTableSize<Event>& events() {
-    static bench::ByTableSize<Event> made;
-    return made;
-}
-
 Event& event() {
-    return events().get(kTeams);
+    return bench::cache<Event>().get(kTeams);
 }
 
 void RereadBothRounds(benchmark::State& state) {
@@ -103,11 +90,9 @@ BENCHMARK(CheckEvent)->Unit(benchmark::kMillisecond);
 void WriteRanks(benchmark::State& state) {
     Event& e = event();
     db::ResultSet& rows = e.core->preliminary();
-    db::Statement clear("clear", e.core->connection(), "UPDATE DATAZLT SET PORADI = NULL");
     for (auto _ : state) {
         state.PauseTiming();
-        clear.execute();
-        rows.refresh();
+        e.clearRanks();
         const std::vector<competition::RankLine> lines = competition::proposeRanks(rows, false);
         state.ResumeTiming();
         e.core->writeRanks(rows, lines);
@@ -143,6 +128,6 @@ int main(int argc, char** argv) {
         {{"check of 500 teams a round / re-read of the rows", "CheckEvent", "RereadBothRounds",
           0.2},
          {"placings of 500 teams written / ranks written", "WritePlacings", "WriteRanks", 1.5}});
-    events().clear();
+    bench::cache<Event>().clear();
     return result;
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchEvent.h"
 #include "bench/BenchReport.h"
 #include "bench/EventCache.h"
 #include "bench/RawCommit.h"
@@ -27,43 +28,18 @@ namespace {
 using namespace zlt;
 
 // One event folder per table size, made once and shared by the runs.
-struct Event {
-    test::TempEventFolder folder;
-    db::Connection connection;
-    db::ResultSet query{"IBOQuery1", connection, db::preliminaryFields(), "SELECT *  FROM DATAZLT"};
+struct Event : bench::EventDatabase {
     db::ResultSet finals{"IBOQueryF", connection, db::finalsFields(), "SELECT * FROM DATAZLTF"};
 
-    explicit Event(int rows) {
-        connection.setPath(folder.database().string());
-        if (rows > 30) {
-            db::Statement("fill", connection,
-                          "EXECUTE BLOCK AS DECLARE i INTEGER = 30; BEGIN WHILE (i < " +
-                              std::to_string(rows) +
-                              ") DO BEGIN i = i + 1; INSERT INTO DATAZLT (CISLO, DRUZSTVO, "
-                              "DISCIPLINA1, BOD1, BOD2, CELKEM) VALUES (:i, 'Družstvo ' || :i, "
-                              "'12,5 s', MOD(:i, 30), MOD(:i, 7), :i); END END")
-                .execute();
-        }
-        query.open();
-        finals.open();
-    }
+    explicit Event(int rows) : EventDatabase(rows) { finals.open(); }
 };
 
-bench::ByTableSize<Event>& events() {
-    static bench::ByTableSize<Event> made;
-    return made;
-}
-
 Event& event(int rows) {
-    return events().get(rows);
+    return bench::cache<Event>().get(rows);
 }
 
 void RawUpdateCommit(benchmark::State& state) {
-    Event& e = event(30);
-    int value = 0;
-    for (auto _ : state) {
-        bench::rawUpdateCommit(e.connection, ++value);
-    }
+    bench::measureRawUpdateCommits(state, event(30).connection);
 }
 BENCHMARK(RawUpdateCommit)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
@@ -241,7 +217,7 @@ int main(int argc, char** argv) {
           "ServerEventLatency/iterations:200.median_ms", "", 50.0},
          {"commit to event on another attachment, 95th pct",
           "ServerEventLatency/iterations:200.p95_ms", "", 50.0}});
-    events().clear();
+    bench::cache<Event>().clear();
     serverSlot().reset();
     return result;
 }

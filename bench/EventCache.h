@@ -24,4 +24,11 @@ private:
     std::map<int, std::unique_ptr<Made>> made_;
 };
 
+// The one cache of its kind in a benchmark program.
+template <typename Made>
+ByTableSize<Made>& cache() {
+    static ByTableSize<Made> made;
+    return made;
+}
+
 }  // namespace zlt::bench

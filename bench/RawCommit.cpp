@@ -27,6 +27,13 @@ void rawUpdateCommit(db::Connection& connection, int value) {
     api.check(status);
 }
 
+void measureRawUpdateCommits(benchmark::State& state, db::Connection& connection) {
+    int value = 0;
+    for (auto _ : state) {
+        rawUpdateCommit(connection, ++value);
+    }
+}
+
 void measureRaw44Commits(benchmark::State& state, db::Connection& connection) {
     int value = 0;
     for (auto _ : state) {

@@ -41,6 +41,7 @@ Competition::Competition(std::string databaseLocation)
       location_(locationOrDefault(std::move(databaseLocation))),
       preliminary_("IBOQuery1", connection_, db::preliminaryFields(), "SELECT *  FROM DATAZLT"),
       finals_("IBOQueryF", connection_, db::finalsFields(), "SELECT * FROM DATAZLTF"),
+      committed_(connection_, preliminary_.sql(), finals_.sql()),
       deletePreliminary_("IB_DSQL1", connection_, "DELETE FROM DATAZLT"),
       deleteFinals_("IB_DSQLF", connection_, "DELETE FROM DATAZLTF"),
       backups_(connection_, std::filesystem::current_path()),
@@ -52,6 +53,9 @@ Competition::Competition(std::string databaseLocation)
     journal_.watch(preliminary_);
     journal_.watch(finals_);
     connection_.setFileLostHandler([this] { lostDatabase_.notice(); });
+    // At once: a view asking before the notice below must not take the rows as read before.
+    QObject::connect(&journal_, &ChangeJournal::rowsWritten, &live_,
+                     [this] { committed_.changed(); });
     // Queued: the copy is taken once the write and the handler around it are done.
     QObject::connect(&journal_, &ChangeJournal::rowsWritten, &backups_, &Backups::changed,
                      Qt::QueuedConnection);
@@ -159,6 +163,7 @@ void Competition::sortByTitle(db::ResultSet& rows, int column) {
 // change is done.
 void Competition::recordWholeChange(const JournalEntry& entry) {
     journal_.record(entry);
+    committed_.changed();
     QMetaObject::invokeMethod(
         &live_, [this] { emit live_.changed(); }, Qt::QueuedConnection);
 }
@@ -390,9 +395,10 @@ void Competition::writePendingRows() {
 }
 
 void Competition::rereadRows() {
+    committed_.changed();
     for (db::ResultSet* rows : resultSets()) {
         if (rows->active()) {
-            rows->reread();
+            committed_.rereadWith(*rows);
         }
     }
 }

@@ -6,6 +6,7 @@
 
 #include "competition/Backups.h"
 #include "competition/ChangeJournal.h"
+#include "competition/CommittedRows.h"
 #include "competition/EventDetails.h"
 #include "competition/LiveChanges.h"
 #include "competition/LiveCheck.h"
@@ -44,6 +45,8 @@ public:
     Backups& backups() { return backups_; }
     ChangeJournal& journal() { return journal_; }
     LiveChanges& live() { return live_; }
+    // Both rounds' rows as committed, read once per change for every view that follows them.
+    CommittedRows& committed() { return committed_; }
     LostDatabase& lostDatabase() { return lostDatabase_; }
     // The disciplines' choices and the findings of both rounds, kept up to date.
     LiveCheck& check() { return check_; }
@@ -73,7 +76,8 @@ public:
     void closeDatabase() noexcept;
     // Reads both rounds' rows again after other tables' commits, writing nothing: a row
     // being typed keeps what was typed (db::ResultSet::reread). Rows not open stay closed.
-    // live() calls it when told of the other tables' commits.
+    // The committed rows are the same read. live() calls it when told of the other tables'
+    // commits.
     void rereadRows();
 
     // The ranks and the team import are previewed first (proposeRanks, planImport) and
@@ -120,6 +124,7 @@ private:
     db::Connection connection_;
     db::ResultSet preliminary_;
     db::ResultSet finals_;
+    CommittedRows committed_;
     db::Statement deletePreliminary_;
     db::Statement deleteFinals_;
     EventDetails details_;

@@ -5,6 +5,7 @@
 #include <string>
 #include <tuple>
 
+#include "competition/CommittedRows.h"
 #include "competition/Ranking.h"
 #include "database/FieldList.h"
 #include "database/ResultSet.h"
@@ -13,7 +14,6 @@ namespace zlt::competition {
 namespace {
 
 struct RoundRule {
-    const db::FieldList& (*fields)();
     const RankRule& (*ranks)();
     std::vector<std::string> shownTotals;
     QString title;
@@ -23,15 +23,9 @@ struct RoundRule {
 // and finals totals written over the top of the table.
 const RoundRule& ruleOf(StandingsRound round) {
     static const std::vector<RoundRule> rules{
-        {db::preliminaryFields,
-         preliminaryRanks,
-         {"CELKEM"},
-         QStringLiteral("Základní část – průběžné pořadí")},
-        {db::finalsFields, finalsRanks, {"FCELKEM"}, QStringLiteral("Finále – pořadí")},
-        {db::preliminaryFields,
-         preliminaryRanks,
-         {"CELKEM", "CELKEMF"},
-         QStringLiteral("Celkové pořadí")},
+        {preliminaryRanks, {"CELKEM"}, QStringLiteral("Základní část – průběžné pořadí")},
+        {finalsRanks, {"FCELKEM"}, QStringLiteral("Finále – pořadí")},
+        {preliminaryRanks, {"CELKEM", "CELKEMF"}, QStringLiteral("Celkové pořadí")},
     };
     return rules[static_cast<std::size_t>(round)];
 }
@@ -117,11 +111,10 @@ std::vector<StandingLine> standingsOf(const db::ResultSet& rows, StandingsRound 
     return lines;
 }
 
-std::vector<StandingLine> readStandings(db::Connection& connection, StandingsRound round) {
-    const db::FieldList& fields = ruleOf(round).fields();
-    db::ResultSet rows("Poradi", connection, fields, "SELECT * FROM " + fields.table());
-    rows.open();
-    return standingsOf(rows, round);
+std::vector<StandingLine> readStandings(CommittedRows& committed, StandingsRound round) {
+    committed.update();
+    return standingsOf(
+        round == StandingsRound::Finals ? committed.finals() : committed.preliminary(), round);
 }
 
 StandingsRound roundInProgress(const db::ResultSet& finals) {

@@ -7,7 +7,6 @@
 #include "competition/EventDetails.h"
 
 namespace zlt::db {
-class Connection;
 class ResultSet;
 }  // namespace zlt::db
 
@@ -31,9 +30,11 @@ struct StandingLine {
 // and the finals totals.
 std::vector<StandingLine> standingsOf(const db::ResultSet& rows, StandingsRound round);
 
-// The standings from the rows the database has committed, in a read of their own: the
-// rows of the grids may hold one still being typed.
-std::vector<StandingLine> readStandings(db::Connection& connection, StandingsRound round);
+class CommittedRows;
+
+// The standings from the rows the database has committed (updated first): the rows of the
+// grids may hold one still being typed.
+std::vector<StandingLine> readStandings(CommittedRows& committed, StandingsRound round);
 
 // The round in progress: the finals once a finalist has a total or a rank, else the
 // preliminary round.

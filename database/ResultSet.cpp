@@ -121,7 +121,20 @@ int ResultSet::indexOfKey(const std::vector<StoredRow>& rows, const std::string&
 void ResultSet::reread() {
     requireActive();
     takeTypedText();
-    std::vector<StoredRow> rows = reader().readAll(sql_);
+    takeRows(reader().readAll(sql_));
+}
+
+void ResultSet::rereadFrom(const ResultSet& read) {
+    requireActive();
+    read.requireActive();
+    if (&read.fields_ != &fields_ || read.sql_ != sql_) {
+        throw DatabaseError(name_ + ": rows read by " + read.name_ + " are of another text");
+    }
+    takeTypedText();
+    takeRows(read.rows_);
+}
+
+void ResultSet::takeRows(std::vector<StoredRow> rows) {
     int at = current_ < 0 ? -1 : indexOfKey(rows, rows_[current_].key);
     if (state_ == DataSetState::Edit || state_ == DataSetState::Insert) {
         at = keepRowBeingTyped(rows, at);

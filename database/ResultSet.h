@@ -71,6 +71,9 @@ public:
     // place), and a row being typed keeps its typed fields while its others show the new
     // stored values. Text still in a cell editor is taken into the row first.
     void reread();
+    // The same from the rows another result set over the same table and text has just
+    // read, so that one read serves both.
+    void rereadFrom(const ResultSet& read);
 
     int recordCount() const;
     int recNo() const { return current_; }  // index of the current row, -1 when none
@@ -147,6 +150,7 @@ private:
     RowEdit pendingEdit() const;
     void writePending();
     [[noreturn]] void refuseConflict();
+    void takeRows(std::vector<StoredRow> rows);
     int keepRowBeingTyped(std::vector<StoredRow>& rows, int at);
     static int indexOfKey(const std::vector<StoredRow>& rows, const std::string& key);
 

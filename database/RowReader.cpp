@@ -1,5 +1,6 @@
 #include "database/RowReader.h"
 
+#include <atomic>
 #include <cctype>
 #include <string_view>
 
@@ -65,6 +66,16 @@ std::string RowReader::selectList(const std::string& qualifier) const {
     return list;
 }
 
+namespace {
+
+std::atomic<long long> wholeReadCount = 0;
+
+}  // namespace
+
+long long RowReader::wholeReads() {
+    return wholeReadCount;
+}
+
 std::vector<StoredRow> RowReader::readAll(const std::string& sql) const {
     const auto rest = afterSelectAll(sql);
     if (!rest) {
@@ -84,6 +95,7 @@ std::vector<StoredRow> RowReader::readAll(const std::string& sql) const {
         }
     }
     transaction.commit();
+    ++wholeReadCount;
     return rows;
 }
 

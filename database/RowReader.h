@@ -33,6 +33,9 @@ public:
     // The rows of a text "SELECT * FROM <table> [...]", the star read as the field list;
     // a column of another type than its field refuses the whole read.
     std::vector<StoredRow> readAll(const std::string& sql) const;
+    // How many times this process has read a table's rows whole: what the views that follow
+    // the commits cost the database.
+    static long long wholeReads();
     // The row as now stored; none when it was deleted.
     std::optional<StoredRow> readByKey(const std::string& key) const;
 

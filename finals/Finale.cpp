@@ -8,6 +8,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
 #include "platform/Picture.h"
+#include "platform/RoundGrid.h"
 #include "platform/SystemColors.h"
 #include "platform/WindowGeometry.h"
 #include "reports/CelkovyTisk.h"
@@ -77,12 +78,8 @@ TfrmFinale::TfrmFinale(competition::Competition& competition)
 }
 
 void TfrmFinale::followCheck() {
-    const competition::LiveCheck& check = competition_.check();
-    const auto show = [this, &check] { lblKontrolaF->showFindings(check.findingsOf(true)); };
-    show();
-    connect(&check, &competition::LiveCheck::changed, this, show);
-    platform::onSignal(lblKontrolaF, &platform::CheckLine::clicked, this,
-                       [this] { lblKontrolaFClick(); });
+    platform::followCheck(*lblKontrolaF, competition_.check(), true, this,
+                          [this] { lblKontrolaFClick(); });
 }
 
 void TfrmFinale::buildHeading() {
@@ -97,19 +94,18 @@ void TfrmFinale::buildHeading() {
 }
 
 void TfrmFinale::buildGrid() {
-    DBGridF = new platform::DBGrid(DataSourceF, this);
-    DBGridF->setGeometry(kLayout.DBGridF);
     const int byDefault = platform::DBGrid::kDefaultWidth;
-    DBGridF->setColumnWidths({byDefault, byDefault, 74, 48, 74, 48, 74, 48, 48, 48});
-    for (int column = 0; column < db::finalsFields().size(); ++column) {
-        DBGridF->setColumnColor(column, platform::windowColor());
-    }
+    const platform::RoundGrid made =
+        platform::makeRoundGrid(this, DataSourceF,
+                                {kLayout.DBGridF,
+                                 {byDefault, byDefault, 74, 48, 74, 48, 74, 48, 48, 48},
+                                 kLayout.DBNavigator1},
+                                {[this](int key) { DBGridFKeyDown(key); },
+                                 [this](int column) { DBGridFTitleClick(column); }});
+    DBGridF = made.grid;
+    DBNavigator1 = made.navigator;
     DBGridF->setColumnVisible(kStartingValueColumn, false);
     DBGridF->setTitleColor(kStartingValueColumn, platform::buttonShadow());
-    DBGridF->onKeyDown = [this](int key) { DBGridFKeyDown(key); };
-    platform::onSignal(DBGridF, &platform::DBGrid::titleClicked, this,
-                       [this](int column) { DBGridFTitleClick(column); });
-    DBNavigator1 = platform::makeTeamNavigator(DataSourceF, this, kLayout.DBNavigator1);
 }
 
 void TfrmFinale::buildPrintPanel() {
@@ -188,7 +184,7 @@ void TfrmFinale::closeEvent(QCloseEvent* event) {
 }
 
 void TfrmFinale::DBGridFKeyDown(int key) {
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+    if (platform::isEnter(key)) {
         competition_.recomputeTotal(IBOQueryF);
     }
 }

@@ -187,7 +187,7 @@ void TfrmProjekce::reread() {
     }
     try {
         std::vector<ProjectedLine> lines =
-            competition::readStandings(competition_.connection(), viewOf(mode_).round);
+            competition::readStandings(competition_.committed(), viewOf(mode_).round);
         problem_.clear();
         if (lines != lines_ || lastChange_.isNull()) {
             lines_ = std::move(lines);

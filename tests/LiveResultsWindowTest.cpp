@@ -11,7 +11,9 @@
 
 #include "app/Hlavni.h"
 #include "competition/EventChoices.h"
+#include "database/RowReader.h"
 #include "office/Nastroje.h"
+#include "office/Projekce.h"
 #include "tests/support/Files.h"
 #include "tests/support/Http.h"
 #include "tests/support/MainWindowFixture.h"
@@ -105,6 +107,50 @@ TEST_F(LiveResultsWindow, TickedItServesWhatTheOperatorCommitsAndTheChoiceIsKept
     EXPECT_EQ(
         fileBytes(folder.path() / competition::choiceFile(competition::EventChoice::LiveResults)),
         "vypnuto 0\n");
+}
+
+TEST_F(LiveResultsWindow, ACommitElsewhereIsReadOnceForTheGridTheProjectorAndThePhones) {
+    openTools("zapnuto 0");
+    op::click(*frmNastroje->btnProjekce);
+    ASSERT_TRUE(frmProjekce->isVisible());
+    const quint16 port = shownPort();
+    ASSERT_NE(port, 0);
+    const auto settle = [] {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 500) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        }
+    };
+    settle();
+    const long long before = db::RowReader::wholeReads();
+
+    execute(folder.database(), "UPDATE DATAZLT SET DRUZSTVO = 'Orel' WHERE CISLO = 1");
+    competition().live().databaseChanged();
+    EXPECT_TRUE(phonePageShows(port, QStringLiteral("Orel")));
+    settle();
+    EXPECT_EQ(db::RowReader::wholeReads() - before, 2) << "one read of each round's table";
+    EXPECT_EQ(frmHlavni->IBOQuery1.value(0, DRUZSTVO), db::FieldValue(std::string("Orel")));
+    ASSERT_FALSE(frmProjekce->lines().empty());
+    EXPECT_EQ(frmProjekce->lines()[0].team, QStringLiteral("Orel"));
+
+    // Sorted by a title, the grid keeps its own order; the pages keep theirs.
+    clickTitle(DRUZSTVO);
+    execute(folder.database(), "UPDATE DATAZLT SET DRUZSTVO = 'Adam' WHERE CISLO = 2");
+    competition().live().databaseChanged();
+    EXPECT_TRUE(phonePageShows(port, QStringLiteral("Adam")));
+    const auto gridRowOf = [](const char* team) {
+        const db::ResultSet& rows = frmHlavni->IBOQuery1;
+        int row = 0;
+        while (row < rows.recordCount() &&
+               rows.value(row, DRUZSTVO) != db::FieldValue(std::string(team))) {
+            ++row;
+        }
+        return row;
+    };
+    EXPECT_LT(gridRowOf("Adam"), gridRowOf("Orel"));
+    EXPECT_LT(gridRowOf("Orel"), frmHlavni->IBOQuery1.recordCount());
+    QTRY_COMPARE_WITH_TIMEOUT(frmProjekce->lines().size(), std::size_t{2}, 1000);
 }
 
 TEST_F(LiveResultsWindow, AKeptChoiceServesFromTheStart) {

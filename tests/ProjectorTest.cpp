@@ -62,10 +62,10 @@ protected:
         op::click(*frmNastroje->btnProjekce);
         ASSERT_TRUE(frmProjekce->isVisible());
     }
-    // A change committed elsewhere, and the notice that the competition would give of it.
+    // A change committed elsewhere, and the notice of it that the competition would get.
     void writeElsewhere(int number, const std::string& values) {
         team(number, values);
-        emit competition().live().changed();
+        competition().live().databaseChanged();
     }
     void typeTeam(int row, const QString& name) {
         frmHlavni->activateWindow();

@@ -3,7 +3,6 @@
 #include <exception>
 
 #include "competition/Standings.h"
-#include "database/FieldList.h"
 #include "reports/Export.h"
 #include "web/AddressCode.h"
 #include "web/LiveScript.h"
@@ -28,18 +27,14 @@ QByteArray live(const std::string& page) {
 }  // namespace
 
 ServedPages::ServedPages(competition::Competition& competition)
-    : competition_(competition),
-      preliminary_("WebPredkolo", competition.connection(), db::preliminaryFields(),
-                   "SELECT * FROM DATAZLT"),
-      finals_("WebFinale", competition.connection(), db::finalsFields(), "SELECT * FROM DATAZLTF"),
-      sheets_(competition) {
+    : competition_(competition), rows_(competition.committed()), sheets_(competition) {
     for (reports::ReportHolder* sheet : {static_cast<reports::ReportHolder*>(&sheets_.disciplines),
                                          static_cast<reports::ReportHolder*>(&sheets_.standings),
                                          static_cast<reports::ReportHolder*>(&sheets_.overall)}) {
-        sheet->readFrom(preliminary_);
+        sheet->readFrom(rows_.preliminary());
     }
-    sheets_.finalDisciplines.readFrom(finals_);
-    sheets_.finalsStandings.readFrom(finals_);
+    sheets_.finalDisciplines.readFrom(rows_.finals());
+    sheets_.finalsStandings.readFrom(rows_.finals());
     // The sheets follow later confirmations by themselves; one made before is taken here.
     const competition::EventDetails& details = competition.details();
     if (details.Potvrzeno() && details.penaltyShown()) {
@@ -51,14 +46,11 @@ ServedPages::ServedPages(competition::Competition& competition)
 // changes only because the rest did.
 bool ServedPages::refresh() {
     try {
-        for (db::ResultSet* rows : {&preliminary_, &finals_}) {
-            rows->close();
-            rows->open();
-        }
+        rows_.update();
         PageMap pages = exportPages();
-        const competition::StandingsRound round = competition::roundInProgress(finals_);
-        const std::vector<competition::StandingLine> lines = competition::standingsOf(
-            round == competition::StandingsRound::Finals ? finals_ : preliminary_, round);
+        const competition::StandingsRound round = competition::roundInProgress(rows_.finals());
+        const std::vector<competition::StandingLine> lines =
+            competition::readStandings(rows_, round);
         const bool provisional =
             !competition_.check().findingsOf(round == competition::StandingsRound::Finals).empty();
         const auto phone = [&] {
@@ -99,8 +91,8 @@ QDateTime ServedPages::journalled() const {
 
 PageMap ServedPages::exportPages() {
     PageMap pages;
-    for (const reports::ExportFile& file :
-         reports::exportFiles(preliminary_, finals_, sheets_.book, competition_.details())) {
+    for (const reports::ExportFile& file : reports::exportFiles(
+             rows_.preliminary(), rows_.finals(), sheets_.book, competition_.details())) {
         const bool csv = file.name.ends_with(".csv");
         pages["/" + QByteArray::fromStdString(file.name)] = {
             csv ? QByteArray::fromStdString(file.bytes) : live(file.bytes), csv ? kCsv : kHtml};

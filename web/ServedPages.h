@@ -7,7 +7,6 @@
 #include <memory>
 
 #include "competition/Competition.h"
-#include "database/ResultSet.h"
 #include "reports/OwnSheets.h"
 #include "web/PageUpdate.h"
 
@@ -28,9 +27,9 @@ public:
     ServedPages(const ServedPages&) = delete;
     ServedPages& operator=(const ServedPages&) = delete;
 
-    // Reads the committed rows again and makes every page anew. True when what the pages
-    // show changed, or whether they could be read; a read that fails keeps the pages as
-    // they were and tells why through problem().
+    // Takes the committed rows as the competition has them now and makes every page anew. True when
+    // what the pages show changed, or whether they could be read; a read that fails keeps the pages
+    // as they were and tells why through problem().
     bool refresh();
 
     // The address the pages are opened at: the index page shows it with its QR code from
@@ -50,8 +49,7 @@ private:
     QDateTime journalled() const;
 
     competition::Competition& competition_;
-    db::ResultSet preliminary_;
-    db::ResultSet finals_;
+    competition::CommittedRows& rows_;
     reports::OwnSheets sheets_;
     PageMap pages_;
     QDateTime lastChange_;

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QRect>
+#include <functional>
+#include <utility>
+#include <vector>
+
+#include "platform/CheckLine.h"
+#include "platform/DBGrid.h"
+#include "platform/DBNavigator.h"
+#include "platform/Guard.h"
+
+namespace zlt::platform {
+
+// Where a round's grid and its navigator sit, and the grid's column widths (pixels, or
+// DBGrid::kDefaultWidth).
+struct RoundGridLook {
+    QRect grid;
+    std::vector<int> widths;
+    QRect navigator;
+};
+
+// What the round's window does with the grid's keys and its title clicks.
+struct RoundGridHandlers {
+    std::function<void(int key)> keyDown;
+    std::function<void(int column)> titleClick;
+};
+
+// The grid of one round's rows with its navigator, made alike by the main and the finals
+// windows: every column in the window colour, the keys and title clicks handed to the
+// window's handlers (a title click guarded, as every other control's handler).
+struct RoundGrid {
+    DBGrid* grid;
+    DBNavigator* navigator;
+};
+RoundGrid makeRoundGrid(QWidget* window, db::DataSource& source, const RoundGridLook& look,
+                        RoundGridHandlers handlers);
+
+// Enter or the keypad's Enter: the keys after which a row's total is recomputed.
+bool isEnter(int key);
+
+// The check's red line of a round, kept to the check's findings of that round; a click on
+// it runs the window's handler.
+template <typename Check>
+void followCheck(CheckLine& line, const Check& check, bool finals, QObject* window,
+                 std::function<void()> clicked) {
+    const auto show = [&line, &check, finals] { line.showFindings(check.findingsOf(finals)); };
+    show();
+    QObject::connect(&check, &Check::changed, window, show);
+    onSignal(&line, &CheckLine::clicked, window, std::move(clicked));
+}
+
+}  // namespace zlt::platform
