@@ -77,7 +77,8 @@ void activateLateModal(const QElapsedTimer& clock) {
     QWidget* modal = QApplication::activeModalWidget();
     if (modal != nullptr && modal->isVisible() && clock.elapsed() >= kActivationNudgeMs &&
         !takesKeysPastModal(QApplication::activeWindow(), modal)) {
-        modal->activateWindow();
+        // Not activateWindow(): a dialog counts as active while the window it belongs to is.
+        modal->windowHandle()->requestActivate();
     }
 }
 
