@@ -56,6 +56,12 @@ snapshot() {
     import -window root "$CASE_DIR/$1.png"
 }
 
+# Skips the scenario where run.sh could start no database server (ZLT_E2E_SERVER, the
+# location of its data folder, and ZLT_E2E_SYSDBA_PASSWORD come from it).
+need_server() {
+    [ -n "${ZLT_E2E_SERVER:-}" ] || skip "${ZLT_E2E_NO_SERVER:-no database server for the scenario}"
+}
+
 make_event() {
     EVENT="$CASE_DIR/Závody ZLT"
     [ -e "$EVENT/ZLT04.GDB" ] ||

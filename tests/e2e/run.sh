@@ -42,6 +42,9 @@ for tool in Xvfb xdotool import convert isql-fb timeout curl; do
     fi
 done
 
+# The private database server of the scenarios with tables on a server, built with the tests.
+firebird_server=tests/firebird-test-server
+
 artifacts=${ZLT_E2E_ARTIFACTS:-$build/e2e-artifacts}
 if ! mkdir -p "$artifacts" 2>/dev/null || [ ! -w "$artifacts" ]; then
     artifacts=$(mktemp -d "${TMPDIR:-/tmp}/zlt-e2e-artifacts-XXXXXX")
@@ -53,24 +56,20 @@ if [ "$(id -u)" -eq 0 ]; then
     id zltci >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin zltci
     place="$(mktemp -d /tmp/zlt-e2e-XXXXXX)"
     trap 'rm -rf "$place"' EXIT
-    mkdir -p "$place/build/app" "$place/build/tools" "$place/build/libexec/zlt" "$place/e2e" \
-        "$place/support" "$place/artifacts"
+    mkdir -p "$place/build/app" "$place/build/tools" "$place/build/libexec/zlt" \
+        "$place/build/tests" "$place/e2e" "$place/support" "$place/artifacts"
     cp "$build/app/zlt" "$place/build/app/"
     cp "$build/tools/zlt-new-event" "$build/tools/zlt-event" "$place/build/tools/"
     cp "$server" "$place/build/libexec/zlt/"
+    [ ! -x "$build/$firebird_server" ] || cp "$build/$firebird_server" "$place/build/tests/"
     cp "$here"/*.sh "$here"/*.py "$place/e2e/"
     cp "$here/../support/isql-layout.sql" "$place/support/"
-    # The server's administrator, for the scenario of a database made by hand with isql.
-    admin_password=""
-    if [ -r /etc/firebird/3.0/SYSDBA.password ]; then
-        admin_password=$(. /etc/firebird/3.0/SYSDBA.password && echo "${ISC_PASSWORD:-}")
-    fi
     chmod -R a+rX "$place"
     chown zltci "$place" "$place/artifacts"
     rc=0
     runuser -u zltci -- env -i PATH=/usr/bin:/bin HOME="$place" TMPDIR="$place" \
         ZLT_E2E_ARTIFACTS="$place/artifacts" ZLT_E2E_SHOWN_ARTIFACTS="$artifacts" \
-        ZLT_E2E_TIMEOUT="$timeout_seconds" ZLT_E2E_SYSDBA_PASSWORD="$admin_password" \
+        ZLT_E2E_TIMEOUT="$timeout_seconds" \
         "$place/e2e/run.sh" "$place/build" "${cases[@]}" || rc=$?
     cp -r "$place/artifacts/." "$artifacts/"
     exit "$rc"
@@ -84,8 +83,13 @@ export ZLT_BIN="$build/app/zlt" NEW_EVENT="$build/tools/zlt-new-event" \
     EVENT_TOOL="$build/tools/zlt-event" ISQL_LAYOUT="$here/../support/isql-layout.sql"
 work="$(mktemp -d "${TMPDIR:-/tmp}/zlt-e2e-run-XXXXXX")"
 xvfb=""
+firebird=""
 cleanup() {
     [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
+    if [ -n "$firebird" ]; then
+        kill "$firebird" 2>/dev/null || true
+        wait "$firebird" 2>/dev/null || true
+    fi
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -105,6 +109,30 @@ if [ ! -s "$work/display" ]; then
 fi
 DISPLAY=":$(head -n 1 "$work/display")"
 export DISPLAY
+
+# The scenarios of tables on a database server get a Firebird server of their own on free
+# loopback ports, as the server tests do, run by this user and gone at the end. It tells
+# where a file of its data folder is and its administrator's password; where it cannot
+# start, the scenarios are told why and skip.
+if [ ! -x "$build/$firebird_server" ]; then
+    ZLT_E2E_NO_SERVER="$build/$firebird_server is missing; build with the tests"
+else
+    "$build/$firebird_server" >"$work/firebird" 2>&1 &
+    firebird=$!
+    for _ in $(seq 300); do
+        if [ "$(wc -l <"$work/firebird")" -ge 2 ] || ! kill -0 "$firebird" 2>/dev/null; then
+            break
+        fi
+        sleep 0.1
+    done
+    if [ "$(wc -l <"$work/firebird")" -ge 2 ]; then
+        { read -r ZLT_E2E_SERVER && read -r ZLT_E2E_SYSDBA_PASSWORD; } <"$work/firebird"
+        export ZLT_E2E_SERVER ZLT_E2E_SYSDBA_PASSWORD
+    else
+        ZLT_E2E_NO_SERVER="no Firebird server could start: $(head -c 300 "$work/firebird")"
+    fi
+fi
+export ZLT_E2E_NO_SERVER
 
 # The program of a failed or timed-out scenario may still be up; it is not our child.
 stop_program() {

@@ -522,12 +522,10 @@ tools_say_problem() {
 
 # Two judges' tables on one Firebird server, each program on a screen of its own: a placing
 # typed with Enter at one shows in the other's grid and projector view within a second.
-# Needs the server of scripts/server.sh on this machine (user ZLT); without it, nothing runs.
+# On run.sh's private server, as its user ZLT.
 two_tables() {
-    if ! (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null; then
-        skip "no Firebird server on localhost:3050 (scripts/server.sh starts one)"
-    fi
-    local db="localhost:/var/lib/firebird/3.0/data/zlt-e2e-$$-$RANDOM.fdb"
+    need_server
+    local db="${ZLT_E2E_SERVER}zlt-e2e-$$-$RANDOM.fdb"
     "$EVENT_TOOL" new-server-db "$db" >"$CASE_DIR/server-db.log" 2>&1 ||
         fail "no event database on the server: $(head -c 300 "$CASE_DIR/server-db.log")"
     printf "UPDATE DATAZLT SET DRUZSTVO = 'Tym ' || CISLO;\nCOMMIT;\n" |
@@ -614,18 +612,9 @@ end_table() {
 # placing still being typed; each ending must write it and end A within 2 s with code 0,
 # and never touch table B, which is ended with Konec last.
 server_endings() {
-    if ! (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null; then
-        skip "no Firebird server on localhost:3050 (scripts/server.sh starts one)"
-    fi
-    local password=${ZLT_E2E_SYSDBA_PASSWORD:-}
-    if [ -z "$password" ] && [ -r /etc/firebird/3.0/SYSDBA.password ]; then
-        password=$(. /etc/firebird/3.0/SYSDBA.password && echo "$ISC_PASSWORD")
-    fi
-    if [ -z "$password" ]; then
-        skip "the server administrator's password is not known here"
-    fi
-    export ISC_USER=SYSDBA ISC_PASSWORD=$password
-    local db="localhost:/var/lib/firebird/3.0/data/zlt-e2e-endings-$$-$RANDOM.fdb"
+    need_server
+    export ISC_USER=SYSDBA ISC_PASSWORD=$ZLT_E2E_SYSDBA_PASSWORD
+    local db="${ZLT_E2E_SERVER}zlt-e2e-endings-$$-$RANDOM.fdb"
     printf "CREATE DATABASE '%s' DEFAULT CHARACTER SET WIN1250;\nINPUT '%s';\n" \
         "$db" "$ISQL_LAYOUT" | isql-fb -q -bail >"$CASE_DIR/isql-db.log" 2>&1 ||
         fail "the administrator could not make the database: $(head -c 300 "$CASE_DIR/isql-db.log")"

@@ -125,7 +125,9 @@ void FirebirdServer::createSecurityDatabase() const {
     writeFile(script, "CREATE DATABASE '" + (root_.path() / "security3.fdb").string() +
                           "';\nINPUT " + kSecuritySql.string() +
                           ";\nCREATE USER ZLT PASSWORD 'zlt' USING PLUGIN Srp;\n"
-                          "GRANT CREATE DATABASE TO USER ZLT;\nCOMMIT;\n");
+                          "GRANT CREATE DATABASE TO USER ZLT;\n"
+                          "CREATE USER SYSDBA PASSWORD '" +
+                          kAdministratorPassword + "' USING PLUGIN Srp;\nCOMMIT;\n");
     runIsql(script, {"-user", "SYSDBA"}, "making the security database");
 }
 

@@ -17,10 +17,13 @@ bool acceptsConnections(int port);
 
 // A Firebird server of the test's own: Debian's server binary run as the current user on
 // free ports of 127.0.0.1, with its configuration, security database (user ZLT, password
-// zlt, allowed to create databases) and lock files in a temporary folder. Tests so run in
-// parallel and as any user, and can kill the server and start it again.
+// zlt, allowed to create databases; the administrator SYSDBA with the password below) and
+// lock files in a temporary folder. Tests so run in parallel and as any user, and can kill
+// the server and start it again.
 class FirebirdServer {
 public:
+    static constexpr const char* kAdministratorPassword = "masterkey";
+
     // Why no server can be started on this machine, or nothing when one can.
     static std::optional<std::string> unavailable();
 

@@ -8,6 +8,7 @@ namespace zlt::test {
 
 void MainWindowFixture::SetUp() {
     ensureApplication();
+    op::watchModals();
     previousDirectory_ = std::filesystem::current_path();
     std::filesystem::current_path(folder.path());
 }

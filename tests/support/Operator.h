@@ -43,8 +43,17 @@ void clickTitle(platform::DBGrid& grid, int column);
 void clickCommand(reports::PreviewWindow& preview, const QString& toolTip);
 
 // Runs the steps as soon as the event loop turns again: inside the modal dialog or
-// preview that the next click opens, the way a person answers it while it is on screen.
+// preview that the next click opens, once it has the keyboard, the way a person answers it
+// while it is on screen.
 void whenShown(std::function<void()> steps);
+
+// Closes every modal window and preview a test left open, innermost first, so that a test
+// that failed inside one ends at once instead of waiting in it until its time runs out.
+void closeLeftWindows();
+// From now on, in this process: a modal window or preview still up a moment after the test
+// failed is closed, and one up for 90 s with nobody answering it fails the test and is
+// closed. Needs the QApplication; does nothing before it is made.
+void watchModals();
 
 // The preview window on the screen, or none.
 reports::PreviewWindow* openPreview();
