@@ -54,7 +54,14 @@ reports::ReportDefinition finalsStandingsSheet(db::ResultSet& rows) {
 }  // namespace
 
 TfrmZLTFinaleTisk::TfrmZLTFinaleTisk(competition::Competition& competition)
-    : ReportHolder(finalsStandingsSheet(competition.finals()), competition.details()) {}
+    : ReportHolder(finalsStandingsSheet(competition.finals()), competition.details()) {
+    const competition::FinalsModeChoice& mode = competition.finalsMode();
+    if (mode.startingValuesShown()) {
+        showStartingValues(true);
+    }
+    connect(&mode, &competition::FinalsModeChoice::changed, this,
+            [this, &mode] { showStartingValues(mode.startingValuesShown()); });
+}
 
 void TfrmZLTFinaleTisk::showStartingValues(bool shown) {
     setCaption("QRlblPoradiF", shown ? QStringLiteral("Pořadí") : QString(8, QLatin1Char(' ')));

@@ -43,9 +43,11 @@ constexpr const char* kUsage =
     "  import SLOŽKA SOUBOR [--finals]     načte jména družstev ze souboru CSV/TSV\n"
     "  rank SLOŽKA [--finals] [--countback]\n"
     "                                      spočítá a zapíše pořadí ze součtů\n"
-    "  export SLOŽKA CÍL [--csv] [--html]  zapíše výsledky (bez voleb obojí)\n"
+    "  export SLOŽKA CÍL [--csv] [--html] [--finals-mode vynulovani|pokracovani]\n"
+    "                                      zapíše výsledky (bez voleb obojí)\n"
     "  diplomas SLOŽKA CÍL.pdf [--round predkolo|finale|celkove] [--top N|--all]\n"
-    "           [--ucast] [--portrait]     zapíše diplomy umístěných družstev do PDF\n"
+    "           [--ucast] [--portrait] [--finals-mode vynulovani|pokracovani]\n"
+    "                                      zapíše diplomy umístěných družstev do PDF\n"
     "  disciplines SLOŽKA [N=DRUH[,obracene][,posledni]]...\n"
     "                                      vypíše, jak se hodnotí disciplíny, nebo to nastaví:\n"
     "                                      N je 1 až 6 nebo F1 až F3, DRUH cas, vzdalenost,\n"
@@ -62,11 +64,13 @@ constexpr const char* kUsage =
     "  restore SLOŽKA ZÁLOHA               vrátí databázi do stavu zálohy\n"
     "  journal SLOŽKA                      vypíše deník změn\n"
     "  serve SLOŽKA [--database UMÍSTĚNÍ] [--port N] [--listen-all]\n"
+    "           [--finals-mode vynulovani|pokracovani]\n"
     "                                      ukazuje výsledky živě v prohlížeči (na síti\n"
     "                                      jen s --listen-all), do Ctrl+C\n"
     "  new-server-db SERVER:CESTA          založí databázi ročníku na serveru Firebird\n"
     "SLOŽKA je složka ročníku se souborem ZLT04.GDB. Příkaz se odmítne, když databázi\n"
-    "drží spuštěný program.\n";
+    "drží spuštěný program. --finals-mode je režim finále okna Finále: vynulovani (bez\n"
+    "volby) nebo pokracovani, kdy pořadí finále ukazuje i body ze základní části.\n";
 
 class UsageError : public std::runtime_error {
 public:
@@ -127,6 +131,18 @@ Arguments parse(int argc, char** argv, std::size_t positional, bool more,
                          std::to_string(positional) + " argument(y)");
     }
     return arguments;
+}
+
+// The finals mode the finals window's radio buttons would choose; vynulovani unless told.
+competition::FinalsMode finalsMode(const Arguments& arguments) {
+    const auto value = arguments.values.find("--finals-mode");
+    if (value == arguments.values.end() || value->second == "vynulovani") {
+        return competition::FinalsMode::Vynulovani;
+    }
+    if (value->second == "pokracovani") {
+        return competition::FinalsMode::Pokracovani;
+    }
+    throw UsageError("volba --finals-mode chce vynulovani nebo pokracovani");
 }
 
 // The core in the event folder, as the program holds it while it runs: the database
@@ -249,9 +265,11 @@ int rank(const Arguments& arguments) {
 
 int exportResults(const Arguments& arguments) {
     const fs::path target = fs::absolute(arguments.positional[1]);
+    const competition::FinalsMode mode = finalsMode(arguments);
     OpenEvent event(arguments.positional[0]);
     competition::Competition& competition = event.competition();
     competition.details().load();
+    competition.finalsMode().set(mode);
     reports::OwnSheets sheets(competition);
     reports::ExportChoice choice;
     if (arguments.has("--csv") || arguments.has("--html")) {
@@ -325,8 +343,10 @@ void warnOfFindings(const std::vector<competition::Finding>& findings) {
 int diplomas(const Arguments& arguments) {
     const fs::path target = fs::absolute(arguments.positional[1]);
     const competition::DiplomaChoice choice = diplomaChoice(arguments);
+    const competition::FinalsMode mode = finalsMode(arguments);
     OpenEvent event(arguments.positional[0]);
     competition::Competition& competition = event.competition();
+    competition.finalsMode().set(mode);
     warnOfFindings(competition.check().findingsBehind(choice.round));
     competition::EventDetails& details = competition.details();
     details.load();
@@ -461,10 +481,12 @@ quint16 portOf(const Arguments& arguments) {
 // that the database is detached and the sockets closed on the way out.
 int serve(const Arguments& arguments) {
     const quint16 port = portOf(arguments);
+    const competition::FinalsMode mode = finalsMode(arguments);
     platform::blockEndSignals();
     std::unique_ptr<OpenEvent> event = openToServe(arguments);
     competition::Competition& competition = event->competition();
     competition.details().load();
+    competition.finalsMode().set(mode);
     web::ResultsFeed server(competition);
     server.start(port, arguments.has("--listen-all"));
     std::printf("Výsledky na síti běží. Otevřete v prohlížeči:\n");
@@ -644,13 +666,16 @@ const std::vector<Command>& commands() {
         {"new", 1, {}, newEvent},
         {"import", 2, {"--finals"}, importTeams},
         {"rank", 1, {"--finals", "--countback"}, rank},
-        {"export", 2, {"--csv", "--html"}, exportResults},
-        {"diplomas", 2, {"--round=", "--top=", "--all", "--ucast", "--portrait"}, diplomas},
+        {"export", 2, {"--csv", "--html", "--finals-mode="}, exportResults},
+        {"diplomas",
+         2,
+         {"--round=", "--top=", "--all", "--ucast", "--portrait", "--finals-mode="},
+         diplomas},
         {"backup", 1, {}, backup},
         {"copies", 1, {}, listCopies},
         {"restore", 2, {}, restore},
         {"journal", 1, {}, printJournal},
-        {"serve", 1, {"--database=", "--port=", "--listen-all"}, serve},
+        {"serve", 1, {"--database=", "--port=", "--listen-all", "--finals-mode="}, serve},
         {"disciplines", 1, {}, disciplines, true},
         {"placings", 2, {"--write", "--database="}, placings},
         {"check", 1, {"--database="}, checkEvent},
