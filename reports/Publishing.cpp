@@ -14,9 +14,8 @@ const QString kAutomatic = QStringLiteral("automaticky");
 
 }  // namespace
 
-Publishing::Publishing(competition::Competition& competition, SheetBook sheets,
-                       std::filesystem::path eventFolder)
-    : competition_(competition), sheets_(sheets), keptIn_(eventFolder / kFile) {
+Publishing::Publishing(competition::Competition& competition, std::filesystem::path eventFolder)
+    : competition_(competition), keptIn_(eventFolder / kFile) {
     const std::vector<std::string> lines = text::keptLines(keptIn_);
     folder_ = lines.empty() ? std::string() : lines[0];
     automatic_ = lines.size() > 1 && QString::fromStdString(lines[1]) == kAutomatic;
@@ -50,7 +49,7 @@ std::vector<std::filesystem::path> Publishing::publishNow() {
         if (folder_.empty()) {
             throw std::runtime_error("Není zvolena složka, do které se výsledky publikují.");
         }
-        auto written = exportResults(competition_, sheets_, folder_);
+        auto written = exportResults(competition_, currentOptions(competition_), folder_);
         setProblem({});
         emit published();
         return written;

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "reports/Export.h"
+#include "reports/sheets/Export.h"
 
 namespace zlt::reports {
 
@@ -25,8 +25,7 @@ public:
     static constexpr int kIntervalSeconds = 30;
 
     // Reads the folder and the choice kept in the event folder, if any.
-    Publishing(competition::Competition& competition, SheetBook sheets,
-               std::filesystem::path eventFolder);
+    Publishing(competition::Competition& competition, std::filesystem::path eventFolder);
 
     // Both keep the choice in the event folder at once; they throw with a Czech message
     // when it cannot be written, and then change nothing.
@@ -55,7 +54,6 @@ private:
     void setProblem(const QString& problem);
 
     competition::Competition& competition_;
-    SheetBook sheets_;
     std::filesystem::path keptIn_;
     std::filesystem::path folder_;
     bool automatic_ = false;

@@ -11,13 +11,13 @@
 #include "competition/Csv.h"
 #include "finals/Finale.h"
 #include "reports/CelkovyTisk.h"
-#include "reports/Export.h"
 #include "reports/FinaleTisk.h"
 #include "reports/Publishing.h"
 #include "reports/TiskDisc.h"
 #include "reports/TiskFDisc.h"
 #include "reports/ZLTTisk.h"
 #include "reports/model/Generator.h"
+#include "reports/sheets/Export.h"
 #include "tests/support/Files.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/PageQuery.h"
@@ -80,12 +80,9 @@ protected:
         rows().refresh();
         frmFinale->IBOQueryF.refresh();
     }
-    static reports::SheetBook sheets() {
-        return {*frmTiskDisc, *frmZLTTisk, *frmTiskFDisc, *frmZLTFinaleTisk, *frmCelkovyTisk};
-    }
     std::vector<fs::path> exportAll(reports::ExportChoice choice = {}) {
-        auto book = sheets();
-        return reports::exportResults(competition(), book, out.path(), choice);
+        return reports::exportResults(competition(), reports::currentOptions(competition()),
+                                      out.path(), choice);
     }
     void nameTeam(int number, const std::string& sqlText) {
         execute(folder.database(), "UPDATE DATAZLT SET DRUZSTVO = " + sqlText +
@@ -173,10 +170,9 @@ TEST_F(Export, CellsASpreadsheetWouldRunAsFormulasAreTextButSignedNumbersStayNum
             "UPDATE DATAZLT SET DRUZSTVO = ASCII_CHAR(13) || '=1', DISCIPLINA3 = '-' "
             "WHERE CISLO = 5");
     rows().refresh();
-    auto book = sheets();
-    const auto files =
-        reports::exportFiles(competition().preliminary(), competition().finals(), book,
-                             competition().details(), {.csv = true, .html = false});
+    const auto files = reports::exportFiles(competition().preliminary(), competition().finals(),
+                                            reports::currentOptions(competition()),
+                                            competition().details(), {.csv = true, .html = false});
     ASSERT_EQ(files.at(0).name, "predkolo.csv");
     std::vector<std::string> lines;
     const std::string& bytes = files[0].bytes;
@@ -342,7 +338,7 @@ TEST_F(Export, AFileThatCannotBeWrittenIsNamedAndLeftAsItWas) {
 class Publish : public Export {
 protected:
     std::unique_ptr<reports::Publishing> publishing() {
-        return std::make_unique<reports::Publishing>(competition(), sheets(), folder.path());
+        return std::make_unique<reports::Publishing>(competition(), folder.path());
     }
 };
 

@@ -1,7 +1,7 @@
 // zlt-event: the results office's commands without its windows, for organisers who publish
 // from a script and for testing the program from outside. Each command runs the same core
 // code as the tools window, prints what it did, and returns 0 only when it succeeded.
-#include <QApplication>
+#include <QGuiApplication>
 #include <QString>
 #include <cstdio>
 #include <filesystem>
@@ -19,11 +19,11 @@
 #include "competition/Refusal.h"
 #include "database/DatabaseError.h"
 #include "platform/EndSignals.h"
-#include "reports/DiplomTisk.h"
-#include "reports/Export.h"
-#include "reports/OwnSheets.h"
 #include "reports/model/Generator.h"
 #include "reports/model/PageTarget.h"
+#include "reports/sheets/DiplomaSheet.h"
+#include "reports/sheets/Export.h"
+#include "reports/sheets/Sheets.h"
 #include "tools/EventFolder.h"
 #include "web/OpenFiles.h"
 #include "web/ResultsFeed.h"
@@ -270,13 +270,13 @@ int exportResults(const Arguments& arguments) {
     competition::Competition& competition = event.competition();
     competition.details().load();
     competition.finalsMode().set(mode);
-    reports::OwnSheets sheets(competition);
     reports::ExportChoice choice;
     if (arguments.has("--csv") || arguments.has("--html")) {
         choice = {arguments.has("--csv"), arguments.has("--html")};
     }
     createFolder(target);
-    for (const fs::path& file : reports::exportResults(competition, sheets.book, target, choice)) {
+    for (const fs::path& file : reports::exportResults(
+             competition, reports::optionsWithoutGrid(competition), target, choice)) {
         std::printf("Zapsáno: %s\n", file.string().c_str());
     }
     return 0;
@@ -359,16 +359,17 @@ int diplomas(const Arguments& arguments) {
         std::fprintf(stderr, "zlt-event: %s\n", background.problem.toUtf8().constData());
     }
     // The settings file holds the details as last confirmed, the season's stamp with them.
-    TfrmDiplomTisk sheet(details);
+    reports::DiplomaOptions options{details.edition(), details.place(),
+                                    !arguments.has("--portrait"), background.picture,
+                                    details.seasonStamp()};
     const fs::path stamp = competition::reportStamp(details.summer());
     try {
-        sheet.setStamp(reports::readDiplomaStamp(stamp));
+        options.stamp = reports::readDiplomaStamp(stamp);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "zlt-event: Razítko %s nelze přečíst (%s); diplomy jsou bez něj.\n",
                      stamp.string().c_str(), error.what());
     }
-    sheet.prepare(details, teams, !arguments.has("--portrait"), background.picture);
-    const QByteArray pdf = reports::pdfOf(reports::generate(sheet.QuickRep1));
+    const QByteArray pdf = reports::pdfOf(reports::generate(reports::diplomaSheet(teams, options)));
     reports::replaceFileSaying(target, std::string_view(pdf.constData(), pdf.size()));
     for (const competition::DiplomaTeam& team : teams) {
         // Padded by letters, not bytes, so that the names stand in one column.
@@ -702,10 +703,13 @@ int run(int argc, char** argv) {
 }  // namespace zlt::tools
 
 int main(int argc, char** argv) {
-    // The sheets the export reads are drawn off screen; nothing is ever shown.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Nothing is ever shown: the pages are measured and drawn off screen, the same with or
+    // without a display, unless the caller chose a platform.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     zlt::web::raiseOpenFileLimit();
-    QApplication application(argc, argv);
+    QGuiApplication application(argc, argv);
     try {
         return zlt::tools::run(argc, argv);
     } catch (const zlt::tools::UsageError& error) {

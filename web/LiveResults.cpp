@@ -4,7 +4,7 @@
 #include <QTime>
 #include <exception>
 
-#include "reports/Export.h"
+#include "reports/sheets/Export.h"
 #include "text/TextFile.h"
 #include "web/ResultsFeed.h"
 #include "web/ResultsServer.h"

@@ -4,7 +4,7 @@
 
 #include "competition/Standings.h"
 #include "database/FieldList.h"
-#include "reports/Export.h"
+#include "reports/sheets/Export.h"
 #include "web/AddressCode.h"
 #include "web/LiveScript.h"
 #include "web/PhonePage.h"
@@ -31,20 +31,7 @@ ServedPages::ServedPages(competition::Competition& competition)
     : competition_(competition),
       preliminary_("WebPredkolo", competition.connection(), db::preliminaryFields(),
                    "SELECT * FROM DATAZLT"),
-      finals_("WebFinale", competition.connection(), db::finalsFields(), "SELECT * FROM DATAZLTF"),
-      sheets_(competition) {
-    for (reports::ReportHolder* sheet : {static_cast<reports::ReportHolder*>(&sheets_.disciplines),
-                                         static_cast<reports::ReportHolder*>(&sheets_.standings),
-                                         static_cast<reports::ReportHolder*>(&sheets_.overall)}) {
-        sheet->readFrom(preliminary_);
-    }
-    sheets_.finalDisciplines.readFrom(finals_);
-    sheets_.finalsStandings.readFrom(finals_);
-    // The sheets follow later confirmations by themselves; one made before is taken here.
-    const competition::EventDetails& details = competition.details();
-    if (details.Potvrzeno() && details.penaltyShown()) {
-        sheets_.disciplines.showPenaltyColumn();
-    }
+      finals_("WebFinale", competition.connection(), db::finalsFields(), "SELECT * FROM DATAZLTF") {
 }
 
 // The phone page is compared as it would stand with the last change's time: its time
@@ -100,7 +87,8 @@ QDateTime ServedPages::journalled() const {
 PageMap ServedPages::exportPages() {
     PageMap pages;
     for (const reports::ExportFile& file :
-         reports::exportFiles(preliminary_, finals_, sheets_.book, competition_.details())) {
+         reports::exportFiles(preliminary_, finals_, reports::optionsWithoutGrid(competition_),
+                              competition_.details())) {
         const bool csv = file.name.ends_with(".csv");
         pages["/" + QByteArray::fromStdString(file.name)] = {
             csv ? QByteArray::fromStdString(file.bytes) : live(file.bytes), csv ? kCsv : kHtml};

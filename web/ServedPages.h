@@ -8,7 +8,6 @@
 
 #include "competition/Competition.h"
 #include "database/ResultSet.h"
-#include "reports/OwnSheets.h"
 #include "web/PageUpdate.h"
 
 namespace zlt::web {
@@ -52,7 +51,6 @@ private:
     competition::Competition& competition_;
     db::ResultSet preliminary_;
     db::ResultSet finals_;
-    reports::OwnSheets sheets_;
     PageMap pages_;
     QDateTime lastChange_;
     QString problem_;
