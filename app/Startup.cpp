@@ -61,11 +61,8 @@ void createWindows(const std::string& databaseLocation) {
     create(frmTiskFDisc);
     create(frmNastaveni, &TfrmNastaveni::FormCreate);
     create(frmCelkovyTisk);
-    thePublishing = std::make_unique<reports::Publishing>(
-        *theCompetition,
-        reports::SheetBook{*frmTiskDisc, *frmZLTTisk, *frmTiskFDisc, *frmZLTFinaleTisk,
-                           *frmCelkovyTisk},
-        std::filesystem::current_path());
+    thePublishing =
+        std::make_unique<reports::Publishing>(*theCompetition, std::filesystem::current_path());
     theLiveResults =
         std::make_unique<web::LiveResults>(*theCompetition, std::filesystem::current_path());
     frmNastroje = new TfrmNastroje(*theCompetition, *thePublishing, *theLiveResults);

@@ -44,10 +44,10 @@ struct Program : bench::EventProgram {
                                              static_cast<reports::ReportHolder*>(frmZLTTisk),
                                              static_cast<reports::ReportHolder*>(frmTiskFDisc),
                                              static_cast<reports::ReportHolder*>(frmZLTFinaleTisk),
-                                             static_cast<reports::ReportHolder*>(frmCelkovyTisk),
-                                             static_cast<reports::ReportHolder*>(diplomas.get())}) {
+                                             static_cast<reports::ReportHolder*>(frmCelkovyTisk)}) {
             sheet->setStamp(stamp);
         }
+        diplomas->setStamp(stamp);
     }
     // Made over the windows' core, so ended before them.
     ~Program() { diplomas.reset(); }

@@ -10,11 +10,11 @@
 #include "bench/EventProgram.h"
 #include "bench/RawCommit.h"
 #include "reports/CelkovyTisk.h"
-#include "reports/Export.h"
 #include "reports/FinaleTisk.h"
 #include "reports/TiskDisc.h"
 #include "reports/TiskFDisc.h"
 #include "reports/ZLTTisk.h"
+#include "reports/sheets/Export.h"
 #include "tests/support/Application.h"
 #include "tests/support/TempEventFolder.h"
 
@@ -34,11 +34,10 @@ Program& program() {
 
 void ExportFullEvent(benchmark::State& state) {
     Program& event = program();
-    reports::SheetBook sheets{*frmTiskDisc, *frmZLTTisk, *frmTiskFDisc, *frmZLTFinaleTisk,
-                              *frmCelkovyTisk};
+    competition::Competition& competition = *app::currentCompetition();
     for (auto _ : state) {
-        benchmark::DoNotOptimize(
-            reports::exportResults(*app::currentCompetition(), sheets, event.published.path()));
+        benchmark::DoNotOptimize(reports::exportResults(
+            competition, reports::currentOptions(competition), event.published.path()));
     }
 }
 BENCHMARK(ExportFullEvent)->Unit(benchmark::kMillisecond)->MinTime(1.0);

@@ -81,29 +81,31 @@ Program& program() {
 void Sheet(benchmark::State& state) {
     program();
     const auto sheet = static_cast<int>(state.range(0));
-    const std::function<reports::ReportHolder*()> drivers[] = {
-        [] {
-            frmTiskDisc->chooseDiscipline(3, QStringLiteral("Běh"), QStringLiteral("50"));
-            return frmTiskDisc;
+    competition::Competition& competition = *app::currentCompetition();
+    reports::SheetOptions options;
+    options.confirmed = true;
+    options.edition = QStringLiteral("50");
+    options.place = QStringLiteral("Lhota");
+    const auto discipline = [&](int number, const QString& name) {
+        reports::SheetOptions chosen = options;
+        chosen.discipline = number;
+        chosen.disciplineName = name;
+        return chosen;
+    };
+    const std::function<reports::ReportDefinition()> makers[] = {
+        [&] {
+            return reports::disciplineSheet(competition.preliminary(),
+                                            discipline(3, QStringLiteral("Běh")));
         },
-        [] {
-            frmZLTTisk->headWithEdition(QStringLiteral("50"));
-            return frmZLTTisk;
+        [&] { return reports::standingsSheet(competition.preliminary(), options); },
+        [&] {
+            return reports::finalDisciplineSheet(competition.finals(),
+                                                 discipline(2, QStringLiteral("Štafeta")));
         },
-        [] {
-            frmTiskFDisc->chooseDiscipline(2, QStringLiteral("Štafeta"), QStringLiteral("50"));
-            return frmTiskFDisc;
-        },
-        [] {
-            frmZLTFinaleTisk->setHeadings(true, QStringLiteral("50"), QStringLiteral("Lhota"));
-            return frmZLTFinaleTisk;
-        },
-        [] {
-            frmCelkovyTisk->setHeadings(true, QStringLiteral("50"), QStringLiteral("Lhota"));
-            return frmCelkovyTisk;
-        }};
+        [&] { return reports::finalsStandingsSheet(competition.finals(), options); },
+        [&] { return reports::overallSheet(competition.preliminary(), options); }};
     for (auto _ : state) {
-        benchmark::DoNotOptimize(reports::generate(drivers[sheet]()->QuickRep1));
+        benchmark::DoNotOptimize(reports::generate(makers[sheet]()));
     }
 }
 BENCHMARK(Sheet)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);

@@ -8,6 +8,7 @@
 #include "competition/ChangeJournal.h"
 #include "competition/CommittedRows.h"
 #include "competition/EventDetails.h"
+#include "competition/FinalsMode.h"
 #include "competition/LiveChanges.h"
 #include "competition/LiveCheck.h"
 #include "competition/LostDatabase.h"
@@ -50,6 +51,8 @@ public:
     LostDatabase& lostDatabase() { return lostDatabase_; }
     // The disciplines' choices and the findings of both rounds, kept up to date.
     LiveCheck& check() { return check_; }
+    // The finals mode the finals window's radio buttons choose, for this run.
+    FinalsModeChoice& finalsMode() { return finalsMode_; }
     std::vector<db::ResultSet*> resultSets() { return {&preliminary_, &finals_}; }
 
     // Attaches the database by opening the preliminary rows, once a copy that an earlier run
@@ -133,6 +136,7 @@ private:
     LiveChanges live_;
     LostDatabase lostDatabase_;
     LiveCheck check_;
+    FinalsModeChoice finalsMode_;
     // Made last and so gone first: it calls into live_ from the client library's thread.
     std::unique_ptr<db::EventListener> listener_;
 };

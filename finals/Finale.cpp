@@ -204,13 +204,13 @@ void TfrmFinale::lblKontrolaFClick() {
 
 void TfrmFinale::rbVynulovaniClick() {
     DBGridF->setColumnVisible(kStartingValueColumn, false);
-    frmZLTFinaleTisk->showStartingValues(false);
+    competition_.finalsMode().set(competition::FinalsMode::Vynulovani);
 }
 
 void TfrmFinale::rbPokracovaniClick() {
     DBGridF->setColumnVisible(kStartingValueColumn, true);
     DBGridF->setColumnWidth(kStartingValueColumn, kStartingValueWidth);
-    frmZLTFinaleTisk->showStartingValues(true);
+    competition_.finalsMode().set(competition::FinalsMode::Pokracovani);
 }
 
 void TfrmFinale::btnTiskNClick(int discipline) {

@@ -4,7 +4,7 @@
 #include <QPixmap>
 #include <stdexcept>
 
-#include "platform/Jpeg.h"
+#include "pictures/Jpeg.h"
 
 // The pictures are compiled into a static library, whose resources must be registered
 // by hand, outside any namespace.
@@ -32,7 +32,7 @@ QImage builtInPicture(const QString& resource) {
     if (!file.open(QIODevice::ReadOnly)) {
         throw std::runtime_error("Cannot open file " + resource.toStdString());
     }
-    return decodeJpeg(file.readAll(), resource);
+    return pictures::decodeJpeg(file.readAll(), resource);
 }
 
 }  // namespace zlt::platform

@@ -10,10 +10,8 @@ class TfrmCelkovyTisk : public reports::ReportHolder {
     Q_OBJECT
 public:
     explicit TfrmCelkovyTisk(competition::Competition& competition);
-    // The heading and place line: edition-specific while the details are confirmed.
-    void setHeadings(bool confirmed, const QString& edition, const QString& place);
-    // The sheet as the finals window and the published pages both show it.
-    void prepare(const competition::EventDetails& details);
+    // The sheet as the competition now stands.
+    void prepare(const competition::EventDetails&) { make(current()); }
 };
 
 extern TfrmCelkovyTisk* frmCelkovyTisk;

@@ -15,9 +15,8 @@ const QString kAutomatic = QStringLiteral("automaticky");
 
 }  // namespace
 
-Publishing::Publishing(competition::Competition& competition, SheetBook sheets,
-                       std::filesystem::path eventFolder)
-    : competition_(competition), sheets_(sheets), eventFolder_(std::move(eventFolder)) {
+Publishing::Publishing(competition::Competition& competition, std::filesystem::path eventFolder)
+    : competition_(competition), eventFolder_(std::move(eventFolder)) {
     readKept();
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &Publishing::publishAutomatically);
@@ -67,7 +66,7 @@ std::vector<std::filesystem::path> Publishing::publishNow() {
         if (folder_.empty()) {
             throw std::runtime_error("Není zvolena složka, do které se výsledky publikují.");
         }
-        auto written = exportResults(competition_, sheets_, folder_);
+        auto written = exportResults(competition_, currentOptions(competition_), folder_);
         setProblem({});
         emit published();
         return written;

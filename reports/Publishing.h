@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "reports/Export.h"
+#include "reports/sheets/Export.h"
 
 namespace zlt::reports {
 
@@ -25,8 +25,7 @@ public:
     // Reads the folder and the choice kept in the event folder
     // (competition::EventChoice::Publishing), if any; a damaged file is told through
     // problem() and chooses nothing.
-    Publishing(competition::Competition& competition, SheetBook sheets,
-               std::filesystem::path eventFolder);
+    Publishing(competition::Competition& competition, std::filesystem::path eventFolder);
 
     // Both keep the choice in the event folder at once; they throw with a Czech message
     // when it cannot be written, and then change nothing.
@@ -56,7 +55,6 @@ private:
     void setProblem(const QString& problem);
 
     competition::Competition& competition_;
-    SheetBook sheets_;
     std::filesystem::path eventFolder_;
     std::filesystem::path folder_;
     bool automatic_ = false;

@@ -3,44 +3,46 @@
 #include <QImage>
 #include <QWidget>
 
-#include "competition/EventDetails.h"
+#include "competition/Competition.h"
 #include "reports/model/Report.h"
+#include "reports/sheets/Sheets.h"
 
 namespace zlt::reports {
 
-// A heading of the event's edition as every sheet composes it: the text before, the
-// edition number exactly as typed, ".Zeltoria", with nothing put between them.
-inline QString editionHeading(const QString& before, const QString& edition) {
-    return before + edition + QStringLiteral(".Zeltoria");
+// A sheet made anew keeps the paper and the printer chosen for the one before it.
+inline void takeMade(ReportDefinition& held, ReportDefinition made) {
+    made.page = held.page;
+    made.printer = held.printer;
+    held = std::move(made);
 }
 
-// A window that is never shown: it owns one printed sheet's report definition, whose
-// stamp follows the event's details as confirmed.
+// A window that is never shown, as the print drivers know it: it holds one printed sheet,
+// made by the sheet's maker over the competition's rows from the options as they stand,
+// and made anew when the details are confirmed or the finals mode changes.
 class ReportHolder : public QWidget {
     Q_OBJECT
 public:
-    ReportHolder(ReportDefinition definition, const competition::EventDetails& details)
-        : QuickRep1(std::move(definition)) {
-        connect(&details, &competition::EventDetails::confirmed, this,
-                [this, &details] { setStamp(details.seasonStamp()); });
-    }
+    using Maker = ReportDefinition (*)(db::ResultSet&, const SheetOptions&);
+    ReportHolder(Maker maker, db::ResultSet& rows, competition::Competition& competition);
 
     // The season stamp printed in the sheet's summary; empty until the details are
     // confirmed.
-    void setStamp(const QImage& picture) { QuickRep1.element("QRImage1").picture = picture; }
-    const QImage& stamp() { return QuickRep1.element("QRImage1").picture; }
-
-    // Gives a label a new caption, keeping the anchor of its alignment.
-    void setCaption(const std::string& label, const QString& caption) {
-        QuickRep1.element(label).setCaption(caption, QuickRep1.baseFont);
-    }
-    const QString& caption(const std::string& label) { return QuickRep1.element(label).caption; }
-
-    // Prints other rows than the competition's, of the same table: the committed ones, for
-    // pages that must never show a row still being typed.
-    void readFrom(db::ResultSet& rows) { QuickRep1.dataSet = &rows; }
+    void setStamp(const QImage& picture);
+    const QImage& stamp() const { return options_.stamp; }
 
     ReportDefinition QuickRep1;
+
+protected:
+    // The competition's options as they stand, with this sheet's discipline and stamp.
+    SheetOptions current() const;
+    void make(const SheetOptions& options);
+    const SheetOptions& options() const { return options_; }
+
+private:
+    Maker maker_;
+    db::ResultSet& rows_;
+    competition::Competition& competition_;
+    SheetOptions options_;
 };
 
 }  // namespace zlt::reports

@@ -10,10 +10,7 @@ class TfrmTiskFDisc : public reports::ReportHolder {
     Q_OBJECT
 public:
     explicit TfrmTiskFDisc(competition::Competition& competition);
-    // Fills the sheet for final discipline 1 to 3 with its name and the edition number.
-    void chooseDiscipline(int discipline, const QString& name, const QString& edition);
-    // The sheet of final discipline 1 to 3 as the event's details name it: the finals
-    // window and the published pages both make it so.
+    // The sheet of final discipline 1 to 3 as the event's details name it.
     void prepare(const competition::EventDetails& details, int discipline);
 };
 

@@ -10,10 +10,8 @@ class TfrmZLTTisk : public reports::ReportHolder {
     Q_OBJECT
 public:
     explicit TfrmZLTTisk(competition::Competition& competition);
-    // The heading with the edition number, used while the details are confirmed.
-    void headWithEdition(const QString& edition);
-    // The sheet as the print choice and the published pages both show it.
-    void prepare(const competition::EventDetails& details);
+    // The sheet as the competition now stands.
+    void prepare(const competition::EventDetails&) { make(current()); }
 };
 
 extern TfrmZLTTisk* frmZLTTisk;

@@ -23,7 +23,7 @@ done < <(find app finals settings reports office -maxdepth 1 -name '*.h' 2>/dev/
          find windows -name '*.h' 2>/dev/null || true)
 
 lower=()
-for folder in text database platform reports/model competition; do
+for folder in text database pictures platform reports/model competition reports/sheets; do
     [ -d "$folder" ] && lower+=("$folder")
 done
 
@@ -47,8 +47,9 @@ done < <(find "${lower[@]}" -type f \( -name '*.h' -o -name '*.cpp' \) -print0 |
 # and the levels below only, never from a folder beside it or above it.
 levels=(
     "text"
-    "database"
+    "database pictures"
     "platform competition reports/model"
+    "reports/sheets"
     "reports"
     "settings finals web"
     "office tools"
@@ -60,10 +61,11 @@ for index in "${!levels[@]}"; do
         level[$folder]=$index
     done
 done
-# The folder of a path: reports/model before reports.
+# The folder of a path: reports/model and reports/sheets before reports.
 folder_of() {
     case "$1" in
         reports/model/*) echo reports/model ;;
+        reports/sheets/*) echo reports/sheets ;;
         */*) echo "${1%%/*}" ;;
     esac
 }
@@ -124,20 +126,74 @@ if ! loops="$(tsort <<<"$edges" 2>&1 >/dev/null)"; then
     failed=1
 fi
 
+# A program that is built and links none of the libraries the pattern names; else it says
+# which it links and why it must not.
+links_none() {
+    if [ ! -x "$1" ]; then
+        echo "check-layers: $1 is not built" >&2
+        return 1
+    fi
+    if ldd "$1" | grep -Eo "lib($2)[^ ]*"; then
+        echo "$1 links the libraries above; $3" >&2
+        return 1
+    fi
+}
+
 # The results server, which every client on the network reaches, is a process with neither
 # windows nor a database, so that nothing a client does to it reaches them.
-server="$build/web/zlt-results-server"
-if [ ! -x "$server" ]; then
-    echo "check-layers: $server is not built" >&2
+links_none "$build/web/zlt-results-server" 'Qt6(Widgets|Gui|PrintSupport)|fbclient|jpeg' \
+    "the results server must hold no window or database" || failed=1
+
+# The sheets, the results on the network and zlt-event draw pages but show no window: they
+# link no Qt Widgets, and zlt-event runs where there is no display at all.
+all_edges="$(awk '
+    / \[ label = / && !/legendNode/ {
+        match($0, /label = "[^"]*"/)
+        split($1, id, "\"")
+        name[id[2]] = substr($0, RSTART + 9, RLENGTH - 10)
+    }
+    / -> / && !/legendNode/ {
+        split($1, from, "\""); split($3, to, "\"")
+        print name[from[2]], name[to[2]]
+    }' "$graph/targets.dot")"
+reaches() {
+    local seen=" $1 " queue=("$1") next
+    while [ "${#queue[@]}" -gt 0 ]; do
+        for next in $(awk -v from="${queue[0]}" '$1 == from { print $2 }' <<<"$all_edges"); do
+            [ "$next" = "$2" ] && return 0
+            [[ "$seen" == *" $next "* ]] || { seen+="$next "; queue+=("$next"); }
+        done
+        queue=("${queue[@]:1}")
+    done
+    return 1
+}
+for target in zlt_sheets zlt_web zlt_pictures; do
+    if reaches "$target" Qt6::Widgets; then
+        echo "$target links Qt6::Widgets; it must make its pages without a window" >&2
+        failed=1
+    fi
+done
+event="$build/tools/zlt-event"
+if ! links_none "$event" Qt6Widgets "zlt-event shows no window"; then
     failed=1
-elif ldd "$server" | grep -Eo 'lib(Qt6(Widgets|Gui|PrintSupport)|fbclient|jpeg)[^ ]*'; then
-    echo "$server links the libraries above; the results server must hold no window or database" >&2
-    failed=1
+else
+    scratch="$(mktemp -d)"
+    if ! (cd "$scratch" && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
+              timeout 60 "$event" new ročník >/dev/null 2>>said &&
+          env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
+              timeout 60 "$event" export ročník web >/dev/null 2>>said &&
+          [ -s web/index.html ]); then
+        cat "$scratch/said" >&2
+        echo "$event export did not run without a display" >&2
+        failed=1
+    fi
+    rm -rf "$scratch"
 fi
 
 if [ "$failed" -eq 0 ]; then
     echo "layers: no folder includes from a folder beside or above it, no lower layer includes a"
     echo "window header, the client API stays in the database layer, the targets form no cycle,"
-    echo "and the results server links neither windows nor the database"
+    echo "the results server links neither windows nor the database, and the sheets, the web"
+    echo "and zlt-event link no Qt Widgets, zlt-event exporting with no display"
 fi
 exit "$failed"

@@ -4,11 +4,11 @@
 
 #include "competition/EventFiles.h"
 #include "competition/OtherTables.h"
+#include "pictures/Jpeg.h"
 #include "platform/Dialogs.h"
 #include "platform/Guard.h"
-#include "platform/Jpeg.h"
 #include "platform/WindowGeometry.h"
-#include "reports/SeasonStamps.h"
+#include "reports/sheets/SeasonStamps.h"
 
 namespace zlt {
 
@@ -133,7 +133,7 @@ bool TfrmNastaveni::event(QEvent* event) {
 void TfrmNastaveni::FormCreate() {
     details_.load();
     details_.showMainWindowPicture(
-        platform::loadJpegFile(competition::mainWindowPicture(details_.summer())));
+        pictures::loadJpegFile(competition::mainWindowPicture(details_.summer())));
 }
 
 void TfrmNastaveni::showLoadedDetails() {
@@ -155,7 +155,7 @@ void TfrmNastaveni::FormActivate() {
 // as winter.
 void TfrmNastaveni::btnPotvrditClick() {
     const bool summer = rbLetni->isChecked();
-    const QImage picture = platform::loadJpegFile(competition::mainWindowPicture(summer));
+    const QImage picture = pictures::loadJpegFile(competition::mainWindowPicture(summer));
     const QImage stamp = reports::readSeasonStamp(competition::reportStamp(summer));
     try {
         details_.confirm(CheckBox1->isChecked(), summer, picture, stamp);

@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "competition/Competition.h"
-#include "tests/support/Application.h"
+#include "tests/support/GuiApplication.h"
 #include "tests/support/Http.h"
 #include "tests/support/Sanitizer.h"
 #include "tests/support/TempEventFolder.h"
@@ -313,7 +313,7 @@ private:
 
 class LivePagesInBrowser : public ::testing::Test {
 protected:
-    LivePagesInBrowser() { ensureApplication(); }
+    LivePagesInBrowser() { ensureGuiApplication(); }
 
     void SetUp() override {
         competition.openPreliminary();

@@ -15,6 +15,7 @@
 #include "tests/support/BrokenCopies.h"
 #include "tests/support/Database.h"
 #include "tests/support/Files.h"
+#include "tests/support/Finalists.h"
 #include "tests/support/Sanitizer.h"
 #include "tests/support/TeamLists.h"
 
@@ -134,6 +135,29 @@ TEST_F(EventCommand, ImportRankAndExportWorkOnTheEventAndSayWhatTheyDid) {
     ASSERT_EQ(journal.exitCode, 0) << journal.err;
     EXPECT_THAT(journal.out, HasSubstr("DATAZLT 3  DRUZSTVO:  -> Žďár"));
     EXPECT_THAT(journal.out, HasSubstr("DATAZLT 2  PORADI:  -> 1"));
+}
+
+// Without a window there are no radio buttons: the finals mode is an option, and the
+// export's finals standings show the starting values in continuation mode only.
+TEST_F(EventCommand, ExportShowsTheStartingValuesInContinuationModeOnly) {
+    const std::map<QString, QString> startingValues = continuingFinalists(folder.database());
+    const std::vector<std::pair<QStringList, std::map<QString, QString>>> cases = {
+        {{}, {}},
+        {{QStringLiteral("--finals-mode"), QStringLiteral("vynulovani")}, {}},
+        {{QStringLiteral("--finals-mode=pokracovani")}, startingValues}};
+    for (const auto& [mode, shown] : cases) {
+        SCOPED_TRACE(mode.join(QLatin1Char(' ')).toStdString());
+        const fs::path out = scratch.path() / "web";
+        const Outcome exported = inEvent("export", QStringList{text(out), "--html"} + mode);
+        ASSERT_EQ(exported.exitCode, 0) << exported.err;
+        EXPECT_EQ(startingValueColumn(
+                      tableRows(QString::fromStdString(fileBytes(out / "finale-poradi.html")))),
+                  shown);
+    }
+    const Outcome wrong = inEvent(
+        "export", {text(scratch.path()), QStringLiteral("--finals-mode"), QStringLiteral("oboje")});
+    EXPECT_EQ(wrong.exitCode, 2);
+    EXPECT_THAT(wrong.err, HasSubstr("volba --finals-mode chce vynulovani nebo pokracovani"));
 }
 
 // The rows are committed either way; what a script must learn is that their journal lines

@@ -13,13 +13,13 @@
 #include "competition/EventChoices.h"
 #include "finals/Finale.h"
 #include "reports/CelkovyTisk.h"
-#include "reports/Export.h"
 #include "reports/FinaleTisk.h"
 #include "reports/Publishing.h"
 #include "reports/TiskDisc.h"
 #include "reports/TiskFDisc.h"
 #include "reports/ZLTTisk.h"
 #include "reports/model/Generator.h"
+#include "reports/sheets/Export.h"
 #include "tests/support/Files.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/PageQuery.h"
@@ -32,7 +32,6 @@ namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
-using Lines = std::vector<std::vector<QString>>;
 
 const std::string kBom = "\xEF\xBB\xBF";
 
@@ -62,44 +61,6 @@ std::vector<std::vector<std::string>> csvOf(const fs::path& file) {
     return competition::csvRecords(std::string_view(bytes).substr(kBom.size()), ';');
 }
 
-// The non-empty cell texts of each row of the page's table.
-Lines tableRows(const QString& html) {
-    static const QRegularExpression row(QStringLiteral("<tr>(.*?)</tr>"));
-    static const QRegularExpression cell(QStringLiteral("<t[hd][^>]*>([^<]*)</t[hd]>"));
-    Lines rows;
-    for (const auto& found : row.globalMatch(html)) {
-        std::vector<QString> cells;
-        for (const auto& text : cell.globalMatch(found.captured(1))) {
-            if (!text.captured(1).isEmpty())
-                cells.push_back(text.captured(1));
-        }
-        rows.push_back(cells);
-    }
-    return rows;
-}
-
-// The printed texts line by line: those at one height of a page, from left to right.
-Lines printedLines(const std::vector<reports::Page>& pages) {
-    Lines lines;
-    for (const reports::Page& page : pages) {
-        std::map<long, std::vector<reports::DrawOp>> byTop;
-        for (const reports::DrawOp& op : drawn(page, reports::DrawOp::Kind::Text))
-            byTop[std::lround(op.box.top() * 100)].push_back(op);
-        for (auto& [top, ops] : byTop) {
-            std::sort(ops.begin(), ops.end(),
-                      [](const auto& a, const auto& b) { return a.box.left() < b.box.left(); });
-            std::vector<QString> line;
-            for (const reports::DrawOp& op : ops) {
-                if (!op.text.trimmed().isEmpty())
-                    line.push_back(op.text.trimmed());
-            }
-            if (!line.empty())
-                lines.push_back(line);
-        }
-    }
-    return lines;
-}
-
 class Export : public MainWindowFixture {
 protected:
     void SetUp() override {
@@ -121,12 +82,9 @@ protected:
         rows().refresh();
         frmFinale->IBOQueryF.refresh();
     }
-    static reports::SheetBook sheets() {
-        return {*frmTiskDisc, *frmZLTTisk, *frmTiskFDisc, *frmZLTFinaleTisk, *frmCelkovyTisk};
-    }
     std::vector<fs::path> exportAll(reports::ExportChoice choice = {}) {
-        auto book = sheets();
-        return reports::exportResults(competition(), book, out.path(), choice);
+        return reports::exportResults(competition(), reports::currentOptions(competition()),
+                                      out.path(), choice);
     }
     void nameTeam(int number, const std::string& sqlText) {
         execute(folder.database(), "UPDATE DATAZLT SET DRUZSTVO = " + sqlText +
@@ -214,10 +172,9 @@ TEST_F(Export, CellsASpreadsheetWouldRunAsFormulasAreTextButSignedNumbersStayNum
             "UPDATE DATAZLT SET DRUZSTVO = ASCII_CHAR(13) || '=1', DISCIPLINA3 = '-' "
             "WHERE CISLO = 5");
     rows().refresh();
-    auto book = sheets();
-    const auto files =
-        reports::exportFiles(competition().preliminary(), competition().finals(), book,
-                             competition().details(), {.csv = true, .html = false});
+    const auto files = reports::exportFiles(competition().preliminary(), competition().finals(),
+                                            reports::currentOptions(competition()),
+                                            competition().details(), {.csv = true, .html = false});
     ASSERT_EQ(files.at(0).name, "predkolo.csv");
     std::vector<std::string> lines;
     const std::string& bytes = files[0].bytes;
@@ -383,7 +340,7 @@ TEST_F(Export, AFileThatCannotBeWrittenIsNamedAndLeftAsItWas) {
 class Publish : public Export {
 protected:
     std::unique_ptr<reports::Publishing> publishing() {
-        return std::make_unique<reports::Publishing>(competition(), sheets(), folder.path());
+        return std::make_unique<reports::Publishing>(competition(), folder.path());
     }
 };
 

@@ -1,4 +1,4 @@
-#include "platform/Jpeg.h"
+#include "pictures/Jpeg.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -22,7 +22,7 @@
 #include "tests/support/Thrown.h"
 #include "tools/StampArt.h"
 
-namespace zlt::platform {
+namespace zlt::pictures {
 namespace {
 
 namespace fs = std::filesystem;
@@ -225,4 +225,4 @@ TEST(JpegFile, NamesTheFileItCannotOpenOrRead) {
 }
 
 }  // namespace
-}  // namespace zlt::platform
+}  // namespace zlt::pictures

@@ -8,13 +8,17 @@
 #include <QTcpServer>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "app/Hlavni.h"
 #include "competition/EventChoices.h"
 #include "database/RowReader.h"
+#include "finals/Finale.h"
 #include "office/Nastroje.h"
 #include "office/Projekce.h"
+#include "reports/Preview.h"
 #include "tests/support/Files.h"
+#include "tests/support/Finalists.h"
 #include "tests/support/Http.h"
 #include "tests/support/MainWindowFixture.h"
 #include "web/LiveResults.h"
@@ -22,6 +26,7 @@
 namespace zlt::test {
 namespace {
 
+namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
@@ -48,17 +53,21 @@ protected:
                             tip.mid(at + 10).section(QLatin1Char('/'), 0, 0).toUInt());
     }
 
-    // Turns the event loop until the phones' page shows the text, at most two seconds.
-    bool phonePageShows(quint16 port, const QString& text) {
+    // Turns the event loop until the served page passes the test, at most two seconds.
+    static bool servedPageShows(quint16 port, const QByteArray& path,
+                                const std::function<bool(const QString&)>& test) {
         QElapsedTimer clock;
         clock.start();
         while (clock.elapsed() < 2000) {
-            if (QString::fromUtf8(httpRequest(port, "/").body).contains(text)) {
+            if (test(QString::fromUtf8(httpRequest(port, path).body))) {
                 return true;
             }
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         }
         return false;
+    }
+    static bool phonePageShows(quint16 port, const QString& text) {
+        return servedPageShows(port, "/", [&](const QString& page) { return page.contains(text); });
     }
 };
 
@@ -219,6 +228,37 @@ TEST_F(LiveResultsWindow, AFallenServerIsStartedAgainAndTheToolsWindowSaysSo) {
     EXPECT_TRUE(frmNastroje->chkVysledkyNaSiti->isChecked());
     EXPECT_NE(resultsServer(), server);
     EXPECT_TRUE(phonePageShows(port, QStringLiteral("Lhota")));
+}
+
+// Continuation mode chosen in the finals window reaches every finals standings page the
+// program makes: the served one, the tools window's export and the printed sheet.
+TEST_F(LiveResultsWindow, ContinuationModeShowsTheStartingValuesOnEveryFinalsStandingsPage) {
+    const std::map<QString, QString> startingValues = continuingFinalists(folder.database());
+    openTools("zapnuto 0");
+    const quint16 port = shownPort();
+    ASSERT_NE(port, 0);
+    const auto served = [&](const std::map<QString, QString>& shown) {
+        return servedPageShows(port, "/finale-poradi.html", [&](const QString& page) {
+            return startingValueColumn(tableRows(page)) == shown;
+        });
+    };
+    EXPECT_TRUE(served({})) << "no starting values before the mode is chosen";
+
+    op::click(*frmHlavni->btnFinale);
+    op::click(*frmFinale->rbPokracovani);
+    EXPECT_TRUE(served(startingValues)) << httpRequest(port, "/finale-poradi.html").body.data();
+
+    const fs::path web = folder.path() / "web";
+    fs::create_directory(web);
+    dialogs.answerInputs(QString::fromStdString(web.string()));
+    op::click(*frmNastroje->btnExport);
+    EXPECT_EQ(startingValueColumn(
+                  tableRows(QString::fromStdString(fileBytes(web / "finale-poradi.html")))),
+              startingValues);
+    op::inPreview([&] { op::click(*frmFinale->btnTiskCelkem); },
+                  [&](reports::PreviewWindow& preview) {
+                      EXPECT_EQ(startingValueColumn(printedLines(preview.pages())), startingValues);
+                  });
 }
 
 }  // namespace

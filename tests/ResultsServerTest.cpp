@@ -13,12 +13,12 @@
 
 #include "competition/Competition.h"
 #include "competition/EventDetails.h"
-#include "reports/Export.h"
-#include "reports/OwnSheets.h"
-#include "tests/support/Application.h"
+#include "reports/sheets/Export.h"
 #include "tests/support/Database.h"
 #include "tests/support/Files.h"
+#include "tests/support/GuiApplication.h"
 #include "tests/support/Http.h"
+#include "tests/support/PageQuery.h"
 #include "tests/support/Sanitizer.h"
 #include "tests/support/TempEventFolder.h"
 #include "web/ResultsFeed.h"
@@ -35,7 +35,7 @@ using ::testing::StartsWith;
 // folder, served by the server's own process.
 class ResultsServerTest : public ::testing::Test {
 protected:
-    ResultsServerTest() { ensureApplication(); }
+    ResultsServerTest() { ensureGuiApplication(); }
 
     void SetUp() override {
         competition.openPreliminary();
@@ -149,8 +149,8 @@ TEST_F(ResultsServerTest, PagesAreTheExportsOwn) {
     post(0, "DRUZSTVO", "Horní Dolní");
     start();
     TempFolder exported;
-    reports::OwnSheets sheets(competition);
-    for (const auto& file : reports::exportResults(competition, sheets.book, exported.path())) {
+    for (const auto& file : reports::exportResults(
+             competition, reports::optionsWithoutGrid(competition), exported.path())) {
         const QByteArray path = "/" + QByteArray::fromStdString(file.filename().string());
         SCOPED_TRACE(path.toStdString());
         QByteArray served = httpRequest(port(), path).body;
@@ -163,6 +163,45 @@ TEST_F(ResultsServerTest, PagesAreTheExportsOwn) {
         EXPECT_EQ(served.toStdString(), fileBytes(file));
     }
     EXPECT_THAT(httpRequest(port(), "/predkolo.csv").body.toStdString(), HasSubstr("Horní Dolní"));
+}
+
+// Without a grid to follow, a page lists its teams by what it shows: a discipline by its
+// placing, the standings by rank and then total; unplaced teams come last. The index tells
+// apart the two pages that share a heading while the details are unconfirmed.
+TEST_F(ResultsServerTest, PagesListTheTeamsByWhatTheyShow) {
+    execute(folder.database(),
+            "UPDATE DATAZLT SET DRUZSTVO = 'Tým ' || CISLO, "
+            "BOD2 = DECODE(CISLO, 1, 3, 2, 3, 3, 4, 4, 1, 5, 2), "
+            "PORADI = DECODE(CISLO, 1, 5, 2, 7, 3, 6, 6, 5), "
+            "CELKEM = DECODE(CISLO, 1, 12, 4, 20, 5, 10, 6, 30) WHERE CISLO <= 6");
+    competition.preliminary().refresh();
+    start();
+    const auto teams = [&](const QByteArray& path) {
+        std::vector<QString> named;
+        for (const auto& row : tableRows(QString::fromUtf8(httpRequest(port(), path).body))) {
+            for (const QString& cell : row) {
+                if (cell.startsWith(QStringLiteral("Tým "))) {
+                    named.push_back(cell.mid(4));
+                }
+            }
+        }
+        return named;
+    };
+    using Teams = std::vector<QString>;
+    EXPECT_EQ(teams("/disciplina-2.html"), (Teams{"4", "5", "1", "2", "3", "6"}));
+    EXPECT_EQ(teams("/prubezne-poradi.html"), (Teams{"1", "6", "3", "2", "5", "4"}));
+    EXPECT_EQ(teams("/celkove-poradi.html"), (Teams{"1", "6", "3", "2", "5", "4"}));
+
+    static const QRegularExpression link(QStringLiteral("<a href=\"[^\"]*\">([^<]*)</a>"));
+    std::vector<QString> titles;
+    for (const auto& found :
+         link.globalMatch(QString::fromUtf8(httpRequest(port(), "/index.html").body))) {
+        titles.push_back(found.captured(1));
+    }
+    EXPECT_EQ(titles.size(), 14u);
+    std::sort(titles.begin(), titles.end());
+    EXPECT_EQ(std::adjacent_find(titles.begin(), titles.end()), titles.end())
+        << "two links read alike";
 }
 
 TEST_F(ResultsServerTest, HeadAnswersTheHeadersWithoutTheBody) {

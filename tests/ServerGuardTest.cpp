@@ -7,7 +7,7 @@
 #include <QTest>
 #include <memory>
 
-#include "tests/support/Application.h"
+#include "tests/support/GuiApplication.h"
 #include "tests/support/Http.h"
 #include "web/PageUpdate.h"
 #include "web/ResultsServer.h"
@@ -29,7 +29,7 @@ web::ServedPage page(const QByteArray& text) {
 
 class ServerGuardTest : public ::testing::Test {
 protected:
-    ServerGuardTest() { ensureApplication(); }
+    ServerGuardTest() { ensureGuiApplication(); }
 
     void start(web::ResultsServer::Limits limits = {}) {
         server = std::make_unique<web::ResultsServer>(limits);

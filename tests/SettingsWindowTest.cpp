@@ -8,13 +8,13 @@
 
 #include "competition/EventFiles.h"
 #include "finals/Finale.h"
-#include "platform/Jpeg.h"
+#include "pictures/Jpeg.h"
 #include "reports/CelkovyTisk.h"
 #include "reports/FinaleTisk.h"
-#include "reports/SeasonStamps.h"
 #include "reports/TiskDisc.h"
 #include "reports/TiskFDisc.h"
 #include "reports/ZLTTisk.h"
+#include "reports/sheets/SeasonStamps.h"
 #include "settings/Nastaveni.h"
 #include "tests/support/BigJpeg.h"
 #include "tests/support/Files.h"
@@ -37,7 +37,7 @@ QImage shown(const QLabel& picture) {
 }
 
 QImage pictureFile(const fs::path& file) {
-    return platform::loadJpegFile(file).convertToFormat(QImage::Format_RGB888);
+    return pictures::loadJpegFile(file).convertToFormat(QImage::Format_RGB888);
 }
 
 std::vector<reports::ReportHolder*> sheets() {

@@ -1,8 +1,8 @@
 // zlt-event: the results office's commands without its windows, for organisers who publish
 // from a script and for testing the program from outside. Each command runs the same core
 // code as the tools window, prints what it did, and returns 0 only when it succeeded.
-#include <QApplication>
 #include <QCommandLineOption>
+#include <QGuiApplication>
 #include <QString>
 #include <QStringList>
 #include <cstdio>
@@ -22,11 +22,11 @@
 #include "competition/Refusal.h"
 #include "database/DatabaseError.h"
 #include "platform/EndSignals.h"
-#include "reports/DiplomTisk.h"
-#include "reports/Export.h"
-#include "reports/OwnSheets.h"
 #include "reports/model/Generator.h"
 #include "reports/model/PageTarget.h"
+#include "reports/sheets/DiplomaSheet.h"
+#include "reports/sheets/Export.h"
+#include "reports/sheets/Sheets.h"
 #include "tools/EventFolder.h"
 #include "tools/OptionParser.h"
 #include "web/OpenFiles.h"
@@ -47,9 +47,11 @@ constexpr const char* kUsage =
     "  import SLOŽKA SOUBOR [--finals]     načte jména družstev ze souboru CSV/TSV\n"
     "  rank SLOŽKA [--finals] [--countback]\n"
     "                                      spočítá a zapíše pořadí ze součtů\n"
-    "  export SLOŽKA CÍL [--csv] [--html]  zapíše výsledky (bez voleb obojí)\n"
+    "  export SLOŽKA CÍL [--csv] [--html] [--finals-mode vynulovani|pokracovani]\n"
+    "                                      zapíše výsledky (bez voleb obojí)\n"
     "  diplomas SLOŽKA CÍL.pdf [--round predkolo|finale|celkove] [--top N|--all]\n"
-    "           [--ucast] [--portrait]     zapíše diplomy umístěných družstev do PDF\n"
+    "           [--ucast] [--portrait] [--finals-mode vynulovani|pokracovani]\n"
+    "                                      zapíše diplomy umístěných družstev do PDF\n"
     "  disciplines SLOŽKA [N=DRUH[,obracene][,posledni]]...\n"
     "                                      vypíše, jak se hodnotí disciplíny, nebo to nastaví:\n"
     "                                      N je 1 až 6 nebo F1 až F3, DRUH cas, vzdalenost,\n"
@@ -66,13 +68,15 @@ constexpr const char* kUsage =
     "  restore SLOŽKA ZÁLOHA               vrátí databázi do stavu zálohy\n"
     "  journal SLOŽKA                      vypíše deník změn\n"
     "  serve SLOŽKA [--database UMÍSTĚNÍ] [--port N] [--listen-all]\n"
+    "           [--finals-mode vynulovani|pokracovani]\n"
     "                                      ukazuje výsledky živě v prohlížeči (na síti\n"
     "                                      jen s --listen-all), do Ctrl+C\n"
     "  new-server-db SERVER:CESTA          založí databázi ročníku na serveru Firebird\n"
     "  -h, --help                          vypíše tuto nápovědu (i za příkazem)\n"
     "  -V, --version                       vypíše verzi\n"
     "SLOŽKA je složka ročníku se souborem ZLT04.GDB. Příkaz se odmítne, když databázi\n"
-    "drží spuštěný program.\n";
+    "drží spuštěný program. --finals-mode je režim finále okna Finále: vynulovani (bez\n"
+    "volby) nebo pokracovani, kdy pořadí finále ukazuje i body ze základní části.\n";
 
 class UsageError : public std::runtime_error {
 public:
@@ -101,6 +105,18 @@ struct Arguments {
         return options.count(option) > 0 || values.count(option) > 0;
     }
 };
+
+// The finals mode the finals window's radio buttons would choose; vynulovani unless told.
+competition::FinalsMode finalsMode(const Arguments& arguments) {
+    const auto value = arguments.values.find("--finals-mode");
+    if (value == arguments.values.end() || value->second == "vynulovani") {
+        return competition::FinalsMode::Vynulovani;
+    }
+    if (value->second == "pokracovani") {
+        return competition::FinalsMode::Pokracovani;
+    }
+    throw UsageError("volba --finals-mode chce vynulovani nebo pokracovani");
+}
 
 // The core in the event folder, as the program holds it while it runs: the database
 // attached and both rounds' rows read.
@@ -222,16 +238,18 @@ int rank(const Arguments& arguments) {
 
 int exportResults(const Arguments& arguments) {
     const fs::path target = fs::absolute(arguments.positional[1]);
+    const competition::FinalsMode mode = finalsMode(arguments);
     OpenEvent event(arguments.positional[0]);
     competition::Competition& competition = event.competition();
     competition.details().load();
-    reports::OwnSheets sheets(competition);
+    competition.finalsMode().set(mode);
     reports::ExportChoice choice;
     if (arguments.has("--csv") || arguments.has("--html")) {
         choice = {arguments.has("--csv"), arguments.has("--html")};
     }
     createFolder(target);
-    for (const fs::path& file : reports::exportResults(competition, sheets.book, target, choice)) {
+    for (const fs::path& file : reports::exportResults(
+             competition, reports::optionsWithoutGrid(competition), target, choice)) {
         std::printf("Zapsáno: %s\n", file.string().c_str());
     }
     return 0;
@@ -298,8 +316,10 @@ void warnOfFindings(const std::vector<competition::Finding>& findings) {
 int diplomas(const Arguments& arguments) {
     const fs::path target = fs::absolute(arguments.positional[1]);
     const competition::DiplomaChoice choice = diplomaChoice(arguments);
+    const competition::FinalsMode mode = finalsMode(arguments);
     OpenEvent event(arguments.positional[0]);
     competition::Competition& competition = event.competition();
+    competition.finalsMode().set(mode);
     warnOfFindings(competition.check().findingsBehind(choice.round));
     competition::EventDetails& details = competition.details();
     details.load();
@@ -312,16 +332,17 @@ int diplomas(const Arguments& arguments) {
         std::fprintf(stderr, "zlt-event: %s\n", background.problem.toUtf8().constData());
     }
     // The settings file holds the details as last confirmed, the season's stamp with them.
-    TfrmDiplomTisk sheet(details);
+    reports::DiplomaOptions options{details.edition(), details.place(),
+                                    !arguments.has("--portrait"), background.picture,
+                                    details.seasonStamp()};
     const fs::path stamp = competition::reportStamp(details.summer());
     try {
-        sheet.setStamp(reports::readDiplomaStamp(stamp));
+        options.stamp = reports::readDiplomaStamp(stamp);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "zlt-event: Razítko %s nelze přečíst (%s); diplomy jsou bez něj.\n",
                      stamp.string().c_str(), error.what());
     }
-    sheet.prepare(details, teams, !arguments.has("--portrait"), background.picture);
-    const QByteArray pdf = reports::pdfOf(reports::generate(sheet.QuickRep1));
+    const QByteArray pdf = reports::pdfOf(reports::generate(reports::diplomaSheet(teams, options)));
     reports::replaceFileSaying(target, std::string_view(pdf.constData(), pdf.size()));
     for (const competition::DiplomaTeam& team : teams) {
         // Padded by letters, not bytes, so that the names stand in one column.
@@ -434,10 +455,12 @@ quint16 portOf(const Arguments& arguments) {
 // that the database is detached and the sockets closed on the way out.
 int serve(const Arguments& arguments) {
     const quint16 port = portOf(arguments);
+    const competition::FinalsMode mode = finalsMode(arguments);
     platform::blockEndSignals();
     std::unique_ptr<OpenEvent> event = openToServe(arguments);
     competition::Competition& competition = event->competition();
     competition.details().load();
+    competition.finalsMode().set(mode);
     web::ResultsFeed server(competition);
     server.start(port, arguments.has("--listen-all"));
     std::printf("Výsledky na síti běží. Otevřete v prohlížeči:\n");
@@ -617,13 +640,16 @@ const std::vector<Command>& commands() {
         {"new", 1, {}, newEvent},
         {"import", 2, {"--finals"}, importTeams},
         {"rank", 1, {"--finals", "--countback"}, rank},
-        {"export", 2, {"--csv", "--html"}, exportResults},
-        {"diplomas", 2, {"--round=", "--top=", "--all", "--ucast", "--portrait"}, diplomas},
+        {"export", 2, {"--csv", "--html", "--finals-mode="}, exportResults},
+        {"diplomas",
+         2,
+         {"--round=", "--top=", "--all", "--ucast", "--portrait", "--finals-mode="},
+         diplomas},
         {"backup", 1, {}, backup},
         {"copies", 1, {}, listCopies},
         {"restore", 2, {}, restore},
         {"journal", 1, {}, printJournal},
-        {"serve", 1, {"--database=", "--port=", "--listen-all"}, serve},
+        {"serve", 1, {"--database=", "--port=", "--listen-all", "--finals-mode="}, serve},
         {"disciplines", 1, {}, disciplines, true},
         {"placings", 2, {"--write", "--database="}, placings},
         {"check", 1, {"--database="}, checkEvent},
@@ -737,8 +763,11 @@ int main(int argc, char** argv) {
     for (int index = 1; index < argc; ++index) {
         arguments << QString::fromLocal8Bit(argv[index]);
     }
-    // The sheets the export reads are drawn off screen; nothing is ever shown.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Nothing is ever shown: the pages are measured and drawn off screen, the same with or
+    // without a display, unless the caller chose a platform.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     zlt::web::raiseOpenFileLimit();
     try {
         const std::optional<zlt::tools::Invocation> invocation =
@@ -746,7 +775,7 @@ int main(int argc, char** argv) {
         if (!invocation) {
             return 0;
         }
-        QApplication application(argc, argv);
+        QGuiApplication application(argc, argv);
         return invocation->command->run(invocation->arguments);
     } catch (const zlt::tools::UsageError& error) {
         std::fprintf(stderr, "zlt-event: %s (nápovědu vypíše zlt-event --help)\n", error.what());

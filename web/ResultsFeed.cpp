@@ -21,6 +21,7 @@ ResultsFeed::ResultsFeed(competition::Competition& competition) : pages_(competi
     connect(&competition.check(), &competition::LiveCheck::changed, this, changed);
     connect(&competition.details(), &competition::EventDetails::loaded, this, changed);
     connect(&competition.details(), &competition::EventDetails::confirmed, this, changed);
+    connect(&competition.finalsMode(), &competition::FinalsModeChoice::changed, this, changed);
     connect(&server_, &ServerProcess::restarted, this, &ResultsFeed::restarted);
 }
 

@@ -3,7 +3,7 @@
 #include <exception>
 
 #include "competition/Standings.h"
-#include "reports/Export.h"
+#include "reports/sheets/Export.h"
 #include "web/AddressCode.h"
 #include "web/LiveScript.h"
 #include "web/PhonePage.h"
@@ -27,20 +27,7 @@ QByteArray live(const std::string& page) {
 }  // namespace
 
 ServedPages::ServedPages(competition::Competition& competition)
-    : competition_(competition), rows_(competition.committed()), sheets_(competition) {
-    for (reports::ReportHolder* sheet : {static_cast<reports::ReportHolder*>(&sheets_.disciplines),
-                                         static_cast<reports::ReportHolder*>(&sheets_.standings),
-                                         static_cast<reports::ReportHolder*>(&sheets_.overall)}) {
-        sheet->readFrom(rows_.preliminary());
-    }
-    sheets_.finalDisciplines.readFrom(rows_.finals());
-    sheets_.finalsStandings.readFrom(rows_.finals());
-    // The sheets follow later confirmations by themselves; one made before is taken here.
-    const competition::EventDetails& details = competition.details();
-    if (details.Potvrzeno() && details.penaltyShown()) {
-        sheets_.disciplines.showPenaltyColumn();
-    }
-}
+    : competition_(competition), rows_(competition.committed()) {}
 
 // The phone page is compared as it would stand with the last change's time: its time
 // changes only because the rest did.
@@ -91,8 +78,9 @@ QDateTime ServedPages::journalled() const {
 
 PageMap ServedPages::exportPages() {
     PageMap pages;
-    for (const reports::ExportFile& file : reports::exportFiles(
-             rows_.preliminary(), rows_.finals(), sheets_.book, competition_.details())) {
+    for (const reports::ExportFile& file :
+         reports::exportFiles(rows_.preliminary(), rows_.finals(),
+                              reports::optionsWithoutGrid(competition_), competition_.details())) {
         const bool csv = file.name.ends_with(".csv");
         pages["/" + QByteArray::fromStdString(file.name)] = {
             csv ? QByteArray::fromStdString(file.bytes) : live(file.bytes), csv ? kCsv : kHtml};

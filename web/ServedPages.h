@@ -7,7 +7,6 @@
 #include <memory>
 
 #include "competition/Competition.h"
-#include "reports/OwnSheets.h"
 #include "web/PageUpdate.h"
 
 namespace zlt::web {
@@ -50,7 +49,6 @@ private:
 
     competition::Competition& competition_;
     competition::CommittedRows& rows_;
-    reports::OwnSheets sheets_;
     PageMap pages_;
     QDateTime lastChange_;
     QString problem_;

@@ -146,7 +146,7 @@ private:
             html += QStringLiteral("<th>") + escaped(column.header) + QStringLiteral("</th>");
         }
         html += QStringLiteral("</tr></thead>\n<tbody>\n");
-        for (int row = 0; row < count_; ++row) {
+        for (const int row : rowsInOrder(report_)) {
             html += QStringLiteral("<tr>");
             for (const Column& column : columns_) {
                 html += QStringLiteral("<td") + alignmentClass(column.cell->alignment) + '>' +

@@ -3,8 +3,10 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <algorithm>
+#include <numeric>
 #include <stdexcept>
 
+#include "database/ResultSet.h"
 #include "reports/model/Fonts.h"
 
 namespace zlt::reports {
@@ -21,6 +23,46 @@ void Element::setCaption(const QString& text, const FontSpec& baseFont) {
         left += width - newWidth;
     }
     width = newWidth;
+}
+
+namespace {
+
+// Ascending, numbers by their value, an empty value after every other.
+bool before(const db::FieldValue& one, const db::FieldValue& other) {
+    if (db::isNull(one) || db::isNull(other)) {
+        return !db::isNull(one) && db::isNull(other);
+    }
+    const auto number = db::integerOf(one);
+    const auto otherNumber = db::integerOf(other);
+    if (number && otherNumber) {
+        return *number < *otherNumber;
+    }
+    return db::displayText(one) < db::displayText(other);
+}
+
+}  // namespace
+
+std::vector<int> rowsInOrder(const ReportDefinition& report) {
+    const db::ResultSet& rows = *report.dataSet;
+    std::vector<int> order(static_cast<std::size_t>(rows.recordCount()));
+    std::iota(order.begin(), order.end(), 0);
+    std::vector<int> positions;
+    for (const std::string& field : report.rowOrder) {
+        if (const auto position = rows.fields().positionOf(field)) {
+            positions.push_back(*position);
+        }
+    }
+    std::stable_sort(order.begin(), order.end(), [&](int one, int other) {
+        for (const int position : positions) {
+            const db::FieldValue& a = rows.value(one, position);
+            const db::FieldValue& b = rows.value(other, position);
+            if (before(a, b) || before(b, a)) {
+                return before(a, b);
+            }
+        }
+        return false;
+    });
+    return order;
 }
 
 Element& ReportDefinition::element(const std::string& elementName) {

@@ -114,11 +114,17 @@ struct ReportDefinition {
     FontSpec baseFont;
     QString title;  // the preview's caption when not empty
     std::vector<Band> bands;
+    // The fields a page made without a grid lists the result set's rows by, each ascending,
+    // a row without a value after those with one; none: as the result set holds them.
+    std::vector<std::string> rowOrder;
 
     // The element of that name in any band; throws std::out_of_range naming it.
     Element& element(const std::string& elementName);
     const Band* band(BandKind kind) const;
 };
+
+// The positions of the result set's rows in the order the report lists them.
+std::vector<int> rowsInOrder(const ReportDefinition& report);
 
 // Width in millimetres of one line of text in the font, as it prints.
 double textWidth(const QString& text, const FontSpec& font);

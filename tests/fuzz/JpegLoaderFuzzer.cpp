@@ -7,12 +7,12 @@
 #include <cstdint>
 #include <stdexcept>
 
-#include "platform/Jpeg.h"
+#include "pictures/Jpeg.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     try {
-        const QImage picture = zlt::platform::decodeJpeg(bytes, QStringLiteral("fuzz.jpg"));
+        const QImage picture = zlt::pictures::decodeJpeg(bytes, QStringLiteral("fuzz.jpg"));
         if (picture.isNull()) {
             __builtin_trap();  // success must mean a whole picture
         }

@@ -24,7 +24,6 @@
 #include "competition/Scoring.h"
 #include "competition/TeamImport.h"
 #include "database/FieldValue.h"
-#include "reports/OwnSheets.h"
 #include "reports/Publishing.h"
 #include "tests/support/CrashReport.h"
 #include "tests/support/Files.h"
@@ -232,8 +231,7 @@ private:
     }
 
     competition::Competition competition_;
-    reports::OwnSheets sheets_{competition_};
-    reports::Publishing publishing_{competition_, sheets_.book, fs::current_path()};
+    reports::Publishing publishing_{competition_, fs::current_path()};
     std::vector<fs::path> copies_;
 };
 

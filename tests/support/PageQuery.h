@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QRectF>
+#include <QRegularExpression>
 #include <QString>
+#include <algorithm>
+#include <cmath>
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "reports/model/Page.h"
@@ -62,6 +66,46 @@ inline QRectF boxOf(const reports::Page& page, const QString& text) {
         return {};
     }
     return boxes.front();
+}
+
+using Lines = std::vector<std::vector<QString>>;
+
+// The non-empty cell texts of each row of the page's table.
+inline Lines tableRows(const QString& html) {
+    static const QRegularExpression row(QStringLiteral("<tr>(.*?)</tr>"));
+    static const QRegularExpression cell(QStringLiteral("<t[hd][^>]*>([^<]*)</t[hd]>"));
+    Lines rows;
+    for (const auto& found : row.globalMatch(html)) {
+        std::vector<QString> cells;
+        for (const auto& text : cell.globalMatch(found.captured(1))) {
+            if (!text.captured(1).isEmpty())
+                cells.push_back(text.captured(1));
+        }
+        rows.push_back(cells);
+    }
+    return rows;
+}
+
+// The printed texts line by line: those at one height of a page, from left to right.
+inline Lines printedLines(const std::vector<reports::Page>& pages) {
+    Lines lines;
+    for (const reports::Page& page : pages) {
+        std::map<long, std::vector<reports::DrawOp>> byTop;
+        for (const reports::DrawOp& op : drawn(page, reports::DrawOp::Kind::Text))
+            byTop[std::lround(op.box.top() * 100)].push_back(op);
+        for (auto& [top, ops] : byTop) {
+            std::sort(ops.begin(), ops.end(),
+                      [](const auto& a, const auto& b) { return a.box.left() < b.box.left(); });
+            std::vector<QString> line;
+            for (const reports::DrawOp& op : ops) {
+                if (!op.text.trimmed().isEmpty())
+                    line.push_back(op.text.trimmed());
+            }
+            if (!line.empty())
+                lines.push_back(line);
+        }
+    }
+    return lines;
 }
 
 }  // namespace zlt::test

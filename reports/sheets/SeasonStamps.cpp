@@ -1,31 +1,19 @@
-#include "reports/SeasonStamps.h"
+#include "reports/sheets/SeasonStamps.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 
-#include "platform/Jpeg.h"
-#include "reports/CelkovyTisk.h"
-#include "reports/FinaleTisk.h"
-#include "reports/TiskDisc.h"
-#include "reports/TiskFDisc.h"
-#include "reports/ZLTTisk.h"
+#include "pictures/Jpeg.h"
 #include "reports/model/Generator.h"
+#include "reports/sheets/SheetParts.h"
 
 namespace zlt::reports {
-namespace {
-
-std::array<ReportHolder*, 5> sheets() {
-    return {frmTiskDisc, frmTiskFDisc, frmZLTFinaleTisk, frmZLTTisk, frmCelkovyTisk};
-}
-
-}  // namespace
 
 QSize stampShownPixels() {
     double width = 0;
     double height = 0;
-    for (ReportHolder* sheet : sheets()) {
-        const Element& box = sheet->QuickRep1.element("QRImage1");
+    for (const StampBox& box : {kDisciplineStamp, kStandingsStamp, kFinalDisciplineStamp,
+                                kFinalsStandingsStamp, kOverallStamp}) {
         width = std::max(width, box.width);
         height = std::max(height, box.height);
     }
@@ -39,7 +27,7 @@ QSize picturePixelsShown(double widthMm, double heightMm) {
 }
 
 QImage readSeasonStamp(const std::filesystem::path& file) {
-    return platform::loadJpegFile(file, stampShownPixels());
+    return pictures::loadJpegFile(file, stampShownPixels());
 }
 
 }  // namespace zlt::reports

@@ -1,4 +1,4 @@
-#include "platform/Jpeg.h"
+#include "pictures/Jpeg.h"
 
 // jpeglib.h uses FILE and size_t without declaring them.
 #include <cstddef>
@@ -13,7 +13,7 @@
 #include <cstring>
 #include <stdexcept>
 
-namespace zlt::platform {
+namespace zlt::pictures {
 namespace {
 
 constexpr JDIMENSION kLargestSide = 10000;
@@ -147,4 +147,4 @@ QImage loadJpegFile(const std::filesystem::path& file, QSize kept) {
     return decodeJpeg(bytes, name, kept);
 }
 
-}  // namespace zlt::platform
+}  // namespace zlt::pictures

@@ -1,7 +1,6 @@
-#include "reports/Export.h"
+#include "reports/sheets/Export.h"
 
 #include <algorithm>
-#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string_view>
@@ -9,60 +8,60 @@
 #include "competition/Competition.h"
 #include "competition/Csv.h"
 #include "competition/WriteFailure.h"
-#include "reports/CelkovyTisk.h"
-#include "reports/FinaleTisk.h"
-#include "reports/TiskDisc.h"
-#include "reports/TiskFDisc.h"
-#include "reports/ZLTTisk.h"
 #include "reports/model/HtmlPage.h"
 #include "text/TextFile.h"
 
 namespace zlt::reports {
 namespace {
 
-using Prepare = std::function<ReportHolder&(SheetBook&, const competition::EventDetails&)>;
+using Maker = ReportDefinition (*)(db::ResultSet&, const SheetOptions&);
 
+// One page of the export: its file, its sheet's maker, whether it shows the finals, its
+// discipline (none: 0), and what it is, which tells it apart in the index from a page of
+// the same heading.
 struct SheetPage {
     std::string file;
-    Prepare prepare;
+    Maker maker;
+    bool finals;
+    int discipline;
+    QString what;
 };
-
-// Prepares the sheet that pick chooses, with the discipline when it has one.
-template <typename Pick, typename... Discipline>
-Prepare preparing(Pick pick, Discipline... discipline) {
-    return [pick, discipline...](SheetBook& sheets,
-                                 const competition::EventDetails& details) -> ReportHolder& {
-        auto& sheet = pick(sheets);
-        sheet.prepare(details, discipline...);
-        return sheet;
-    };
-}
 
 // Every page, in the order of the index: the sheets as the print commands offer them.
 std::vector<SheetPage> sheetPages() {
     std::vector<SheetPage> pages;
-    const auto disciplines = [](SheetBook & sheets) -> auto& {
-        return sheets.disciplines;
-    };
-    const auto finalDisciplines = [](SheetBook & sheets) -> auto& {
-        return sheets.finalDisciplines;
-    };
     for (int discipline = 1; discipline <= 6; ++discipline) {
-        pages.push_back({"disciplina-" + std::to_string(discipline) + ".html",
-                         preparing(disciplines, discipline)});
+        pages.push_back({"disciplina-" + std::to_string(discipline) + ".html", disciplineSheet,
+                         false, discipline, QStringLiteral("%1. disciplína").arg(discipline)});
     }
-    pages.push_back({"prubezne-poradi.html",
-                     preparing([](SheetBook & sheets) -> auto& { return sheets.standings; })});
+    pages.push_back(
+        {"prubezne-poradi.html", standingsSheet, false, 0, QStringLiteral("průběžné pořadí")});
     for (int discipline = 1; discipline <= 3; ++discipline) {
         pages.push_back({"finale-disciplina-" + std::to_string(discipline) + ".html",
-                         preparing(finalDisciplines, discipline)});
+                         finalDisciplineSheet, true, discipline,
+                         QStringLiteral("%1. finálová disciplína").arg(discipline)});
     }
-    pages.push_back({"finale-poradi.html", preparing([](SheetBook & sheets) -> auto& {
-                         return sheets.finalsStandings;
-                     })});
-    pages.push_back({"celkove-poradi.html",
-                     preparing([](SheetBook & sheets) -> auto& { return sheets.overall; })});
+    pages.push_back(
+        {"finale-poradi.html", finalsStandingsSheet, true, 0, QStringLiteral("finále")});
+    pages.push_back(
+        {"celkove-poradi.html", overallSheet, false, 0, QStringLiteral("celkové pořadí")});
     return pages;
+}
+
+// Two links of one title would leave the reader guessing: such a link also says what its
+// page is.
+void tellApart(std::vector<ExportFile>& pages, const std::vector<SheetPage>& sheets) {
+    std::vector<bool> shared;
+    for (const ExportFile& page : pages) {
+        shared.push_back(std::count_if(pages.begin(), pages.end(), [&](const ExportFile& other) {
+                             return other.title == page.title;
+                         }) > 1);
+    }
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        if (shared[i]) {
+            pages[i].title += QStringLiteral(" (") + sheets[i].what + QLatin1Char(')');
+        }
+    }
 }
 
 constexpr const char* kPreliminaryCsv = "predkolo.csv";
@@ -167,9 +166,9 @@ void saying(const std::filesystem::path& file, Write write) {
 
 }  // namespace
 
-std::vector<ExportFile> exportFiles(const db::ResultSet& preliminary, const db::ResultSet& finals,
-                                    SheetBook& sheets, const competition::EventDetails& details,
-                                    ExportChoice choice) {
+std::vector<ExportFile> exportFiles(db::ResultSet& preliminary, db::ResultSet& finals,
+                                    const SheetOptions& options,
+                                    const competition::EventDetails& details, ExportChoice choice) {
     std::vector<ExportFile> files;
     if (choice.csv) {
         files.push_back(
@@ -177,10 +176,19 @@ std::vector<ExportFile> exportFiles(const db::ResultSet& preliminary, const db::
         files.push_back({kFinalsCsv, QStringLiteral("Finále (CSV)"), csvTable(finals)});
     }
     if (choice.html) {
-        for (const SheetPage& sheet : sheetPages()) {
-            const HtmlPage page = htmlPage(sheet.prepare(sheets, details).QuickRep1);
-            files.push_back({sheet.file, page.title, page.html.toStdString()});
+        const std::vector<SheetPage> sheets = sheetPages();
+        std::vector<ExportFile> pages;
+        for (const SheetPage& sheet : sheets) {
+            const SheetOptions sheetOptions =
+                sheet.discipline == 0
+                    ? options
+                    : forDiscipline(options, details, sheet.discipline, sheet.finals);
+            const HtmlPage page =
+                htmlPage(sheet.maker(sheet.finals ? finals : preliminary, sheetOptions));
+            pages.push_back({sheet.file, page.title, page.html.toStdString()});
         }
+        tellApart(pages, sheets);
+        files.insert(files.end(), pages.begin(), pages.end());
         files.push_back({kIndex, {}, indexPage(files).toStdString()});
     }
     return files;
@@ -191,7 +199,7 @@ void replaceFileSaying(const std::filesystem::path& file, std::string_view bytes
 }
 
 std::vector<std::filesystem::path> exportResults(competition::Competition& competition,
-                                                 SheetBook& sheets,
+                                                 const SheetOptions& options,
                                                  const std::filesystem::path& folder,
                                                  ExportChoice choice) {
     // Everything is made and written beside the old files, and on the disk, before the first
@@ -201,7 +209,7 @@ std::vector<std::filesystem::path> exportResults(competition::Competition& compe
     std::vector<std::filesystem::path> written;
     std::vector<std::unique_ptr<text::PendingFile>> pending;
     for (const ExportFile& file : exportFiles(competition.preliminary(), competition.finals(),
-                                              sheets, competition.details(), choice)) {
+                                              options, competition.details(), choice)) {
         written.push_back(folder / file.name);
         saying(written.back(), [&] {
             pending.push_back(std::make_unique<text::PendingFile>(written.back(), file.bytes,

@@ -5,13 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace zlt {
-class TfrmTiskDisc;
-class TfrmTiskFDisc;
-class TfrmZLTTisk;
-class TfrmZLTFinaleTisk;
-class TfrmCelkovyTisk;
-}  // namespace zlt
+#include "reports/sheets/Sheets.h"
 
 namespace zlt::competition {
 class Competition;
@@ -23,15 +17,6 @@ class ResultSet;
 }
 
 namespace zlt::reports {
-
-// The five sheets the export shows, prepared exactly as the print path prepares them.
-struct SheetBook {
-    TfrmTiskDisc& disciplines;
-    TfrmZLTTisk& standings;
-    TfrmTiskFDisc& finalDisciplines;
-    TfrmZLTFinaleTisk& finalsStandings;
-    TfrmCelkovyTisk& overall;
-};
 
 struct ExportChoice {
     bool csv = true;
@@ -46,10 +31,11 @@ struct ExportFile {
 };
 
 // The export's files in the order they are written: the CSV of each round's rows as they
-// stand, then the sheets' pages and the index last. The sheets print whatever rows they
-// are given to read.
-std::vector<ExportFile> exportFiles(const db::ResultSet& preliminary, const db::ResultSet& finals,
-                                    SheetBook& sheets, const competition::EventDetails& details,
+// stand, then the sheets' pages, made by the sheets' makers from the options over the rows
+// given, and the index last, whose links tell apart pages of the same heading.
+std::vector<ExportFile> exportFiles(db::ResultSet& preliminary, db::ResultSet& finals,
+                                    const SheetOptions& options,
+                                    const competition::EventDetails& details,
                                     ExportChoice choice = {});
 
 // Writes the results into the folder: both tables as CSV (UTF-8 with a BOM, semicolons,
@@ -61,7 +47,7 @@ std::vector<ExportFile> exportFiles(const db::ResultSet& preliminary, const db::
 // with a Czech message naming the file when one cannot be written, leaving the old files
 // as they were.
 std::vector<std::filesystem::path> exportResults(competition::Competition& competition,
-                                                 SheetBook& sheets,
+                                                 const SheetOptions& options,
                                                  const std::filesystem::path& folder,
                                                  ExportChoice choice = {});
 

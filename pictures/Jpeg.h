@@ -6,7 +6,7 @@
 #include <QString>
 #include <filesystem>
 
-namespace zlt::platform {
+namespace zlt::pictures {
 
 // Reads and decodes a JPEG picture file. Throws std::runtime_error "Cannot open file
 // <name>" (the name as given) when the file cannot be read, and the decoder's error when
@@ -22,4 +22,4 @@ QImage loadJpegFile(const std::filesystem::path& file, QSize kept = {});
 // rest is still read through, and damage there refuses the picture all the same.
 QImage decodeJpeg(const QByteArray& bytes, const QString& name, QSize kept = {});
 
-}  // namespace zlt::platform
+}  // namespace zlt::pictures
