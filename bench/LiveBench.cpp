@@ -13,7 +13,7 @@
 #include "bench/RawCommit.h"
 #include "competition/Standings.h"
 #include "database/RowReader.h"
-#include "tests/support/Application.h"
+#include "tests/support/GuiApplication.h"
 #include "web/ServedPages.h"
 
 namespace {
@@ -94,7 +94,7 @@ BENCHMARK_TEMPLATE(CommitToPages, followSharing)
 }  // namespace
 
 int main(int argc, char** argv) {
-    test::ensureApplication();
+    test::ensureGuiApplication();
     const int result =
         bench::runAndReport(argc, argv,
                             {{"tables read per commit, shared / each its own",
