@@ -39,7 +39,8 @@ if [ ! -s "$work/display" ]; then
     echo "screenshot: Xvfb did not start: $(cat "$work/xvfb.log")" >&2
     exit 1
 fi
-export DISPLAY=":$(head -n 1 "$work/display")" LANG=C.UTF-8 LC_ALL=C.UTF-8
+DISPLAY=":$(head -n 1 "$work/display")"
+export DISPLAY LANG=C.UTF-8 LC_ALL=C.UTF-8
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY XDG_SESSION_TYPE
 
 (cd "$work/event" && exec "$build/app/zlt") >"$work/zlt.log" 2>&1 &

@@ -30,7 +30,7 @@ parent="$(dirname "$target")"
 leftover=".$(basename "$target").making-"
 mkdir -p "$parent"
 # What a killed run left.
-rm -rf "$parent/$leftover"*
+rm -rf "${parent:?}/$leftover"*
 aside="$(mktemp -d "$parent/${leftover}XXXXXX")"
 trap 'rm -rf "$aside"' EXIT
 event="$aside/event"

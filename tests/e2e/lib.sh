@@ -1,6 +1,6 @@
 # Helpers for the end-to-end scenarios: the program, its windows, the pointer and keys,
 # and the event's database. Sourced by scenarios.sh; expects DISPLAY, ZLT_BIN, NEW_EVENT,
-# EVENT_TOOL and CASE_DIR from run.sh.
+# EVENT_TOOL, ZLT_BUILD (the build folder), DEMO_MAKER and CASE_DIR from run.sh.
 # shellcheck shell=bash
 # shellcheck disable=SC2034 # the constants and the results of helpers are for scenarios.sh
 
@@ -35,6 +35,10 @@ readonly FINALS_TITLE='^Finále$'
 readonly FINALS_GRID=(16 168 705 345)
 readonly BTN_FINALS_PRINT1=(897 320) BTN_ZPET=(613 532)
 readonly PREVIEW_TITLE='^Print Preview$'
+# The preview's tool bar: 13 text buttons, "Export PDF" the 12th.
+readonly PREVIEW_BUTTONS=13 BTN_EXPORT_PDF=12
+# "Všechny disciplíny" in the print choice dialog, at 40,232.
+readonly BTN_STANDINGS=(104 244)
 
 zlt_pid=""
 
@@ -311,4 +315,35 @@ white_runs() {
         }
         BEGIN { start = -1 }
         END { if (start >= 0) print start, position }'
+}
+
+# Sets BUTTON_X BUTTON_Y to the client coordinates of the centre of button NUMBER (from 1)
+# of COUNT text buttons along the top of a window, as the preview's tool bar has them. The
+# widths depend on the font, so the buttons are read off the screen: the runs of dark text
+# along the bar, where words of one caption stand closer than neighbouring captions.
+toolbar_button() {
+    local window=$1 number=$2 count=$3 shot="$CASE_DIR/toolbar.png"
+    window_geometry "$window"
+    import -window "$window" "$shot"
+    local found
+    found=$(convert "$shot" -crop "${WW}x14+0+6" +repage -colorspace Gray -depth 8 txt:- | awk \
+        -v number="$number" -v count="$count" '
+        NR > 1 {
+            split($1, at, "[,:]")
+            if ($2 ~ /^\(/ && substr($2, 2) + 0 < 100) dark[at[1]] = 1
+            if (at[1] > width) width = at[1]
+        }
+        END {
+            for (gap = 2; gap <= 40; gap++) {
+                runs = 0; last = -1000
+                for (x = 0; x <= width; x++) {
+                    if (!(x in dark)) continue
+                    if (x - last > gap) { runs++; first[runs] = x }
+                    end[runs] = x; last = x
+                }
+                if (runs == count) { print int((first[number] + end[number]) / 2); exit }
+            }
+        }')
+    [ -n "$found" ] || fail "cannot find the $count buttons of the tool bar on the screen"
+    BUTTON_X=$found BUTTON_Y=13
 }

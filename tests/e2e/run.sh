@@ -21,7 +21,8 @@ if [ "$#" -gt 1 ]; then
     cases=("${@:2}")
 fi
 
-for binary in "$build/app/zlt" "$build/tools/zlt-new-event" "$build/tools/zlt-event"; do
+for binary in "$build/app/zlt" "$build/tools/zlt-new-event" "$build/tools/zlt-event" \
+    "$build/tools/zlt-demo-event"; do
     if [ ! -x "$binary" ]; then
         echo "e2e: $binary is missing; build first (scripts/build.sh)" >&2
         exit 1
@@ -42,6 +43,9 @@ for tool in Xvfb xdotool import convert isql-fb timeout curl; do
     fi
 done
 
+# The demo's making step, with the team list and results it reads.
+demo=${ZLT_E2E_DEMO:-$here/../../scripts/demo}
+
 # The private database server of the scenarios with tables on a server, built with the tests.
 firebird_server=tests/firebird-test-server
 
@@ -59,7 +63,9 @@ if [ "$(id -u)" -eq 0 ]; then
     mkdir -p "$place/build/app" "$place/build/tools" "$place/build/libexec/zlt" \
         "$place/build/tests" "$place/e2e" "$place/support" "$place/artifacts"
     cp "$build/app/zlt" "$place/build/app/"
-    cp "$build/tools/zlt-new-event" "$build/tools/zlt-event" "$place/build/tools/"
+    cp "$build/tools/zlt-new-event" "$build/tools/zlt-event" "$build/tools/zlt-demo-event" \
+        "$place/build/tools/"
+    cp -r "$demo" "$place/demo"
     cp "$server" "$place/build/libexec/zlt/"
     [ ! -x "$build/$firebird_server" ] || cp "$build/$firebird_server" "$place/build/tests/"
     cp "$here"/*.sh "$here"/*.py "$place/e2e/"
@@ -69,7 +75,7 @@ if [ "$(id -u)" -eq 0 ]; then
     rc=0
     runuser -u zltci -- env -i PATH=/usr/bin:/bin HOME="$place" TMPDIR="$place" \
         ZLT_E2E_ARTIFACTS="$place/artifacts" ZLT_E2E_SHOWN_ARTIFACTS="$artifacts" \
-        ZLT_E2E_TIMEOUT="$timeout_seconds" \
+        ZLT_E2E_TIMEOUT="$timeout_seconds" ZLT_E2E_DEMO="$place/demo" \
         "$place/e2e/run.sh" "$place/build" "${cases[@]}" || rc=$?
     cp -r "$place/artifacts/." "$artifacts/"
     exit "$rc"
@@ -80,7 +86,8 @@ export LANG=C.UTF-8 LC_ALL=C.UTF-8
 # The program must come up on the private X server, whatever session started the run.
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY XDG_SESSION_TYPE
 export ZLT_BIN="$build/app/zlt" NEW_EVENT="$build/tools/zlt-new-event" \
-    EVENT_TOOL="$build/tools/zlt-event" ISQL_LAYOUT="$here/../support/isql-layout.sql"
+    EVENT_TOOL="$build/tools/zlt-event" ISQL_LAYOUT="$here/../support/isql-layout.sql" \
+    ZLT_BUILD="$build" DEMO_MAKER="$demo/make-demo.sh"
 work="$(mktemp -d "${TMPDIR:-/tmp}/zlt-e2e-run-XXXXXX")"
 xvfb=""
 firebird=""

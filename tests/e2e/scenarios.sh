@@ -673,6 +673,56 @@ server_endings_signals() {
     server_endings TERM HUP INT
 }
 
+# The README's demo: its making step with the build under test, twice (the second keeps
+# the first), the program started in it as the demo starts it, and the preliminary-round
+# standings previewed from "Tisk" and exported as PDF through the preview, which hold the
+# teams' names with their placings, totals and ranks.
+demo_standings() {
+    EVENT="$CASE_DIR/Závody ZLT"
+    local made="$CASE_DIR/demo.log" pdf="$CASE_DIR/poradi.pdf" text="$CASE_DIR/poradi.txt"
+    local run
+    for run in made kept; do
+        "$DEMO_MAKER" "$ZLT_BUILD" "$EVENT" >>"$made" 2>&1 ||
+            fail "the demo's making step failed ($run): $(tail -c 400 "$made")"
+    done
+    grep -q 'keeping the demo' "$made" || fail "the second run did not keep the demo"
+    ! compgen -G "$CASE_DIR/.*making*" >/dev/null || fail "the making left a folder behind"
+    expect_rows "named teams | results, placings, ranks | values in disciplines 5, 6" \
+        "SELECT COUNT(DRUZSTVO) || '|' || COUNT(DISCIPLINA4) || COUNT(BOD4) || COUNT(PORADI)
+           || '|' || (COUNT(DISCIPLINA5) + COUNT(BOD5) + COUNT(DISCIPLINA6) + COUNT(BOD6))
+           FROM DATAZLT" "30|303030|0"
+    expect_rows "named finalists" "SELECT COUNT(*) FROM DATAZLTF WHERE TRIM(DRUZSTVO) <> ''" 0
+
+    start_zlt
+    click "$MAIN" "${BTN_TISK[@]}"
+    local choice preview
+    choice=$(wait_window "$CHOICE_TITLE") || fail "Tisk did not open the print choice dialog"
+    click "$choice" "${BTN_STANDINGS[@]}"
+    preview=$(wait_window "$PREVIEW_TITLE" 10) || fail "no preview after Všechny disciplíny"
+    toolbar_button "$preview" "$BTN_EXPORT_PDF" "$PREVIEW_BUTTONS"
+    click "$preview" "$BUTTON_X" "$BUTTON_Y"
+    choose_path '^Export PDF$' "$pdf"
+    for _ in $(seq 50); do
+        [ ! -s "$pdf" ] || break
+        sleep 0.1
+    done
+    pdftotext -layout "$pdf" "$text" || fail "the exported standings are no PDF"
+    snapshot standings
+    # Rank, team, the placings of disciplines 1 to 4, total: the winner, the team that did
+    # not finish the sack race (shared last place there), and the last.
+    local line
+    for line in '1 Křižanov 4 2 3 1 10' '21 Podhradí 22 9 30 18 79' '30 Horní Lhota 28 29 28 30 115'; do
+        tr -s ' ' <"$text" | sed 's/^ //' | grep -qxF "$line" ||
+            fail "the standings lack the line [$line]: $(head -c 600 "$text")"
+    done
+    grep -q 'Celkem družstev : *30' "$text" || fail "the standings do not count 30 teams"
+    focus "$preview"
+    keys Escape
+    wait_no_window "$PREVIEW_TITLE" || fail "the preview was still open after Esc"
+    click "$MAIN" "${BTN_KONEC[@]}"
+    expect_exit 10
+}
+
 # Answers Yes in the message box of that title, with the keyboard as a person would.
 answer_yes() {
     local box
@@ -693,7 +743,8 @@ expect_fills_screen() {
 # The scenarios in the order run.sh runs them.
 readonly SCENARIOS=(typing print_choice finals_print pending_edit sigterm sigterm_refused
     check_line lost_display restore_after_reset results_publishing event_commands live_results
-    live_results_under_attack two_tables server_endings_window server_endings_signals)
+    live_results_under_attack two_tables server_endings_window server_endings_signals
+    demo_standings)
 
 if [ "${1:-}" = --list ]; then
     printf '%s\n' "${SCENARIOS[@]}"
