@@ -22,7 +22,8 @@ else
     build="$root/build"
     built "$build" || "$root/scripts/build.sh" "$build"
 fi
+build="$(cd "$build" && pwd)"
 demo=${ZLT_DEMO_DIR:-$root/demo}
 "$root/scripts/demo/make-demo.sh" "$build" "$demo"
 cd "$demo"
-exec "$(cd "$build" && pwd)/app/zlt"
+exec "$build/app/zlt"
