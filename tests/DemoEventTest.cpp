@@ -1,5 +1,5 @@
 // zlt-demo-event as the demo's making step runs it, on a real event folder: the results it
-// posts, and the files it refuses without writing a row.
+// posts, and the files it refuses without writing a row or the details.
 #include <gmock/gmock.h>
 
 #include <QProcess>
@@ -39,6 +39,10 @@ protected:
         return {values.begin(), values.begin() + 3};
     }
 
+    std::string edition() {
+        return competition::readSettingsFile(folder.path() / "Nastaveni.txt").texts[0];
+    }
+
     TempEventFolder folder;
     TempFolder scratch;
 };
@@ -51,7 +55,7 @@ TEST_F(DemoEvent, PostsEachTeamsResultsAndTheDemosDetails) {
                 ElementsAre("59,9", "1:23,4", ""));
     EXPECT_THAT(stored(*db::preliminaryFields().positionOf("DISCIPLINA4")),
                 ElementsAre("DNF", "12,5 m", ""));
-    EXPECT_EQ(competition::readSettingsFile(folder.path() / "Nastaveni.txt").texts[0], "27");
+    EXPECT_EQ(edition(), "27");
 }
 
 TEST_F(DemoEvent, RefusesAFaultyFileNamingItsLineAndWritesNoResult) {
@@ -71,6 +75,7 @@ TEST_F(DemoEvent, RefusesAFaultyFileNamingItsLineAndWritesNoResult) {
         EXPECT_THAT(stored(*db::preliminaryFields().positionOf("DISCIPLINA1")),
                     ElementsAre("", "", ""))
             << faulty.results;
+        EXPECT_EQ(edition(), "1") << "the new event's details stay";
     }
 }
 

@@ -134,7 +134,6 @@ void makeDemo(const fs::path& folder, const fs::path& resultsFile) {
                                    competition::kDatabaseFile + "; založí ji zlt-new-event.");
     }
     fs::current_path(folder);
-    text::writeWin1250Lines(competition::kSettingsFile, competition::linesOf(demoSettings()));
     // Made inside the folder: the core takes the working directory as the event folder.
     competition::Competition competition;
     competition.openPreliminary();
@@ -142,6 +141,7 @@ void makeDemo(const fs::path& folder, const fs::path& resultsFile) {
     if (!competition.journal().flush()) {
         throw competition::Refusal(competition.journal().problem().toStdString());
     }
+    text::writeWin1250Lines(competition::kSettingsFile, competition::linesOf(demoSettings()));
 }
 
 }  // namespace
