@@ -37,7 +37,7 @@ struct Program : bench::EventProgram {
             "('Družstvo ' || :i, :i, :i, :i, 3 * :i, :i); END END");
         frmHlavni->IBOQuery1.refresh();
         frmFinale->IBOQueryF.refresh();
-        diplomas = std::make_unique<TfrmDiplomTisk>(app::currentCompetition()->details());
+        diplomas = std::make_unique<TfrmDiplomTisk>();
         QImage stamp(233, 129, QImage::Format_RGB888);
         stamp.fill(QColor(200, 30, 30));
         for (reports::ReportHolder* sheet : {static_cast<reports::ReportHolder*>(frmTiskDisc),
@@ -47,12 +47,14 @@ struct Program : bench::EventProgram {
                                              static_cast<reports::ReportHolder*>(frmCelkovyTisk)}) {
             sheet->setStamp(stamp);
         }
-        diplomas->setStamp(stamp);
+        diplomaOptions.stamp = stamp;
+        diplomaOptions.signatures = reports::signatureCaptions({});
     }
     // Made over the windows' core, so ended before them.
     ~Program() { diplomas.reset(); }
 
     std::unique_ptr<TfrmDiplomTisk> diplomas;
+    reports::DiplomaOptions diplomaOptions;
 };
 
 Program& program() {
@@ -92,7 +94,7 @@ void DiplomasPdf(benchmark::State& state) {
                                             static_cast<int>(state.range(0)), false};
     for (auto _ : state) {
         const auto teams = competition::chooseDiplomaTeams(competition.preliminary(), choice);
-        event.diplomas->prepare(competition.details(), teams, true, {});
+        event.diplomas->prepare(teams, event.diplomaOptions);
         benchmark::DoNotOptimize(reports::pdfOf(reports::generate(event.diplomas->QuickRep1)));
     }
     state.counters["pages"] = static_cast<double>(state.range(0));

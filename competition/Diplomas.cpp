@@ -2,11 +2,91 @@
 
 #include <algorithm>
 
+#include "competition/EventChoices.h"
 #include "competition/Ranking.h"
 #include "competition/Refusal.h"
 #include "database/ResultSet.h"
 
 namespace zlt::competition {
+namespace {
+
+constexpr const char* kSignatures = "podpisy";
+constexpr const char* kCaptionKeys[] = {"podpis1", "podpis2"};
+constexpr const char* kYes = "ano";
+constexpr const char* kNo = "ne";
+
+// Why the line cannot be a line of the layout, or nothing when it was taken into it.
+std::optional<std::string> takeLine(const std::string& line, DiplomaLayout& layout) {
+    const std::size_t equals = line.find('=');
+    if (equals == std::string::npos) {
+        return "chybí „=“, řádek má tvar podpisy=ano, podpis1=… nebo podpis2=….";
+    }
+    const std::string key = line.substr(0, equals);
+    const std::string value = line.substr(equals + 1);
+    if (key == kSignatures) {
+        if (value != kYes && value != kNo) {
+            std::string why = "podpisy mohou být jen ano nebo ne, ne „";
+            why += value;
+            why += "“.";
+            return why;
+        }
+        layout.signatures = value == kYes;
+        return std::nullopt;
+    }
+    for (std::size_t slot = 0; slot < layout.captions.size(); ++slot) {
+        if (key == kCaptionKeys[slot]) {
+            layout.captions[slot] = value;
+            return std::nullopt;
+        }
+    }
+    std::string why = "neznámá volba „";
+    why += key;
+    why += "“ (zná podpisy, podpis1 a podpis2).";
+    return why;
+}
+
+}  // namespace
+
+std::string standingsName(DiplomaRound round) {
+    switch (round) {
+        case DiplomaRound::Preliminary:
+            return "v základní části";
+        case DiplomaRound::Finals:
+            return "ve finále";
+        case DiplomaRound::Overall:
+            break;
+    }
+    return "v celkovém pořadí";
+}
+
+KeptDiplomaLayout readDiplomaLayout(const std::filesystem::path& folder) {
+    const KeptChoice kept = readChoice(folder, EventChoice::DiplomaLayout);
+    constexpr const char* kDefaultsUsed = " Diplomy mají výchozí podpisy.";
+    if (kept.damaged()) {
+        return {{}, kept.problem + kDefaultsUsed};
+    }
+    DiplomaLayout layout;
+    for (std::size_t at = 0; at < kept.lines.size(); ++at) {
+        if (kept.lines[at].empty()) {
+            continue;
+        }
+        if (const auto why = takeLine(kept.lines[at], layout)) {
+            return {{}, damagedLine(EventChoice::DiplomaLayout, at + 1, *why) + kDefaultsUsed};
+        }
+    }
+    return {layout, {}};
+}
+
+void keepDiplomaLayout(const std::filesystem::path& folder, const DiplomaLayout& layout) {
+    std::vector<std::string> lines;
+    if (layout != DiplomaLayout{}) {
+        lines.push_back(std::string(kSignatures) + "=" + (layout.signatures ? kYes : kNo));
+        for (std::size_t slot = 0; slot < layout.captions.size(); ++slot) {
+            lines.push_back(std::string(kCaptionKeys[slot]) + "=" + layout.captions[slot]);
+        }
+    }
+    keepChoice(folder, EventChoice::DiplomaLayout, lines);
+}
 
 db::ResultSet& diplomaRows(DiplomaRound round, db::ResultSet& preliminary, db::ResultSet& finals) {
     return round == DiplomaRound::Finals ? finals : preliminary;

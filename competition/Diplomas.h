@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +21,29 @@ struct DiplomaChoice {
     std::optional<int> top = 3;  // the first places up to this one; none: every placed team
     bool participation = false;  // also the named teams without a place, "for taking part"
 };
+
+// The standings a round's diplomas name under the place: "v celkovém pořadí",
+// "v základní části" or "ve finále".
+std::string standingsName(DiplomaRound round);
+
+// How the diplomas look besides what they say: the lines to sign at the foot of the page,
+// each with its caption under it. An empty caption leaves its line out.
+struct DiplomaLayout {
+    bool signatures = true;
+    std::array<std::string, 2> captions{"Hlavní rozhodčí", "Starosta obce"};
+    bool operator==(const DiplomaLayout&) const = default;
+};
+
+// The layout the event folder keeps (EventChoice::DiplomaLayout), the default one when it
+// keeps none. A damaged file gives the default layout and a Czech sentence naming the file
+// and its line.
+struct KeptDiplomaLayout {
+    DiplomaLayout layout;
+    std::string problem;
+};
+KeptDiplomaLayout readDiplomaLayout(const std::filesystem::path& folder);
+// The default layout keeps no file. Throws Refusal in Czech when it cannot be kept.
+void keepDiplomaLayout(const std::filesystem::path& folder, const DiplomaLayout& layout);
 
 // One diploma: a team and its place, none for a team without one.
 struct DiplomaTeam {

@@ -31,6 +31,8 @@ ChoiceName nameOf(EventChoice choice) {
             return {"vysledky-na-siti.txt", "Volbu výsledků na síti"};
         case EventChoice::Publishing:
             return {"publikace.txt", "Volbu publikování"};
+        case EventChoice::DiplomaLayout:
+            return {"diplomy.txt", "Vzhled diplomů"};
     }
     return {"", ""};
 }

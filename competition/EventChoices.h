@@ -24,6 +24,9 @@ enum class EventChoice {
     // Line 1: the folder the results are published to; line 2: "automaticky" when the
     // publishing is automatic.
     Publishing,
+    // How the diplomas look: "podpisy=ano" or "ne", and "podpis1=…", "podpis2=…", the
+    // captions under the lines to sign.
+    DiplomaLayout,
 };
 
 // The file's name in the event folder.

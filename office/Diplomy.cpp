@@ -1,8 +1,9 @@
 #include "office/Diplomy.h"
 
 #include <QButtonGroup>
+#include <filesystem>
 
-#include "competition/EventFiles.h"
+#include "competition/Refusal.h"
 #include "platform/CheckLine.h"
 #include "platform/Controls.h"
 #include "platform/Dialogs.h"
@@ -15,7 +16,7 @@ namespace {
 
 // Where the controls sit, in pixels of the dialog.
 constexpr struct {
-    QSize window{420, 300};
+    QSize window{420, 332};
     QRect rbCelkove{16, 12, 130, 20};
     QRect rbPredkolo{152, 12, 110, 20};
     QRect rbFinale{268, 12, 110, 20};
@@ -25,9 +26,12 @@ constexpr struct {
     QRect chkUcast{16, 76, 388, 20};
     QRect rbNaSirku{16, 108, 120, 20};
     QRect rbNaVysku{152, 108, 120, 20};
-    QRect lblSouhrn{16, 140, 388, 70};
-    QRect btnNahled{210, 222, 97, 25};
-    QRect btnZpet{315, 222, 89, 25};
+    QRect chkPodpisy{16, 142, 90, 20};
+    QRect editPodpis1{110, 140, 144, 24};
+    QRect editPodpis2{260, 140, 144, 24};
+    QRect lblSouhrn{16, 172, 388, 70};
+    QRect btnNahled{210, 254, 97, 25};
+    QRect btnZpet{315, 254, 89, 25};
 } kLayout;
 
 // The teams a summary names before it only counts the rest.
@@ -63,10 +67,18 @@ QRadioButton* radio(QWidget* parent, const QString& caption, const QRect& box) {
     return button;
 }
 
+QLineEdit* captionEdit(QWidget* parent, const std::string& caption, const QRect& box,
+                       const QString& side) {
+    auto* edit = new QLineEdit(QString::fromStdString(caption), parent);
+    edit->setGeometry(box);
+    edit->setToolTip(QStringLiteral("Popisek pod čarou k podpisu %1; prázdný: bez čáry").arg(side));
+    return edit;
+}
+
 }  // namespace
 
 TfrmDiplomy::TfrmDiplomy(competition::Competition& competition, QWidget* parent)
-    : QDialog(parent), competition_(competition), diplomas_(competition.details()) {
+    : QDialog(parent), competition_(competition) {
     setWindowTitle(QStringLiteral("Diplomy"));
     platform::placeWindow(*this, kLayout.window.width(), kLayout.window.height());
     rbCelkove = radio(this, QStringLiteral("Celkové pořadí"), kLayout.rbCelkove);
@@ -94,6 +106,18 @@ TfrmDiplomy::TfrmDiplomy(competition::Competition& competition, QWidget* parent)
     paper->addButton(rbNaSirku);
     paper->addButton(rbNaVysku);
     rbNaSirku->setChecked(true);
+    kept_ = competition::readDiplomaLayout(std::filesystem::current_path());
+    chkPodpisy = new QCheckBox(QStringLiteral("Podpisy:"), this);
+    chkPodpisy->setGeometry(kLayout.chkPodpisy);
+    chkPodpisy->setChecked(kept_.layout.signatures);
+    editPodpis1 =
+        captionEdit(this, kept_.layout.captions[0], kLayout.editPodpis1, QStringLiteral("vlevo"));
+    editPodpis2 =
+        captionEdit(this, kept_.layout.captions[1], kLayout.editPodpis2, QStringLiteral("vpravo"));
+    for (QLineEdit* caption : {editPodpis1, editPodpis2}) {
+        caption->setEnabled(chkPodpisy->isChecked());
+        connect(chkPodpisy, &QCheckBox::toggled, caption, &QLineEdit::setEnabled);
+    }
     lblSouhrn = new QLabel(this);
     lblSouhrn->setGeometry(kLayout.lblSouhrn);
     lblSouhrn->setWordWrap(true);
@@ -124,6 +148,12 @@ competition::DiplomaChoice TfrmDiplomy::choice() const {
     chosen.top = chkVsechna->isChecked() ? std::nullopt : std::optional<int>(editMista->value());
     chosen.participation = chkUcast->isChecked();
     return chosen;
+}
+
+competition::DiplomaLayout TfrmDiplomy::layout() const {
+    return {
+        chkPodpisy->isChecked(),
+        {editPodpis1->text().trimmed().toStdString(), editPodpis2->text().trimmed().toStdString()}};
 }
 
 db::ResultSet& TfrmDiplomy::chosenRows() {
@@ -158,18 +188,39 @@ void TfrmDiplomy::showChoice() {
     }
 }
 
+// A damaged layout file is told once, with the first diplomas after the dialog opened.
+void TfrmDiplomy::keepLayout(QStringList& problems) {
+    if (!kept_.problem.empty()) {
+        problems << QString::fromStdString(kept_.problem);
+    }
+    if (layout() == kept_.layout) {
+        kept_.problem.clear();
+        return;
+    }
+    try {
+        competition::keepDiplomaLayout(std::filesystem::current_path(), layout());
+        kept_ = {layout(), {}};
+    } catch (const competition::Refusal& refused) {
+        problems << QString::fromUtf8(refused.what());
+    }
+}
+
+// The diplomas print whatever could not be read or kept: at the prize-giving a diploma
+// without its picture is better than none.
 void TfrmDiplomy::btnNahledClick() {
     const auto teams = competition::chooseDiplomaTeams(chosenRows(), choice());
-    const reports::DiplomaBackground background =
-        reports::readDiplomaBackground(competition::kDiplomaBackground);
-    if (!background.problem.isEmpty()) {
+    QStringList problems;
+    keepLayout(problems);
+    const reports::DiplomaOptions options = reports::diplomaOptions(
+        competition_.details(), choice().round, rbNaSirku->isChecked(), layout(), problems);
+    if (!problems.isEmpty()) {
         platform::Dialogs::show({platform::Dialogs::applicationTitle(),
-                                 background.problem,
+                                 problems.join(QStringLiteral("\n\n")),
                                  platform::DialogIcon::Warning,
                                  {platform::DialogButton::Ok},
                                  platform::DialogButton::Ok});
     }
-    diplomas_.prepare(competition_.details(), teams, rbNaSirku->isChecked(), background.picture);
+    diplomas_.prepare(teams, options);
     reports::previewReport(diplomas_.QuickRep1);
 }
 

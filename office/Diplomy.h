@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -14,8 +15,9 @@
 namespace zlt {
 
 // "Diplomy": which teams get a diploma (the ranks of a round, the first places or all
-// placed teams, and those without a place for taking part), how the paper lies, and the
-// diplomas in the preview, from which they print. The dialog stays open for another choice.
+// placed teams, and those without a place for taking part), how the paper lies, the lines
+// to sign and their captions (kept in the event folder), and the diplomas in the preview,
+// from which they print. The dialog stays open for another choice.
 class TfrmDiplomy : public QDialog {
     Q_OBJECT
 public:
@@ -24,6 +26,7 @@ public:
     void btnNahledClick();
     // The choice as the controls show it.
     competition::DiplomaChoice choice() const;
+    competition::DiplomaLayout layout() const;
 
     QRadioButton* rbCelkove;
     QRadioButton* rbPredkolo;
@@ -34,6 +37,9 @@ public:
     QCheckBox* chkUcast;
     QRadioButton* rbNaSirku;
     QRadioButton* rbNaVysku;
+    QCheckBox* chkPodpisy;
+    QLineEdit* editPodpis1;
+    QLineEdit* editPodpis2;
     QLabel* lblSouhrn;
     QPushButton* btnNahled;
     QPushButton* btnZpet;
@@ -43,9 +49,12 @@ private:
     // check found in the rounds the diplomas come from.
     void showChoice();
     db::ResultSet& chosenRows();
+    // Keeps the layout when the controls changed it; what went wrong joins the problems.
+    void keepLayout(QStringList& problems);
 
     competition::Competition& competition_;
     TfrmDiplomTisk diplomas_;
+    competition::KeptDiplomaLayout kept_;
 };
 
 }  // namespace zlt

@@ -3,15 +3,19 @@
 #include <gmock/gmock.h>
 
 #include <QImage>
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 
 #include "competition/Diplomas.h"
+#include "competition/EventChoices.h"
 #include "competition/EventFiles.h"
 #include "reports/DiplomTisk.h"
 #include "reports/model/Elements.h"
 #include "reports/model/Generator.h"
+#include "reports/model/PageTarget.h"
 #include "reports/model/SavedReport.h"
 #include "tests/support/Application.h"
 #include "tests/support/BigJpeg.h"
@@ -135,20 +139,24 @@ class DiplomaPages : public Diplomas {
 protected:
     void SetUp() override {
         Diplomas::SetUp();
-        competition.details().setText(competition::EventDetails::Edition, QStringLiteral("50"));
-        competition.details().setText(competition::EventDetails::Place,
-                                      QStringLiteral("Horní Lhota, 12. července 2027"));
         stamp.fill(QColor(200, 30, 30));
-        sheet.setStamp(stamp);
+        options.edition = QStringLiteral("50");
+        options.place = QStringLiteral("Horní Lhota, 12. července 2027");
+        options.standings = QStringLiteral("v celkovém pořadí");
+        options.stamp = stamp;
+        options.signatures = reports::signatureCaptions({});
     }
     std::vector<Page> pages(const std::vector<DiplomaTeam>& teams, bool landscape,
                             const QImage& background = {}) {
-        sheet.prepare(competition.details(), teams, landscape, background);
+        options.landscape = landscape;
+        options.background = background;
+        sheet.prepare(teams, options);
         return reports::generate(sheet.QuickRep1);
     }
 
     QImage stamp{233, 129, QImage::Format_RGB888};
-    TfrmDiplomTisk sheet{competition.details()};
+    reports::DiplomaOptions options;
+    TfrmDiplomTisk sheet;
 };
 
 TEST_F(DiplomaPages, EachTeamHasAPageWithItsPlaceAndNameInsideThePrintableArea) {
@@ -253,6 +261,173 @@ TEST_F(DiplomaPages, ThePictureUnderTheTextsCoversThePageAndABrokenOneIsTold) {
     EXPECT_TRUE(damaged.picture.isNull());
     EXPECT_THAT(damaged.problem.toStdString(), HasSubstr("diplom.jpg nelze přečíst"));
     EXPECT_THAT(damaged.problem.toStdString(), HasSubstr("bez něj"));
+}
+
+// Where the parts of a page stand, across and upright: a double frame inside the paper's
+// edge and clear of every text, the standings under the place won, and in the lower half
+// the stamp and the lines to sign, each caption centred under its line.
+TEST_F(DiplomaPages, TheFrameStandingsStampAndSignaturesStandWhereTheLayoutPutsThem) {
+    for (const bool landscape : {true, false}) {
+        SCOPED_TRACE(landscape ? "across" : "upright");
+        const std::vector<Page> all = pages({{"Ves", 1}, {"Účastníci", none}}, landscape);
+        ASSERT_EQ(all.size(), 2u);
+        const Page& page = all[0];
+        std::vector<QRectF> frame;
+        std::vector<QRectF> lines;
+        for (const DrawOp& bar : drawn(page, DrawOp::Kind::Bar)) {
+            const bool side = std::max(bar.box.width(), bar.box.height()) > page.width / 2;
+            (side ? frame : lines).push_back(bar.box);
+        }
+        ASSERT_EQ(frame.size(), 8u) << "two lines on each side";
+        QRectF outline;
+        for (const QRectF& side : frame) {
+            outline |= side;
+        }
+        EXPECT_NEAR(outline.left(), page.width - outline.right(), 0.01);
+        EXPECT_NEAR(outline.top(), page.height - outline.bottom(), 0.01);
+        EXPECT_GE(outline.left(), 5) << "where any printer reaches";
+        EXPECT_LE(outline.left(), 10);
+        for (const DrawOp& text : drawn(page, DrawOp::Kind::Text)) {
+            EXPECT_TRUE(outline.contains(text.box)) << text.text.toStdString();
+            for (const QRectF& side : frame) {
+                EXPECT_FALSE(side.intersects(text.box)) << text.text.toStdString();
+            }
+        }
+
+        const QRectF standings = boxOf(page, QStringLiteral("v celkovém pořadí"));
+        EXPECT_GE(standings.top(), boxOf(page, QStringLiteral("za 1. místo")).bottom() - 0.01);
+        EXPECT_LE(standings.bottom(), boxOf(page, QStringLiteral("Ves")).top() + 0.01);
+        EXPECT_NEAR(standings.center().x(), page.width / 2, 0.01);
+        EXPECT_TRUE(boxesOf(all[1], QStringLiteral("v celkovém pořadí")).empty())
+            << "a diploma for taking part names no standings";
+
+        const auto stamps = drawn(page, DrawOp::Kind::Picture);
+        ASSERT_EQ(stamps.size(), 1u);
+        const QRectF stampBox = stamps[0].box;
+        EXPECT_GT(stampBox.top(), page.height / 2);
+        EXPECT_GE(stampBox.top(),
+                  boxOf(page, QStringLiteral("Horní Lhota, 12. července 2027")).bottom());
+        ASSERT_EQ(lines.size(), 2u);
+        const QString captions[] = {QStringLiteral("Hlavní rozhodčí"),
+                                    QStringLiteral("Starosta obce")};
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            SCOPED_TRACE(i);
+            const QRectF caption = boxOf(page, captions[i]);
+            EXPECT_GT(lines[i].top(), page.height / 2);
+            EXPECT_LT(lines[i].height(), 1);
+            EXPECT_GT(lines[i].width(), 50) << "room to sign";
+            EXPECT_EQ(lines[i].center().x() < page.width / 2, i == 0) << "left, then right";
+            EXPECT_NEAR(caption.center().x(), lines[i].center().x(), 0.01);
+            EXPECT_GE(caption.top(), lines[i].bottom());
+            EXPECT_LT(caption.top() - lines[i].bottom(), 5);
+            EXPECT_FALSE(stampBox.intersects(lines[i] | caption));
+        }
+    }
+
+    // Signatures left out, and one caption left empty: no line without its caption.
+    const struct {
+        competition::DiplomaLayout layout;
+        std::vector<QString> captions;
+    } layouts[] = {
+        {{false, {"Hlavní rozhodčí", "Starosta obce"}}, {}},
+        {{true, {" ", "Předseda poroty"}}, {QStringLiteral("Předseda poroty")}},
+    };
+    for (const auto& each : layouts) {
+        options.signatures = reports::signatureCaptions(each.layout);
+        const Page page = pages({{"Ves", 1}}, true)[0];
+        const auto lines = drawn(page, DrawOp::Kind::Bar, [&](const DrawOp& bar) {
+            return bar.box.height() < 1 && bar.box.width() < page.width / 2;
+        });
+        ASSERT_EQ(lines.size(), each.captions.size());
+        EXPECT_TRUE(boxesOf(page, QStringLiteral("Hlavní rozhodčí")).empty());
+        if (!lines.empty()) {
+            EXPECT_GT(lines[0].box.left(), page.width / 2) << "in its own place, on the right";
+            EXPECT_NEAR(boxOf(page, each.captions[0]).center().x(), lines[0].box.center().x(),
+                        0.01);
+        }
+    }
+}
+
+// The page in cells of about a centimetre, each as grey as the page is on average there.
+QImage cells(const QImage& page) {
+    return page.convertToFormat(QImage::Format_Grayscale8)
+        .scaled(page.size() / 12, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+// The page as it prints, kept at low resolution, across without a picture and upright over
+// one: every cell of it as dark as in the kept page, so that anything moved, lost or added
+// shows, while letters shaded a little differently do not. A page that differs is written
+// beside the temporary files, to be looked at and kept when the change was meant.
+TEST_F(DiplomaPages, APageLooksAsTheKeptOne) {
+    QImage picture(60, 40, QImage::Format_RGB888);
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            picture.setPixelColor(x, y, QColor(255 - 2 * y, 240 - x, 200));
+        }
+    }
+    const struct {
+        const char* file;
+        bool landscape;
+        QImage background;
+    } kept[] = {{"diploma-across.png", true, {}}, {"diploma-upright-picture.png", false, picture}};
+    for (const auto& each : kept) {
+        SCOPED_TRACE(each.file);
+        const QImage shown = reports::renderPage(
+            pages({{"Horní Lhota", 1}}, each.landscape, each.background)[0], 30);
+        const QImage now = cells(shown);
+        const QImage before =
+            cells(QImage(QStringLiteral(ZLT_TEST_DATA "/") + QLatin1String(each.file)));
+        double worst = now.size() == before.size() ? 0 : 1;
+        for (int y = 0; worst < 1 && y < now.height(); ++y) {
+            for (int x = 0; x < now.width(); ++x) {
+                worst = std::max<double>(worst, std::abs(now.pixelColor(x, y).valueF() -
+                                                         before.pixelColor(x, y).valueF()));
+            }
+        }
+        if (worst > 0.06) {
+            const fs::path made = fs::temp_directory_path() / each.file;
+            shown.save(QString::fromStdString(made.string()));
+            ADD_FAILURE() << "a cell of the page is " << worst
+                          << " darker or lighter; as made: " << made;
+        }
+    }
+}
+
+// The layout kept in the event folder: read as written, the default one for a missing
+// file and for a damaged one, which is named with its line.
+TEST(DiplomaLayoutChoice, IsReadAsKeptAndADamagedFileGivesTheDefaultNamed) {
+    using competition::DiplomaLayout;
+    TempFolder folder;
+    const fs::path file =
+        folder.path() / competition::choiceFile(competition::EventChoice::DiplomaLayout);
+    EXPECT_EQ(competition::readDiplomaLayout(folder.path()).layout, DiplomaLayout{});
+    const struct {
+        const char* bytes;
+        DiplomaLayout layout;
+        const char* problem;
+    } cases[] = {
+        {"podpisy=ne\npodpis1=Předseda poroty\npodpis2=\n", {false, {"Předseda poroty", ""}}, ""},
+        {"podpis2=Starostka obce\n", {true, {"Hlavní rozhodčí", "Starostka obce"}}, ""},
+        {"podpisy=ano\npodpisy=možná\n", {}, "diplomy.txt, řádek 2: podpisy mohou být jen ano"},
+        {"podpis3=Kronikář\n", {}, "diplomy.txt, řádek 1: neznámá volba „podpis3“"},
+        {"Hlavní rozhodčí\n", {}, "diplomy.txt, řádek 1: chybí „=“"},
+    };
+    for (const auto& each : cases) {
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << each.bytes;
+        const competition::KeptDiplomaLayout read = competition::readDiplomaLayout(folder.path());
+        EXPECT_EQ(read.layout, each.layout) << each.bytes;
+        if (*each.problem == '\0') {
+            EXPECT_EQ(read.problem, "") << each.bytes;
+        } else {
+            EXPECT_THAT(read.problem, HasSubstr(each.problem));
+            EXPECT_THAT(read.problem, HasSubstr("výchozí podpisy"));
+        }
+    }
+    const DiplomaLayout chosen{false, {"Rozhodčí = sudí", ""}};
+    competition::keepDiplomaLayout(folder.path(), chosen);
+    EXPECT_EQ(competition::readDiplomaLayout(folder.path()).layout, chosen);
+    competition::keepDiplomaLayout(folder.path(), {});
+    EXPECT_FALSE(fs::exists(file)) << "the default layout keeps no file";
 }
 
 // A report saved by the program before scaled pictures existed still loads.

@@ -50,6 +50,10 @@ const TodaysFile kTodaysFiles[] = {
      "publikace.txt",
      "/srv/web složka\nautomaticky\n",
      {"/srv/web složka", "automaticky"}},
+    {EventChoice::DiplomaLayout,
+     "diplomy.txt",
+     "podpisy=ano\npodpis1=Hlavní rozhodčí\npodpis2=\n",
+     {"podpisy=ano", "podpis1=Hlavní rozhodčí", "podpis2="}},
 };
 
 class EventChoices : public ::testing::Test {

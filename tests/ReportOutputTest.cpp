@@ -60,9 +60,9 @@ TEST_F(ReportOutput, DamagedSavedReportsAreRefusedWithAClearError) {
         EXPECT_THROW(loadReport(good.left(size)), SavedReportError) << size;
     }
     QByteArray newer = good;
-    newer[17] = 3;
+    newer[17] = 4;
     EXPECT_THAT([&] { loadReport(newer); },
-                ::testing::ThrowsMessage<SavedReportError>(HasSubstr("version 3")));
+                ::testing::ThrowsMessage<SavedReportError>(HasSubstr("version 4")));
     EXPECT_THROW(loadReport(QByteArray("%PDF-1.4\n")), SavedReportError);
     // A page count far beyond the file's size is refused before anything is allocated.
     QByteArray hostile = good.left(21);

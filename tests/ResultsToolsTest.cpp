@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "competition/EventChoices.h"
+#include "competition/EventFiles.h"
 #include "office/Diplomy.h"
 #include "office/Discipliny.h"
 #include "office/ImportDruzstev.h"
@@ -17,6 +18,8 @@
 #include "office/Umisteni.h"
 #include "reports/Preview.h"
 #include "reports/Publishing.h"
+#include "reports/sheets/SeasonStamps.h"
+#include "settings/Nastaveni.h"
 #include "tests/support/Files.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/PageQuery.h"
@@ -263,6 +266,68 @@ TEST_F(ResultsTools, DiplomasAreChosenInTheirDialogAndShownInThePreview) {
         EXPECT_TRUE(dialog.isVisible()) << "back in the dialog after the preview";
     });
     EXPECT_EQ(rows().recNo(), current) << "the grid's current row stays";
+}
+
+// Printed from the program, the diplomas carry the stamp of the season the settings file
+// holds before anyone confirmed the details in this run, and the season confirmed after;
+// the captions typed print under their lines and are there again next time.
+TEST_F(ResultsTools, DiplomasCarryTheSeasonsStampConfirmedOrNotAndTheCaptionsTyped) {
+    teams({{"Lhota", 7}, {"Ves", 4}});
+    inDialog<TfrmPoradi>(*frmNastroje->btnPoradi,
+                         [&](TfrmPoradi& dialog) { op::click(*dialog.btnZapsat); });
+    const auto diplomas = [&](const std::function<void(TfrmDiplomy&)>& choose,
+                              const std::function<void(const std::vector<reports::Page>&)>& check) {
+        inDialog<TfrmDiplomy>(*frmNastroje->btnDiplomy, [&](TfrmDiplomy& dialog) {
+            choose(dialog);
+            op::inPreview([&] { op::click(*dialog.btnNahled); },
+                          [&](reports::PreviewWindow& preview) { check(preview.pages()); });
+        });
+    };
+    const auto stampedWith = [](bool summer) {
+        const QImage stamp = reports::readSeasonStamp(competition::reportStamp(summer));
+        return [stamp](const std::vector<reports::Page>& pages) {
+            const auto stamps = drawn(pages, reports::DrawOp::Kind::Picture);
+            ASSERT_EQ(stamps.size(), pages.size());
+            for (const reports::DrawOp& shown : stamps) {
+                EXPECT_EQ(shown.picture, stamp);
+            }
+        };
+    };
+
+    ASSERT_FALSE(detailsConfirmed());
+    diplomas(
+        [&](TfrmDiplomy& dialog) {
+            op::click(*dialog.editPodpis2);
+            press(Qt::Key_A, Qt::ControlModifier);
+            type(QStringLiteral("Předseda poroty"));
+        },
+        [&](const std::vector<reports::Page>& pages) {
+            stampedWith(true)(pages);
+            EXPECT_THAT(test::texts(pages),
+                        ::testing::IsSupersetOf({QStringLiteral("Hlavní rozhodčí"),
+                                                 QStringLiteral("Předseda poroty"),
+                                                 QStringLiteral("v celkovém pořadí")}));
+        });
+    EXPECT_THAT(
+        fileBytes(folder.path() / competition::choiceFile(competition::EventChoice::DiplomaLayout)),
+        HasSubstr("podpis2=Předseda poroty\n"));
+
+    inSettings([] {
+        op::choose(*frmNastaveni->rbZimni);
+        op::click(*frmNastaveni->btnPotvrdit);
+    });
+    ASSERT_TRUE(detailsConfirmed());
+    diplomas(
+        [&](TfrmDiplomy& dialog) {
+            EXPECT_EQ(dialog.editPodpis2->text(), QStringLiteral("Předseda poroty"));
+            op::click(*dialog.chkPodpisy);
+            EXPECT_FALSE(dialog.editPodpis1->isEnabled());
+        },
+        [&](const std::vector<reports::Page>& pages) {
+            stampedWith(false)(pages);
+            EXPECT_THAT(test::texts(pages),
+                        ::testing::Not(::testing::Contains(QStringLiteral("Předseda poroty"))));
+        });
 }
 
 // The second discipline judged by time in its dialog; its placings previewed from the

@@ -326,21 +326,16 @@ int diplomas(const Arguments& arguments) {
     const std::vector<competition::DiplomaTeam> teams = competition::chooseDiplomaTeams(
         competition::diplomaRows(choice.round, competition.preliminary(), competition.finals()),
         choice);
-    const reports::DiplomaBackground background =
-        reports::readDiplomaBackground(competition::kDiplomaBackground);
-    if (!background.problem.isEmpty()) {
-        std::fprintf(stderr, "zlt-event: %s\n", background.problem.toUtf8().constData());
+    const competition::KeptDiplomaLayout layout =
+        competition::readDiplomaLayout(fs::current_path());
+    QStringList problems;
+    if (!layout.problem.empty()) {
+        problems << QString::fromStdString(layout.problem);
     }
-    // The settings file holds the details as last confirmed, the season's stamp with them.
-    reports::DiplomaOptions options{details.edition(), details.place(),
-                                    !arguments.has("--portrait"), background.picture,
-                                    details.seasonStamp()};
-    const fs::path stamp = competition::reportStamp(details.summer());
-    try {
-        options.stamp = reports::readDiplomaStamp(stamp);
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "zlt-event: Razítko %s nelze přečíst (%s); diplomy jsou bez něj.\n",
-                     stamp.string().c_str(), error.what());
+    const reports::DiplomaOptions options = reports::diplomaOptions(
+        details, choice.round, !arguments.has("--portrait"), layout.layout, problems);
+    for (const QString& problem : problems) {
+        std::fprintf(stderr, "zlt-event: %s\n", problem.toUtf8().constData());
     }
     const QByteArray pdf = reports::pdfOf(reports::generate(reports::diplomaSheet(teams, options)));
     reports::replaceFileSaying(target, std::string_view(pdf.constData(), pdf.size()));

@@ -64,6 +64,12 @@ Element rectangle(const char* name, double left, double top, double width, doubl
     return element;
 }
 
+Element bar(const char* name, double left, double top, double width, double height) {
+    Element element = rectangle(name, left, top, width, height);
+    element.solid = true;
+    return element;
+}
+
 Band band(const char* name, BandKind kind, double height, std::vector<Element> elements) {
     return Band{name, kind, height, 189.97, std::move(elements)};
 }

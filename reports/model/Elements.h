@@ -17,6 +17,8 @@ Element count(const char* name, double left, double top, double width, double he
 Element date(const char* name, double left, double top, double width, double height);
 Element image(const char* name, double left, double top, double width, double height);
 Element rectangle(const char* name, double left, double top, double width, double height);
+// A black line as thick as its box: wide and low across, narrow and high upright.
+Element bar(const char* name, double left, double top, double width, double height);
 
 Band band(const char* name, BandKind kind, double height, std::vector<Element> elements);
 

@@ -68,7 +68,7 @@ private:
         Page& page = pages_.back();
         switch (element.kind) {
             case ElementKind::Shape:
-                page.ops.push_back({DrawOp::Kind::Rectangle,
+                page.ops.push_back({element.solid ? DrawOp::Kind::Bar : DrawOp::Kind::Rectangle,
                                     QRectF(x, y, element.width, element.height),
                                     {},
                                     {},

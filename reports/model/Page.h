@@ -18,6 +18,7 @@ struct DrawOp {
         Text,           // one line of text from the box's top-left corner
         Picture,        // a picture at natural size from the box's top-left corner, clipped to it
         ScaledPicture,  // a picture scaled to fill the whole box
+        Bar,            // a box filled black: a line as thick as the box
     };
     Kind kind = Kind::Fill;
     QRectF box;

@@ -43,6 +43,9 @@ void paintPage(QPainter& painter, const Page& page) {
                 painter.setBrush(Qt::white);
                 painter.drawRect(box);
                 break;
+            case DrawOp::Kind::Bar:
+                painter.fillRect(box, Qt::black);
+                break;
             case DrawOp::Kind::Text: {
                 const QFont font = printFont(op.font);
                 painter.setFont(font);

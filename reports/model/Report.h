@@ -50,6 +50,9 @@ struct Element {
     bool shrinkToFit = false;
     // An image scaled to fill its box rather than drawn at natural size.
     bool stretch = false;
+    // A shape filled black rather than outlined: a line as thick as its box, hiding nothing
+    // around it.
+    bool solid = false;
 
     // Run-time changes of the drivers.
     // A new caption; with auto-size the width follows the text and the anchor of the

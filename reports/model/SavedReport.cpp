@@ -13,8 +13,8 @@ namespace {
 
 const QByteArray kMagic = "ZLT saved report\n";
 // Version 2 added scaled pictures and pictures written once for all the pages showing
-// them; version 1 files are still read.
-constexpr std::uint32_t kVersion = 2;
+// them, version 3 black bars; the earlier versions are still read.
+constexpr std::uint32_t kVersion = 3;
 constexpr std::uint32_t kFirstVersion = 1;
 // Far beyond any sheet, small enough that no check below can overflow.
 constexpr double kLargestLength = 10000;  // mm
@@ -238,8 +238,9 @@ std::vector<Page> loadReport(const QByteArray& bytes) {
                                ", this program reads versions " + std::to_string(kFirstVersion) +
                                " to " + std::to_string(kVersion));
     }
-    const auto lastKind =
-        version == kFirstVersion ? DrawOp::Kind::Picture : DrawOp::Kind::ScaledPicture;
+    const DrawOp::Kind lastKind = version == kFirstVersion ? DrawOp::Kind::Picture
+                                  : version == 2           ? DrawOp::Kind::ScaledPicture
+                                                           : DrawOp::Kind::Bar;
     PicturesRead pictures;
     constexpr std::size_t kSmallestPage = 2 * 8 + 4;
     constexpr std::size_t kSmallestOp = 1 + 4 * 8;

@@ -2,28 +2,38 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
+#include <array>
 #include <filesystem>
 #include <optional>
 #include <vector>
 
 #include "competition/Diplomas.h"
+#include "competition/EventDetails.h"
 #include "reports/model/Report.h"
 
 namespace zlt::reports {
 
-// What the diplomas show besides the teams: the edition, the event's place and date line,
-// the paper's lie, the picture under them and the season's stamp.
+// What the diplomas show besides the teams: the edition, the standings the places are in,
+// the event's place and date line, the paper's lie, the picture under them, the season's
+// stamp and the captions of the lines to sign, left and right (an empty one has no line).
 struct DiplomaOptions {
     QString edition;
     QString place;
+    QString standings;
     bool landscape = true;
     QImage background;
     QImage stamp;
+    std::array<QString, 2> signatures;
 };
 
-// One page for each team, in their order, with the edition, the team's place, its name,
-// the event's place and the stamp, over the picture. The texts follow the paper as it
-// lies, also when "Printer setup" turns it.
+// The captions the layout puts under the lines to sign; none without signatures.
+std::array<QString, 2> signatureCaptions(const competition::DiplomaLayout& layout);
+
+// One page for each team, in their order, inside a double frame: the edition, the team's
+// place and the standings it is in, its name, the event's place, the stamp and the lines
+// to sign, over the picture. The texts follow the paper as it lies, also when "Printer
+// setup" turns it.
 ReportDefinition diplomaSheet(const std::vector<competition::DiplomaTeam>& teams,
                               const DiplomaOptions& options);
 
@@ -40,8 +50,23 @@ struct DiplomaBackground {
 };
 DiplomaBackground readDiplomaBackground(const std::filesystem::path& file);
 
-// The season's stamp picture as far as the diplomas' stamp box shows it; throws the
-// picture loader's error when it cannot be read.
-QImage readDiplomaStamp(const std::filesystem::path& file);
+// The season's stamp as far as the diplomas' stamp box shows it, for every path that
+// prints diplomas: the season is the one the settings file holds, confirmed in this run or
+// not, so that diplomas never lack the stamp only because nobody confirmed the settings
+// today. When the settings file or the stamp cannot be read: no picture and a Czech
+// sentence naming the file.
+struct DiplomaStamp {
+    QImage picture;
+    QString problem;
+};
+DiplomaStamp readDiplomaStamp();
+
+// What the diplomas show besides the teams, the same whichever path prints them: the
+// details' texts as they stand, the round's standings, the layout's lines to sign, and the
+// picture and the stamp as the event folder holds them now. What cannot be read is added to
+// the problems, one Czech sentence each, and the diplomas print without it.
+DiplomaOptions diplomaOptions(const competition::EventDetails& details,
+                              competition::DiplomaRound round, bool landscape,
+                              const competition::DiplomaLayout& layout, QStringList& problems);
 
 }  // namespace zlt::reports
