@@ -78,6 +78,9 @@ constexpr struct {
     QRect lblDatabaze{800, 160, 177, 20};
     QRect lblZtrata{224, 48, 576, 38};
     QRect lblKontrola{800, 450, 177, 17};
+    // Over the grid's blank rows: while it shows, the rows were never opened, and the only
+    // free strip under the navigator is too narrow for its sentence.
+    QRect lblJenCteni{30, 150, 740, 40};
 } kLayout;
 
 }  // namespace
@@ -87,7 +90,6 @@ TfrmHlavni::TfrmHlavni(competition::Competition& competition)
       IBOQuery1(competition.preliminary()),
       IB_DSQL1(competition.deletePreliminary()),
       competition_(competition) {
-    setWindowTitle(QStringLiteral("Zeltoria "));
     platform::placeWindow(*this, kLayout.window.width(), kLayout.window.height());
     platform::setBackground(*this, platform::silver());
     buildTitle();
@@ -109,6 +111,16 @@ TfrmHlavni::TfrmHlavni(competition::Competition& competition)
     followDatabase();
     followLostDatabase();
     followCheck();
+    followAccess();
+}
+
+void TfrmHlavni::followAccess() {
+    platform::followAccess(*lblJenCteni, *DBGrid1, competition_.access(), this,
+                           [this] { showCaption(); });
+}
+
+void TfrmHlavni::showCaption() {
+    setWindowTitle(caption_ + competition_.access().captionSuffix());
 }
 
 void TfrmHlavni::followCheck() {
@@ -171,13 +183,15 @@ void TfrmHlavni::followEventDetails() {
         lblObec->setText(details.place());
         lblObec->adjustSize();
         Label1->setText(details.edition() + QStringLiteral(". ZELTORIA"));
-        setWindowTitle(details.edition() + QStringLiteral(". Zeltoria"));
+        caption_ = details.edition() + QStringLiteral(". Zeltoria");
+        showCaption();
         lblObec->show();
     });
     connect(&details, &competition::EventDetails::withdrawn, this, [this] {
         lblObec->hide();
         Label1->setText(QStringLiteral("ZELTORIA"));
-        setWindowTitle(QStringLiteral("Zeltoria"));
+        caption_ = QStringLiteral("Zeltoria");
+        showCaption();
     });
     connect(&details, &competition::EventDetails::mainWindowPictureChanged, this,
             [this, &details] { platform::showPicture(*Image1, details.mainWindowPicture()); });
@@ -278,11 +292,8 @@ void TfrmHlavni::buildCommands() {
     lblDatabaze = new QLabel(this);
     lblDatabaze->setGeometry(kLayout.lblDatabaze);
     lblDatabaze->setAlignment(Qt::AlignCenter);
-    lblZtrata = new QLabel(this);
-    lblZtrata->setGeometry(kLayout.lblZtrata);
-    lblZtrata->setWordWrap(true);
-    lblZtrata->setPalette(warning);
-    lblZtrata->hide();
+    lblZtrata = platform::makeWarningLine(this, kLayout.lblZtrata);
+    lblJenCteni = platform::makeWarningLine(this, kLayout.lblJenCteni);
     lblKontrola = new platform::CheckLine(this, kLayout.lblKontrola);
 }
 

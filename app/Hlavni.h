@@ -67,6 +67,9 @@ public:
     // Under the grid, from the moment the database file was deleted or moved under the
     // program until it ends: that it happened, and where the database lives now.
     QLabel* lblZtrata;
+    // Over the grid's blank rows, while this run may not write the database: why, and who
+    // holds it or may write it.
+    QLabel* lblJenCteni;
     // Above the navigator, while the check of the preliminary round finds anything: how
     // many findings and the first; a click lists them all.
     platform::CheckLine* lblKontrola;
@@ -91,6 +94,9 @@ private:
     void followDatabase();
     void followLostDatabase();
     void followCheck();
+    void followAccess();
+    // The caption as the event's details set it, with what this run may not do after it.
+    void showCaption();
     void goToFinding(const competition::Finding& finding);
     void buildTitle();
     void buildGrid();
@@ -98,6 +104,7 @@ private:
     void buildCommands();
 
     competition::Competition& competition_;
+    QString caption_ = QStringLiteral("Zeltoria ");
 };
 
 extern TfrmHlavni* frmHlavni;

@@ -96,7 +96,10 @@ void destroyWindows() {
 }
 
 void endRun() {
-    theCompetition->backups().takeCopy();
+    // A database this run could not write is another program's or user's to copy.
+    if (theCompetition->access().writable()) {
+        theCompetition->backups().takeCopy();
+    }
     destroyWindows();
 }
 

@@ -16,6 +16,7 @@
 #include "competition/Scoring.h"
 #include "competition/StandingsMerge.h"
 #include "competition/Together.h"
+#include "database/DatabaseError.h"
 #include "database/DatabaseLocation.h"
 #include "database/FieldList.h"
 #include "database/WriteConflict.h"
@@ -85,12 +86,21 @@ void Competition::openPreliminary() {
     // Before the rows attach: the copy cut short last time is mended while nothing else of
     // this process has the database open.
     backups_.mendInterruptedCopy();
-    preliminary_.open();
+    openRows(preliminary_);
     check_.reloadRules();
     listenToOtherTables();
     // Taken once the event loop turns, so that the window is up first.
     QMetaObject::invokeMethod(
         &backups_, [this] { backups_.takeCopy(); }, Qt::QueuedConnection);
+}
+
+void Competition::openRows(db::ResultSet& rows) {
+    try {
+        rows.open();
+    } catch (const db::DatabaseError& error) {
+        access_.refused(error.engineCode(), connection_.location().path());
+        throw;
+    }
 }
 
 void Competition::listenToOtherTables() {
@@ -133,7 +143,7 @@ void Competition::closeDatabase() noexcept {
 }
 
 void Competition::openFinals() {
-    finals_.open();
+    openRows(finals_);
     check_.reloadRules();
 }
 

@@ -7,6 +7,7 @@
 #include "competition/Backups.h"
 #include "competition/ChangeJournal.h"
 #include "competition/CommittedRows.h"
+#include "competition/DatabaseAccess.h"
 #include "competition/EventDetails.h"
 #include "competition/FinalsMode.h"
 #include "competition/LiveChanges.h"
@@ -49,6 +50,9 @@ public:
     // Both rounds' rows as committed, read once per change for every view that follows them.
     CommittedRows& committed() { return committed_; }
     LostDatabase& lostDatabase() { return lostDatabase_; }
+    // Whether this run may write the database: another program holding the file or a file
+    // this user may not write is found when the rows are opened.
+    const DatabaseAccess& access() const { return access_; }
     // The disciplines' choices and the findings of both rounds, kept up to date.
     LiveCheck& check() { return check_; }
     // The finals mode the finals window's radio buttons choose, for this run.
@@ -120,6 +124,9 @@ private:
     void listenToOtherTables();
     void recordWholeChange(const JournalEntry& entry);
     void reconnect();
+    // Opens the rows; a refusal that says the database cannot be written here is kept in
+    // access_ before it goes on to the caller.
+    void openRows(db::ResultSet& rows);
 
     // Why the location the folder keeps cannot be read; the database is not opened then.
     std::string locationProblem_;
@@ -135,6 +142,7 @@ private:
     ChangeJournal journal_;
     LiveChanges live_;
     LostDatabase lostDatabase_;
+    DatabaseAccess access_;
     LiveCheck check_;
     FinalsModeChoice finalsMode_;
     // Made last and so gone first: it calls into live_ from the client library's thread.

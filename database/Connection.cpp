@@ -7,6 +7,7 @@
 
 #include "database/DatabaseError.h"
 #include "database/FbClient.h"
+#include "database/FileHolders.h"
 
 namespace zlt::db {
 namespace {
@@ -57,6 +58,21 @@ std::string heldMessage(const std::string& file, bool byServer) {
     return "Databázi " + file +
            " má otevřenou jiný program (ZLT v jiném okně, nástroj zlt-event nebo databázový "
            "server). Ukončete ho a zkuste to znovu.";
+}
+
+// The engine opens a file it may not write only to refuse it with "no permission for
+// read-write access"; the operator needs to know who may change that.
+static_assert(DatabaseError::kNotWritable == isc_no_priv);
+
+std::string notWritableMessage(const std::string& file, const std::string& engineText) {
+    std::string message = "Databázi " + file + " nelze zapsat: soubor smí měnit jen jeho vlastník";
+    if (const std::string owner = ownerOf(file); !owner.empty()) {
+        message += ", uživatel „" + owner + "“";
+    }
+    message += ". (";
+    message += engineText;
+    message += ")";
+    return message;
 }
 
 }  // namespace
@@ -212,6 +228,10 @@ void Connection::connect() {
         if (heldByAnotherEngine(status)) {
             const std::string file = std::filesystem::absolute(where.path()).string();
             throw DatabaseError(heldMessage(file, heldByLocalServer(file)), isc_already_opened);
+        }
+        if (!where.isServer() && status[1] == isc_no_priv) {
+            const std::string file = std::filesystem::absolute(where.path()).string();
+            throw DatabaseError(notWritableMessage(file, api.message(status)), isc_no_priv);
         }
         api.check(status);
     }

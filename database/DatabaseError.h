@@ -17,6 +17,8 @@ public:
     // The engine's code for a database file that another process holds open
     // (isc_already_opened).
     static constexpr long kHeldElsewhere = 335545107L;
+    // The engine's code for a database file this user may read but not write (isc_no_priv).
+    static constexpr long kNotWritable = 335544352L;
 
 private:
     long engineCode_;

@@ -43,6 +43,8 @@ constexpr struct {
     QRect btnZpet{576, 520, 75, 25};
     QRect btn{56, 520, 97, 25};
     QRect lblKontrolaF{664, 524, 380, 17};
+    // Over the grid's blank rows, as in the main window: nothing is free under the navigator.
+    QRect lblJenCteniF{38, 198, 670, 40};
 } kLayout;
 
 }  // namespace
@@ -51,7 +53,6 @@ TfrmFinale::TfrmFinale(competition::Competition& competition)
     : IBOQueryF(competition.finals()),
       IB_DSQLF(competition.deleteFinals()),
       competition_(competition) {
-    setWindowTitle(QStringLiteral("Finále"));
     platform::placeWindow(*this, kLayout.window.width(), kLayout.window.height());
     platform::setBackground(*this, platform::silver());
     buildHeading();
@@ -75,6 +76,13 @@ TfrmFinale::TfrmFinale(competition::Competition& competition)
         lblFobec->adjustSize();
     });
     followCheck();
+    followAccess();
+}
+
+void TfrmFinale::followAccess() {
+    platform::followAccess(*lblJenCteniF, *DBGridF, competition_.access(), this, [this] {
+        setWindowTitle(QStringLiteral("Finále") + competition_.access().captionSuffix());
+    });
 }
 
 void TfrmFinale::followCheck() {
@@ -160,6 +168,7 @@ void TfrmFinale::buildCommands() {
     btn = platform::makeButton(this, QStringLiteral("Celkový tisk ZLT"), kLayout.btn);
     platform::onSignal(btn, &QPushButton::clicked, this, [this] { btnClick(); });
     lblKontrolaF = new platform::CheckLine(this, kLayout.lblKontrolaF);
+    lblJenCteniF = platform::makeWarningLine(this, kLayout.lblJenCteniF);
 }
 
 // The grid and navigator listen to the data source, a member that dies before the base

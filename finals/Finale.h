@@ -57,6 +57,8 @@ public:
     // Beside "Zpět", while the check of the finals finds anything: how many findings and
     // the first; a click lists them all.
     platform::CheckLine* lblKontrolaF;
+    // Over the grid's blank rows, while this run may not write the database: why.
+    QLabel* lblJenCteniF;
 
     // The finals' findings listed; the one chosen is shown in the grid.
     void lblKontrolaFClick();
@@ -75,6 +77,7 @@ private:
     void buildModePanel();
     void buildCommands();
     void followCheck();
+    void followAccess();
 
     competition::Competition& competition_;
 };

@@ -14,6 +14,17 @@ QPushButton* makeButton(QWidget* parent, const QString& caption, const QRect& bo
     return button;
 }
 
+QLabel* makeWarningLine(QWidget* parent, const QRect& box) {
+    auto* line = new QLabel(parent);
+    line->setGeometry(box);
+    line->setWordWrap(true);
+    QPalette warning = line->palette();
+    warning.setColor(QPalette::WindowText, Qt::darkRed);
+    line->setPalette(warning);
+    line->hide();
+    return line;
+}
+
 QTableWidget* makeListGrid(QWidget* parent, const QRect& box, const QStringList& titles) {
     auto* grid = new QTableWidget(0, static_cast<int>(titles.size()), parent);
     grid->setGeometry(box);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLabel>
 #include <QPushButton>
 #include <QRect>
 #include <QString>
@@ -13,6 +14,9 @@ namespace zlt::platform {
 // A command button of a window, with its hint when it has one.
 QPushButton* makeButton(QWidget* parent, const QString& caption, const QRect& box,
                         const QString& hint = {});
+
+// A line of a window that warns in dark red, wrapped within its box; hidden until told.
+QLabel* makeWarningLine(QWidget* parent, const QRect& box);
 
 // A read-only list of rows chosen whole, with these column titles; the last column takes
 // what is left of the width.

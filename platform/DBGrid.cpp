@@ -11,6 +11,13 @@
 #include "platform/SystemColors.h"
 
 namespace zlt::platform {
+namespace {
+
+constexpr QAbstractItemView::EditTriggers kEditTriggers = QAbstractItemView::AnyKeyPressed |
+                                                          QAbstractItemView::EditKeyPressed |
+                                                          QAbstractItemView::DoubleClicked;
+
+}  // namespace
 
 // The cell editor: a line edit whose Enter, Esc, Up and Down go to the grid, and whose
 // first keystroke puts the row into edit state, as a typed change is a change of the row.
@@ -60,8 +67,7 @@ DBGrid::DBGrid(db::DataSource& source, QWidget* parent)
     setItemDelegate(new DBGridDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
-    setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed |
-                    QAbstractItemView::DoubleClicked);
+    setEditTriggers(kEditTriggers);
     setTabKeyNavigation(true);
     setWordWrap(false);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -70,7 +76,11 @@ DBGrid::DBGrid(db::DataSource& source, QWidget* parent)
     // A title click sorts; it must not select the column.
     disconnect(horizontalHeader(), &QHeaderView::sectionPressed, this, nullptr);
     disconnect(horizontalHeader(), &QHeaderView::sectionEntered, this, nullptr);
-    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &DBGrid::titleClicked);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
+        if (!readOnly_) {
+            emit titleClicked(column);
+        }
+    });
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setSectionsClickable(false);
     verticalHeader()->setMinimumSectionSize(10);
@@ -220,7 +230,19 @@ bool DBGrid::editorKey(QKeyEvent* event) {
     }
 }
 
+void DBGrid::setReadOnly(bool readOnly) {
+    readOnly_ = readOnly;
+    if (readOnly) {
+        closeCurrentEditor(false);
+    }
+    setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers : kEditTriggers);
+}
+
 void DBGrid::keyPressEvent(QKeyEvent* event) {
+    if (readOnly_) {
+        QTableView::keyPressEvent(event);
+        return;
+    }
     db::ResultSet* set = resultSet();
     const int key = event->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {

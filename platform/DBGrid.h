@@ -43,6 +43,12 @@ public:
 
     bool isEditing() const { return state() == QAbstractItemView::EditingState; }
 
+    // A grid over rows this run may not write: it opens no editor, hands no key to the
+    // window's handler, changes no row and sorts nothing (a sort would open the rows
+    // anew); it only moves between cells.
+    void setReadOnly(bool readOnly);
+    bool isReadOnly() const { return readOnly_; }
+
     // Puts the current cell on that row and field, moving the result set as a click there
     // would, and gives the grid the keyboard. A row or field the grid lacks is ignored.
     void goToField(int row, std::string_view field);
@@ -77,6 +83,7 @@ private:
     std::vector<int> widths_;
     bool syncing_ = false;
     bool resetting_ = false;
+    bool readOnly_ = false;
     int lastColumn_ = 0;  // the column to keep when the view has no current cell
 };
 

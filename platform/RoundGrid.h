@@ -50,4 +50,23 @@ void followCheck(CheckLine& line, const Check& check, bool finals, QObject* wind
     onSignal(&line, &CheckLine::clicked, window, std::move(clicked));
 }
 
+// A round's grid kept to whether this run may write the database (the core's access
+// state): read-only while it may not, with the red line saying why. `changed` runs with
+// every change too, for the window's title.
+template <typename Access>
+void followAccess(QLabel& line, DBGrid& grid, const Access& access, QObject* window,
+                  std::function<void()> changed) {
+    QFont bold = line.font();
+    bold.setBold(true);
+    line.setFont(bold);
+    const auto show = [&line, &grid, &access, changed = std::move(changed)] {
+        line.setText(access.line());
+        line.setVisible(!access.writable());
+        grid.setReadOnly(!access.writable());
+        changed();
+    };
+    show();
+    QObject::connect(&access, &Access::changed, window, show);
+}
+
 }  // namespace zlt::platform

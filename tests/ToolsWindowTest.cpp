@@ -14,6 +14,7 @@
 #include "tests/support/BrokenCopies.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/Operator.h"
+#include "tests/support/RealBoxes.h"
 
 namespace zlt::test {
 namespace {
@@ -69,38 +70,12 @@ protected:
         ADD_FAILURE() << copy << " is not listed";
         return 0;
     }
-    // Shows the program's boxes on the screen, each answered inside its exec() by `answer`
-    // once it is up (told which box of the test it is), and keeps their texts.
-    void answerRealBoxes(std::function<void(QMessageBox&, std::size_t)> answer) {
-        platform::Dialogs::setResponder({});
-        QObject::connect(&poll_, &QTimer::timeout, [this, answer] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (box == nullptr || !box->isVisible()) {
-                return;
-            }
-            // A box answered may still be up at the next tick on a loaded machine; one that
-            // stays up did not take the answer, and is closed so the test fails at once.
-            if (box == answered_) {
-                if (answeredAt_.elapsed() > 5000) {
-                    ADD_FAILURE() << "the box did not take its answer";
-                    box->done(0);
-                }
-                return;
-            }
-            answered_ = box;
-            answeredAt_.start();
-            shownBoxes.push_back(box->text());
-            if (shownBoxes.size() > 5) {
-                ADD_FAILURE() << "the boxes do not close";
-                box->done(0);
-                return;
-            }
-            answer(*box, shownBoxes.size() - 1);
-        });
-        poll_.start(10);
+    // The program's boxes shown on the screen and answered inside their exec().
+    void answerRealBoxes(RealBoxes::Answer answer) {
+        realBoxes_ = std::make_unique<RealBoxes>(shownBoxes, std::move(answer));
     }
     void TearDown() override {
-        poll_.stop();
+        realBoxes_.reset();
         dialogs.install();
         MainWindowFixture::TearDown();
     }
@@ -108,15 +83,11 @@ protected:
     std::vector<QString> shownBoxes;
 
 private:
-    QTimer poll_;
-    QPointer<QMessageBox> answered_;  // the box last answered, until it is gone
-    QElapsedTimer answeredAt_;
+    std::unique_ptr<RealBoxes> realBoxes_;
 };
 
-// A box's own button, pressed as a person presses it: Enter on the button with the focus.
 void pressButton(QMessageBox& box, QMessageBox::StandardButton button) {
-    box.button(button)->setFocus();
-    op::press(Qt::Key_Return);
+    RealBoxes::press(box, button);
 }
 
 TEST_F(ToolsWindow, ItsButtonComesAfterEveryCommandAndOpensBesideTheMainWindow) {
