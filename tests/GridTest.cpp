@@ -143,10 +143,15 @@ protected:
         return view->indexAt(under->mapFrom(window, inWindow));
     }
     QPoint inWindow(QPoint inCells) { return grid().viewport()->mapTo(grid().window(), inCells); }
-    // Where a row's team name stands while the grid shows its first columns.
+    // Where a row's team name and a title stand while the grid shows its first columns.
     QPoint nameOf(int row) {
         return inWindow({grid().horizontalHeader()->sectionPosition(W::teamName) + 4,
                          grid().rowViewportPosition(row) + 4});
+    }
+    QPoint titleOf(int column) {
+        const QHeaderView* titles = grid().horizontalHeader();
+        return titles->mapTo(grid().window(),
+                             QPoint(titles->sectionPosition(column) + 4, titles->height() / 2));
     }
     QModelIndex cell(int row, int column) { return grid().model()->index(row, column); }
     // The cell drawn where the grid has the current cell.
@@ -341,6 +346,9 @@ TYPED_TEST(Grid, TheTeamsNameStaysInViewWhileTypingFarRight) {
     this->type("7");
     this->press(Qt::Key_Return);
     EXPECT_EQ(this->table()[2][W::lastPlacing], db::FieldValue(7));
+    // The name's title stays a title: a click sorts by the names.
+    op::clickAt(*this->grid().window(), this->titleOf(W::teamName));
+    EXPECT_EQ(rows.sql(), this->orderedBy(W::teamName, "ASC"));
     // Back to the left, no cell on the way hides under the name.
     while (this->column() > W::teamName + 1) {
         this->press(Qt::Key_Backtab, Qt::ShiftModifier);
