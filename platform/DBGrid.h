@@ -65,8 +65,8 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
-    // A cell typed into is brought into view first, as typing into a cell scrolled out of
-    // sight would be typing blind.
+    // A cell typed into is brought into view with its editor: typing into a cell scrolled
+    // out of sight would be typing blind.
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
 
 private:

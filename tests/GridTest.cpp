@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <functional>
 
 #include "finals/Finale.h"
@@ -359,6 +360,18 @@ TYPED_TEST(Grid, TheTeamsNameStaysInViewWhileTypingFarRight) {
     EXPECT_EQ(this->grid().currentIndex(), this->cell(4, W::teamName));
     EXPECT_TRUE(this->keyboardInGrid());
     EXPECT_EQ(this->cellAt(this->nameOf(4)), this->cell(4, W::teamName));
+    if (!W::scrollsToLastPlacing) {
+        return;
+    }
+    // Scrolled right by the scroll bar, typing brings the name's cell back with its editor.
+    const QScrollBar& across = *this->grid().horizontalScrollBar();
+    op::clickAt(*this->grid().window(),
+                across.mapTo(this->grid().window(), QPoint(across.width() - 20, 5)));
+    ASSERT_GT(across.value(), 0);
+    this->type("Lhota");
+    const QRect nameCell = this->grid().visualRect(this->cell(4, W::teamName));
+    EXPECT_EQ(QApplication::focusWidget()->geometry(), nameCell);
+    EXPECT_GE(nameCell.left(), 0);
 }
 
 TYPED_TEST(Grid, ATitleClickMakesTheFirstRowCurrentInTheSameColumn) {
