@@ -7,6 +7,7 @@
 #include <QStyledItemDelegate>
 
 #include "platform/Dialogs.h"
+#include "platform/FrozenColumns.h"
 #include "platform/Guard.h"
 #include "platform/SystemColors.h"
 
@@ -95,6 +96,26 @@ DBGrid::DBGrid(db::DataSource& source, QWidget* parent)
 // Destroying the cell editor moves the focus; a half-destroyed grid must not hear of it.
 DBGrid::~DBGrid() {
     disconnect(qApp, nullptr, this, nullptr);
+}
+
+void DBGrid::fixLeadingColumns(int count) {
+    delete fixedColumns_;
+    fixedColumns_ = new FrozenColumns(*this, count);
+}
+
+void DBGrid::scrollTo(const QModelIndex& index, ScrollHint hint) {
+    QTableView::scrollTo(index, hint);
+    if (fixedColumns_ != nullptr) {
+        fixedColumns_->keepClear(index);
+    }
+}
+
+bool DBGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    const bool opened = QTableView::edit(index, trigger, event);
+    if (opened && isEditing()) {
+        scrollTo(index);
+    }
+    return opened;
 }
 
 void DBGrid::setColumnWidths(const std::vector<int>& widths) {

@@ -12,6 +12,8 @@ class QKeyEvent;
 
 namespace zlt::platform {
 
+class FrozenColumns;
+
 // A results grid bound to a result set through its data source, editing it the way the
 // judges' table is used to: typing or F2 opens the cell editor, Enter opens or closes it,
 // Esc drops the typed text and then the row's changes, moving to another row posts, Insert
@@ -49,6 +51,12 @@ public:
     void setReadOnly(bool readOnly);
     bool isReadOnly() const { return readOnly_; }
 
+    // Keeps the first `count` columns in view at the left edge while the grid scrolls right.
+    void fixLeadingColumns(int count);
+    // Also keeps the cell clear of the fixed columns.
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+    using QTableView::edit;
+
     // Puts the current cell on that row and field, moving the result set as a click there
     // would, and gives the grid the keyboard. A row or field the grid lacks is ignored.
     void goToField(int row, std::string_view field);
@@ -63,6 +71,9 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    // A cell typed into is brought into view with its editor: typing into a cell scrolled
+    // out of sight would be typing blind.
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
 
 private:
     friend class DBGridDelegate;
@@ -80,6 +91,7 @@ private:
     int currentColumn() const;
 
     ResultSetModel* model_;
+    FrozenColumns* fixedColumns_ = nullptr;
     std::vector<int> widths_;
     bool syncing_ = false;
     bool resetting_ = false;

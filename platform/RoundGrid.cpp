@@ -13,6 +13,10 @@ RoundGrid makeRoundGrid(QWidget* window, db::DataSource& source, const RoundGrid
     for (int column = 0; column < static_cast<int>(look.widths.size()); ++column) {
         grid->setColumnColor(column, windowColor());
     }
+    // The team's number and name stay in view: every column up to the team's name.
+    if (const auto name = source.dataSet()->fields().positionOf("DRUZSTVO")) {
+        grid->fixLeadingColumns(*name + 1);
+    }
     grid->onKeyDown = std::move(handlers.keyDown);
     onSignal(grid, &DBGrid::titleClicked, window, std::move(handlers.titleClick));
     return {grid, makeTeamNavigator(source, window, look.navigator)};

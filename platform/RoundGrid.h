@@ -27,8 +27,9 @@ struct RoundGridHandlers {
 };
 
 // The grid of one round's rows with its navigator, made alike by the main and the finals
-// windows: every column in the window colour, the keys and title clicks handed to the
-// window's handlers (a title click guarded, as every other control's handler).
+// windows: every column in the window colour, the team's number and name kept in view while
+// the grid scrolls right, the keys and title clicks handed to the window's handlers (a title
+// click guarded, as every other control's handler).
 struct RoundGrid {
     DBGrid* grid;
     DBNavigator* navigator;

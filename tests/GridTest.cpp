@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <functional>
 
 #include "finals/Finale.h"
@@ -39,6 +40,8 @@ struct MainGrid {
     static constexpr int rowCount = 30;
     // DRUZSTVO, BOD1, CELKEM, PORADI; each placing follows its discipline's text column.
     static constexpr int teamName = 1, firstPlacing = 4, thirdPlacing = 8, total = 15, rank = 16;
+    static constexpr int lastPlacing = 14;  // BOD6
+    static constexpr bool scrollsToLastPlacing = true;
     static db::FieldValue typedIntoFirstColumn(int number) { return number; }
     static std::vector<TotalCase> totals() {
         return {
@@ -67,6 +70,8 @@ struct FinalsGrid {
     static constexpr int rowCount = 12;
     // DRUZSTVO, FBOD1, FBOD3, FCELKEM, FPORADI.
     static constexpr int teamName = 0, firstPlacing = 3, thirdPlacing = 7, total = 8, rank = 9;
+    static constexpr int lastPlacing = thirdPlacing;
+    static constexpr bool scrollsToLastPlacing = false;  // the grid is wide enough
     static db::FieldValue typedIntoFirstColumn(int number) { return std::to_string(number); }
     static std::vector<TotalCase> totals() {
         return {
@@ -127,6 +132,32 @@ protected:
             }
         }
         return columns;
+    }
+    // The cell drawn at a point of the window, by whichever view draws it there.
+    QModelIndex cellAt(QPoint inWindow) {
+        QWidget* window = grid().window();
+        QWidget* under = window->childAt(inWindow);
+        auto* view = qobject_cast<QAbstractItemView*>(under ? under->parentWidget() : nullptr);
+        if (view == nullptr || under != view->viewport()) {
+            return {};
+        }
+        return view->indexAt(under->mapFrom(window, inWindow));
+    }
+    QPoint inWindow(QPoint inCells) { return grid().viewport()->mapTo(grid().window(), inCells); }
+    // Where a row's team name and a title stand while the grid shows its first columns.
+    QPoint nameOf(int row) {
+        return inWindow({grid().horizontalHeader()->sectionPosition(W::teamName) + 4,
+                         grid().rowViewportPosition(row) + 4});
+    }
+    QPoint titleOf(int column) {
+        const QHeaderView* titles = grid().horizontalHeader();
+        return titles->mapTo(grid().window(),
+                             QPoint(titles->sectionPosition(column) + 4, titles->height() / 2));
+    }
+    QModelIndex cell(int row, int column) { return grid().model()->index(row, column); }
+    // The cell drawn where the grid has the current cell.
+    QModelIndex shownAtItsPlace() {
+        return cellAt(inWindow(grid().visualRect(grid().currentIndex()).center()));
     }
     bool sortedBy(int column, bool ascending) {
         for (int r = 1; r < shown().recordCount(); ++r) {
@@ -290,6 +321,57 @@ TYPED_TEST(Grid, TitleClicksSortAlternatelyShareTheirDirectionAndMoveTheHighligh
     this->press(Qt::Key_Return);
     EXPECT_EQ(rows.sql(), this->orderedBy(W::total, "ASC"));
     EXPECT_EQ(rows.field(W::teamName), team);
+}
+
+// Tabbed far right, the grid still shows whose row it is at its left edge, and the cell typed
+// into is not under the name; a click on another team's name goes to that team's name.
+TYPED_TEST(Grid, TheTeamsNameStaysInViewWhileTypingFarRight) {
+    using W = TypeParam;
+    db::ResultSet& rows = this->shown();
+    for (int row = 0; row < 5; ++row) {
+        rows.moveTo(row);
+        rows.edit();
+        rows.setField(W::teamName, "Tým " + std::to_string(row + 1));
+        rows.post();
+    }
+    this->selectCell(2, W::teamName);
+    for (int tabs = 0; tabs < 20 && this->column() != W::lastPlacing; ++tabs) {
+        this->press(Qt::Key_Tab);
+    }
+    ASSERT_EQ(this->column(), W::lastPlacing);
+    EXPECT_EQ(this->grid().columnViewportPosition(W::teamName) < 0, W::scrollsToLastPlacing)
+        << "the grid's own name column has left its view";
+    EXPECT_EQ(this->cellAt(this->nameOf(2)), this->cell(2, W::teamName));
+    const QModelIndex typedInto = this->grid().currentIndex();
+    EXPECT_EQ(this->shownAtItsPlace(), typedInto);
+    this->type("7");
+    this->press(Qt::Key_Return);
+    EXPECT_EQ(this->table()[2][W::lastPlacing], db::FieldValue(7));
+    // The name's title stays a title: a click sorts by the names.
+    op::clickAt(*this->grid().window(), this->titleOf(W::teamName));
+    EXPECT_EQ(rows.sql(), this->orderedBy(W::teamName, "ASC"));
+    // Back to the left, no cell on the way hides under the name.
+    while (this->column() > W::teamName + 1) {
+        this->press(Qt::Key_Backtab, Qt::ShiftModifier);
+        EXPECT_EQ(this->shownAtItsPlace(), this->grid().currentIndex());
+    }
+
+    op::clickAt(*this->grid().window(), this->nameOf(4));
+    EXPECT_EQ(this->grid().currentIndex(), this->cell(4, W::teamName));
+    EXPECT_TRUE(this->keyboardInGrid());
+    EXPECT_EQ(this->cellAt(this->nameOf(4)), this->cell(4, W::teamName));
+    if (!W::scrollsToLastPlacing) {
+        return;
+    }
+    // Scrolled right by the scroll bar, typing brings the name's cell back with its editor.
+    const QScrollBar& across = *this->grid().horizontalScrollBar();
+    op::clickAt(*this->grid().window(),
+                across.mapTo(this->grid().window(), QPoint(across.width() - 20, 5)));
+    ASSERT_GT(across.value(), 0);
+    this->type("Lhota");
+    const QRect nameCell = this->grid().visualRect(this->cell(4, W::teamName));
+    EXPECT_EQ(QApplication::focusWidget()->geometry(), nameCell);
+    EXPECT_GE(nameCell.left(), 0);
 }
 
 TYPED_TEST(Grid, ATitleClickMakesTheFirstRowCurrentInTheSameColumn) {
