@@ -41,4 +41,12 @@ std::string systemErrorText(int error, FileAccess access) {
     }
 }
 
+std::string fileSystemFailureText(const std::filesystem::filesystem_error& error) {
+    std::string text = "Se souborem nebo složkou ";
+    text += error.path1().string();
+    text += " nelze pracovat: ";
+    text += systemErrorText(error.code().value());
+    return text + ".";
+}
+
 }  // namespace zlt::text

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 namespace zlt::text {
@@ -12,5 +13,9 @@ enum class FileAccess { Read, Write };
 // after "… nelze zapsat: ". An error without words of its own is "chyba systému (<the
 // system's text>)", so that the operator still has something to look up.
 std::string systemErrorText(int error, FileAccess access = FileAccess::Write);
+
+// A file system refusal that no caller put into words of its own, as a whole sentence that
+// names the file or folder.
+std::string fileSystemFailureText(const std::filesystem::filesystem_error& error);
 
 }  // namespace zlt::text
