@@ -1,13 +1,12 @@
 #include <gmock/gmock.h>
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QStyle>
+#include <QToolButton>
 #include <memory>
 
 #include "app/Startup.h"
@@ -46,19 +45,14 @@ QSize needed(const QWidget& control) {
     return {control.sizeHint().width(), 0};
 }
 
-bool hasText(const QWidget& control) {
-    if (const auto* label = qobject_cast<const QLabel*>(&control)) {
-        return !label->text().isEmpty();
-    }
-    const auto* button = qobject_cast<const QAbstractButton*>(&control);
-    return button != nullptr && !button->text().isEmpty();
-}
-
+// The text of a label, check box, radio button or button; none for any other control.
 QString textOf(const QWidget& control) {
     if (const auto* label = qobject_cast<const QLabel*>(&control)) {
         return label->text();
     }
-    return shown(qobject_cast<const QAbstractButton*>(&control)->text());
+    const auto* button = qobject_cast<const QAbstractButton*>(&control);
+    return button != nullptr && !qobject_cast<const QToolButton*>(button) ? shown(button->text())
+                                                                          : QString();
 }
 
 // Every visible label, check box, radio button and button of the window whose text does
@@ -68,14 +62,9 @@ std::vector<std::string> clippedControls(QWidget& window) {
     QApplication::processEvents();
     std::vector<std::string> clipped;
     for (QWidget* control : window.findChildren<QWidget*>()) {
-        const bool kind = qobject_cast<QLabel*>(control) || qobject_cast<QCheckBox*>(control) ||
-                          qobject_cast<QRadioButton*>(control) ||
-                          qobject_cast<QPushButton*>(control);
-        if (!kind || !control->isVisibleTo(&window) || !hasText(*control)) {
-            continue;
-        }
         const QSize need = needed(*control);
-        if (need.width() > control->width() || need.height() > control->height()) {
+        if (control->isVisibleTo(&window) && !textOf(*control).isEmpty() &&
+            (need.width() > control->width() || need.height() > control->height())) {
             clipped.push_back(QStringLiteral("%1: %2 „%3“ needs %4 × %5, has %6 × %7")
                                   .arg(window.metaObject()->className(),
                                        control->metaObject()->className(), textOf(*control))
@@ -113,9 +102,8 @@ TEST_F(WindowTexts, NoWindowClipsTheTextOfALabelOrAButton) {
     }
     std::vector<std::string> clipped;
     for (QWidget* window : windows) {
-        for (const std::string& control : clippedControls(*window)) {
-            clipped.push_back(control);
-        }
+        const std::vector<std::string> found = clippedControls(*window);
+        clipped.insert(clipped.end(), found.begin(), found.end());
     }
     EXPECT_THAT(clipped, ::testing::IsEmpty());
 }
