@@ -1,6 +1,9 @@
 #include "app/Startup.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <filesystem>
 #include <memory>
 
@@ -69,11 +72,8 @@ void createWindows(const std::string& databaseLocation) {
     create(frmProjekce);
     QObject::connect(frmFinale, &TfrmFinale::backToMainWindow, frmHlavni, &QWidget::show);
     // The main window and the tools window know nothing of the windows they ask for.
-    QObject::connect(frmHlavni, &TfrmHlavni::toolsWanted, frmNastroje, [] {
-        frmNastroje->show();
-        frmNastroje->raise();
-        frmNastroje->activateWindow();
-    });
+    QObject::connect(frmHlavni, &TfrmHlavni::toolsWanted, frmNastroje,
+                     [] { frmNastroje->showBeside(*frmHlavni); });
     QObject::connect(frmNastroje, &TfrmNastroje::projectorWanted, frmProjekce,
                      [] { frmProjekce->showBeside(*frmHlavni); });
 }
@@ -103,6 +103,19 @@ void endRun() {
     destroyWindows();
 }
 
+bool useCzechQtTexts() {
+    static QTranslator translator;
+    if (translator.isEmpty()) {
+        if (!translator.load(QLocale(QLocale::Czech, QLocale::CzechRepublic),
+                             QStringLiteral("qtbase"), QStringLiteral("_"),
+                             QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+            return false;
+        }
+        QCoreApplication::installTranslator(&translator);
+    }
+    return true;
+}
+
 competition::Competition* currentCompetition() {
     return theCompetition.get();
 }
@@ -115,6 +128,7 @@ int ZLT(int argc, char** argv) {
     platform::blockEndSignals();
     web::raiseOpenFileLimit();
     QApplication application(argc, argv);
+    useCzechQtTexts();
     if (command.action == CommandLine::Action::ChooseFolder && !chooseEventFolder()) {
         return 0;
     }

@@ -25,6 +25,11 @@ void endRun();
 // The core made by createWindows; none before or after.
 competition::Competition* currentCompetition();
 
+// Qt's own texts (the buttons of every message box, the file and print dialogs) in Czech,
+// from Qt's translations, whatever language the machine is set to. False when they are not
+// installed: those texts then stay English and the program works on.
+bool useCzechQtTexts();
+
 // The main sequence: the application object, the windows, then the message loop, which
 // shows the main window. Returns the loop's exit code.
 int ZLT(int argc, char** argv);

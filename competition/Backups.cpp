@@ -14,6 +14,7 @@
 #include "database/Connection.h"
 #include "database/DatabaseLocation.h"
 #include "database/Services.h"
+#include "text/SystemError.h"
 #include "text/TextFile.h"
 
 namespace zlt::competition {
@@ -102,22 +103,10 @@ int folderError(const fs::path& folder) {
     return access(folder.c_str(), W_OK) == 0 ? 0 : errno;
 }
 
-// Empty for an error the operator could not act on without the engine's own words.
+// Empty where the engine named no system error: its own words say more then.
 QString reasonOf(int systemError) {
-    switch (systemError) {
-        case ENOSPC:
-        case EDQUOT:
-            return QStringLiteral("disk je plný");
-        case ENOENT:
-        case ENOTDIR:
-            return QStringLiteral("složka neexistuje");
-        case EACCES:
-        case EPERM:
-        case EROFS:
-            return QStringLiteral("do složky nelze zapisovat");
-        default:
-            return {};
-    }
+    return systemError == 0 ? QString()
+                            : QString::fromStdString(text::systemErrorText(systemError));
 }
 
 QString folderText(const fs::path& folder) {
@@ -156,10 +145,7 @@ QString joined(const QString& first, const QString& second) {
 }
 
 Refusal cannotReplace(int error) {
-    const QString reason = reasonOf(error);
-    return Refusal(
-        "Databázi nelze nahradit zálohou: " +
-        (reason.isEmpty() ? std::generic_category().message(error) : reason.toStdString()) + ".");
+    return Refusal("Databázi nelze nahradit zálohou: " + text::systemErrorText(error) + ".");
 }
 
 // One rename, so that a failure anywhere before it leaves the database as it was.
@@ -294,13 +280,8 @@ std::optional<fs::path> Backups::takeCopy() {
         copy = copyInto(ownFolder, now, problem);
     } catch (const text::FileWriteError& error) {
         fs::remove(ownFolder, created);
-        const QString reason = reasonOf(error.error());
-        problem =
-            QStringLiteral("Zálohu do složky %1 nelze uložit: %2.")
-                .arg(folderText(ownFolder),
-                     reason.isEmpty()
-                         ? QString::fromStdString(std::generic_category().message(error.error()))
-                         : reason);
+        problem = QStringLiteral("Zálohu do složky %1 nelze uložit: %2.")
+                      .arg(folderText(ownFolder), reasonOf(error.error()));
     }
     bool copiedSomewhere = copy.has_value();
     const KeptChoice second = readChoice(eventFolder_, EventChoice::SecondBackupFolder);

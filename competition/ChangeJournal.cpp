@@ -18,9 +18,9 @@
 #include <utility>
 
 #include "competition/Csv.h"
-#include "competition/WriteFailure.h"
 #include "database/FieldList.h"
 #include "database/ResultSet.h"
+#include "text/SystemError.h"
 #include "text/TextFile.h"
 
 namespace zlt::competition {
@@ -256,7 +256,7 @@ bool ChangeJournal::flush() {
 QString ChangeJournal::cannotWrite(int error) const {
     return QStringLiteral("Deník změn %1 nelze zapsat: %2.")
         .arg(QString::fromStdString(file_.filename().string()),
-             QString::fromStdString(writeFailureReason(error)));
+             QString::fromStdString(text::systemErrorText(error)));
 }
 
 void ChangeJournal::setProblem(const QString& problem) {

@@ -9,15 +9,14 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <cstring>
 #include <set>
 #include <system_error>
 
-#include "competition/WriteFailure.h"
 #include "database/Connection.h"
 #include "database/FieldList.h"
 #include "database/ResultSet.h"
 #include "database/Services.h"
+#include "text/SystemError.h"
 
 namespace zlt::competition {
 namespace {
@@ -34,18 +33,7 @@ QString text(const std::string& value) {
 }
 
 QString readFailure(int error) {
-    switch (error) {
-        case EACCES:
-        case EPERM:
-            return QStringLiteral("chybí oprávnění soubor číst");
-        case ENOENT:
-            return QStringLiteral("soubor neexistuje");
-        case EIO:
-            return QStringLiteral("disk hlásí chybu čtení");
-        default:
-            return QStringLiteral("soubor nelze přečíst: %1")
-                .arg(QString::fromLocal8Bit(std::strerror(error)));
-    }
+    return text(text::systemErrorText(error, text::FileAccess::Read));
 }
 
 void requireContent(const fs::path& file) {
@@ -246,7 +234,7 @@ BackupContents proveInto(const fs::path& copy, const fs::path& own, fs::perms pe
         }
         throw Refusal(QStringLiteral("Zálohu %1 nelze zkopírovat do složky %2: %3.")
                           .arg(text(copy.filename().string()), text(own.parent_path().string()),
-                               QString::fromStdString(writeFailureReason(error.value())))
+                               QString::fromStdString(text::systemErrorText(error.value())))
                           .toStdString());
     }
     return proveFile(own, copy);

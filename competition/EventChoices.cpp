@@ -7,7 +7,7 @@
 
 #include "competition/Refusal.h"
 #include "competition/TypedWords.h"
-#include "competition/WriteFailure.h"
+#include "text/SystemError.h"
 #include "text/TextFile.h"
 
 namespace zlt::competition {
@@ -66,7 +66,7 @@ std::vector<std::string> linesOf(std::string_view bytes) {
 
 [[noreturn]] void refuseToKeep(EventChoice choice, const std::filesystem::path& file, int error) {
     throw Refusal(std::string(nameOf(choice).what) + " nelze uložit do souboru " + file.string() +
-                  ": " + writeFailureReason(error) + ".");
+                  ": " + text::systemErrorText(error) + ".");
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "competition/Csv.h"
 #include "database/FieldList.h"
 #include "database/ResultSet.h"
+#include "text/SystemError.h"
 #include "text/Win1250.h"
 
 namespace zlt::competition {
@@ -291,7 +292,8 @@ private:
 std::string listBytes(const std::filesystem::path& file) {
     const std::string what = "Soubor " + file.string();
     const auto failed = [&](const char* action) {
-        return Refusal(what + " nelze " + action + ": " + std::strerror(errno) + ".");
+        return Refusal(what + " nelze " + action + ": " +
+                       text::systemErrorText(errno, text::FileAccess::Read) + ".");
     };
     const FileDescriptor input(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
     if (input.fd() < 0) {

@@ -39,7 +39,7 @@ constexpr struct {
     QRect btnTiskCelkem{56, 102, 99, 25};
     QRect Panel2{808, 432, 169, 65};
     QRect rbVynulovani{24, 8, 137, 17};
-    QRect rbPokracovani{24, 40, 129, 17};
+    QRect rbPokracovani{24, 40, 137, 17};
     QRect btnZpet{576, 520, 75, 25};
     QRect btn{56, 520, 97, 25};
     QRect lblKontrolaF{664, 524, 380, 17};

@@ -1,5 +1,8 @@
 #include "office/Nastroje.h"
 
+#include <QHeaderView>
+#include <QScreen>
+#include <QStyle>
 #include <algorithm>
 
 #include "competition/EventFiles.h"
@@ -52,14 +55,23 @@ constexpr int kShownChanges = 200;
 // The changes a replay question lists before it only counts the rest.
 constexpr int kListedChanges = 15;
 
-// The times are read whole; the other columns share what is left.
-void fitTimes(QTableWidget& grid) {
-    grid.resizeColumnToContents(0);
-    grid.resizeRowsToContents();
-}
-
 QString timeText(const QDateTime& time) {
     return time.toString(QStringLiteral("d. M. yyyy H:mm:ss"));
+}
+
+// The times are read whole, and an empty list keeps room for one; the other columns share
+// what is left.
+void fitTimes(QTableWidget& grid) {
+    grid.horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    grid.horizontalHeader()->setSectionResizeMode(0, QHeaderView::Interactive);
+    grid.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid.resizeColumnToContents(0);
+    const QString widest = timeText(QDateTime(QDate(2026, 12, 28), QTime(23, 58, 58)));
+    const int margins =
+        2 * (grid.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &grid) + 1);
+    grid.setColumnWidth(
+        0, std::max(grid.columnWidth(0), grid.fontMetrics().horizontalAdvance(widest) + margins));
+    grid.resizeRowsToContents();
 }
 
 QString describe(const competition::JournalEntry& change) {
@@ -72,6 +84,20 @@ QString describe(const competition::JournalEntry& change) {
                     .arg(text(change.field), text(change.before), text(change.after));
     }
     return line;
+}
+
+// Right of the other window, else left of it, top edges level, whole on the screen.
+QPoint besidePlace(const QRect& other, const QSize& outer, const QRect& screen) {
+    const int roomRight = screen.right() - other.right();
+    const int roomLeft = other.left() - screen.left();
+    int x = roomRight >= roomLeft ? screen.right() + 1 - outer.width() : screen.left();
+    if (roomRight >= outer.width()) {
+        x = other.right() + 1;
+    } else if (roomLeft >= outer.width()) {
+        x = other.left() - outer.width();
+    }
+    const int lowestTop = std::max(screen.top(), screen.bottom() + 1 - outer.height());
+    return {x, std::clamp(other.top(), screen.top(), lowestTop)};
 }
 
 void showProblem(QLabel& label, const QString& problem, const QString& fine) {
@@ -263,6 +289,16 @@ void TfrmNastroje::btnDatabazeClick() {
     competition::keepDatabaseLocation(std::filesystem::current_path(),
                                       location->trimmed().toStdString());
     showDatabaseChoice();
+}
+
+void TfrmNastroje::showBeside(const QWidget& operatorWindow) {
+    if (!isVisible()) {
+        move(besidePlace(operatorWindow.frameGeometry(), kLayout.window,
+                         operatorWindow.screen()->availableGeometry()));
+    }
+    show();
+    raise();
+    activateWindow();
 }
 
 void TfrmNastroje::showEvent(QShowEvent* event) {

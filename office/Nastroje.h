@@ -23,6 +23,11 @@ public:
     TfrmNastroje(competition::Competition& competition, reports::Publishing& publishing,
                  web::LiveResults& liveResults);
 
+    // Shows the window in front, opening it beside the operator's window so that it covers
+    // none of its grid; where the screen has no room beside it, at the screen's edge on the
+    // side with more room. A window already open stays where the operator put it.
+    void showBeside(const QWidget& operatorWindow);
+
     void btnZalohovatClick();
     void btnDruhaSlozkaClick();
     void btnObnovitClick();

@@ -7,6 +7,9 @@ namespace zlt {
 namespace {
 
 constexpr QSize kWindow{520, 560};
+// The summary holds two lines: of a long list of teams without a rank it names a few and
+// counts the rest; its tooltip has them all.
+constexpr int kListedUnranked = 4;
 
 QString rankText(const std::optional<int>& rank) {
     return rank ? QString::number(*rank) : QString();
@@ -52,11 +55,15 @@ void TfrmPoradi::showPreview() {
     gridNahled->resizeColumnToContents(0);
     QString summary = changed == 0 ? QStringLiteral("Žádné pořadí se nezmění.")
                                    : QStringLiteral("Změní se pořadí: %1 (tučně).").arg(changed);
+    QString listed = QStringList(unranked.mid(0, kListedUnranked)).join(QStringLiteral(", "));
+    if (unranked.size() > kListedUnranked) {
+        listed += QStringLiteral(" a dalších %1").arg(unranked.size() - kListedUnranked);
+    }
     if (!unranked.isEmpty()) {
-        summary += QStringLiteral(" Bez pořadí (chybí součet nebo jméno): %1.")
-                       .arg(unranked.join(QStringLiteral(", ")));
+        summary += QStringLiteral(" Bez pořadí (chybí součet nebo jméno): %1.").arg(listed);
     }
     lblSouhrn->setText(summary);
+    lblSouhrn->setToolTip(unranked.join(QLatin1Char('\n')));
 }
 
 void TfrmPoradi::write() {

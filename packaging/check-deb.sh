@@ -33,8 +33,8 @@ echo "Depends: $depends"
 if tr ',' '\n' <<<"$depends" | grep -Eq -- '-dev([[:space:]]|\(|$)'; then
     fail "the package depends on a development package"
 fi
-for needed in libfbclient2 firebird3.0-server-core fonts-liberation2 libqt6widgets6 \
-    libqt6printsupport6 libjpeg62-turbo; do
+for needed in libfbclient2 firebird3.0-server-core fonts-liberation2 qt6-translations-l10n \
+    libqt6widgets6 libqt6printsupport6 libjpeg62-turbo; do
     grep -Eq "(^|, )$needed( |,|$)" <<<"$depends" || fail "Depends lacks $needed"
 done
 

@@ -1,8 +1,10 @@
 #include "platform/Guard.h"
 
 #include <exception>
+#include <filesystem>
 
 #include "platform/Dialogs.h"
+#include "text/SystemError.h"
 
 namespace zlt::platform {
 
@@ -10,6 +12,8 @@ bool runGuarded(const std::function<void()>& handler) {
     try {
         handler();
         return true;
+    } catch (const std::filesystem::filesystem_error& error) {
+        Dialogs::showError(QString::fromStdString(text::fileSystemFailureText(error)));
     } catch (const std::exception& error) {
         Dialogs::showError(QString::fromUtf8(error.what()));
     } catch (...) {

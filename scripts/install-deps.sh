@@ -10,6 +10,8 @@ packages=(
     # windows, printing and PDF output; the results server on Qt's HTTP server (whose
     # CMake package needs the WebSockets one)
     qt6-base-dev qt6-httpserver-dev qt6-websockets-dev
+    # Qt's own Czech texts: the buttons of the message boxes, the file and print dialogs
+    qt6-translations-l10n
     # the QR code of the results' address
     libqrencode-dev
     # the embedded database engine, its client library and headers, and isql for checks;

@@ -26,7 +26,7 @@ constexpr struct {
     int boxLeft = 168;
     QSize box{209, 21};
     std::array<int, 11> boxTop{70, 102, 132, 166, 198, 230, 262, 294, 326, 358, 390};
-    QRect CheckBox1{16, 432, 153, 17};
+    QRect CheckBox1{16, 432, 161, 17};
     QRect btnDelete{224, 424, 131, 25};
     QRect rbLetni{48, 464, 113, 17};
     QRect rbZimni{232, 464, 113, 17};

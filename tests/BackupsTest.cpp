@@ -199,11 +199,12 @@ TEST_F(BackupsOfAnEvent, AnUnwritableSecondFolderIsNamed) {
         if (!readOnly->mounted()) {
             GTEST_SKIP() << "as root only a read-only mount is unwritable, and mounting failed";
         }
+        copyWithSecondFolderProblem(share, "disk je jen ke čtení");
     } else {
         fs::create_directory(share);
         fs::permissions(share, fs::perms::owner_read | fs::perms::owner_exec);
+        copyWithSecondFolderProblem(share, "nemáte právo zápisu");
     }
-    copyWithSecondFolderProblem(share, "do složky nelze zapisovat");
 }
 
 TEST_F(BackupsOfAnEvent, AFullSecondFolderIsNamedAndLeavesNoPartOfTheCopy) {

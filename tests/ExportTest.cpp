@@ -333,7 +333,7 @@ TEST_F(Export, AFileThatCannotBeWrittenIsNamedAndLeftAsItWas) {
     const auto message = thrownMessage([&] { exportAll(); });
     chmod(out.path().c_str(), 0755);
     EXPECT_EQ(message, "Soubor predkolo.csv nelze zapsat do složky " + out.path().string() +
-                           ": chybí oprávnění k zápisu.");
+                           ": nemáte právo zápisu.");
     EXPECT_EQ(fileBytes(out.path() / "predkolo.csv"), old);
 }
 
@@ -417,8 +417,7 @@ TEST_F(Publish, AFolderThatCannotBeWrittenIsToldAsAProblem) {
     postPoints(5);
     ASSERT_TRUE(QTest::qWaitFor([&] { return told.count() == 1; }, 5000));
     EXPECT_EQ(publisher->problem().toStdString(), "Soubor predkolo.csv nelze zapsat do složky " +
-                                                      missing.string() +
-                                                      ": jeho složka neexistuje.");
+                                                      missing.string() + ": složka neexistuje.");
     EXPECT_EQ(rows().state(), db::DataSetState::Browse) << "the operator works on";
 
     fs::create_directory(missing);

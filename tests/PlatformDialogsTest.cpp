@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
 #include <functional>
 #include <stdexcept>
 
@@ -83,10 +84,17 @@ TEST(Guard, ShowsWhatAHandlerThrowsAndCarriesOn) {
         throw std::runtime_error("Soubor „výsledky.txt“ nelze otevřít");
     }));
     EXPECT_FALSE(runGuarded([] { throw 42; }));
+    EXPECT_FALSE(runGuarded([] {
+        throw std::filesystem::filesystem_error(
+            "", "/media/USB/zalohy", std::make_error_code(std::errc::read_only_file_system));
+    }));
     EXPECT_TRUE(runGuarded([&] { ++stepsDone; }));
 
     EXPECT_EQ(stepsDone, 2);
-    ASSERT_EQ(dialogs.requests.size(), 2u);
+    ASSERT_EQ(dialogs.requests.size(), 3u);
+    EXPECT_EQ(dialogs.requests[2].text,
+              QStringLiteral("Se souborem nebo složkou /media/USB/zalohy nelze pracovat: disk je "
+                             "jen ke čtení."));
     EXPECT_EQ(dialogs.requests[0].text, QStringLiteral("Soubor „výsledky.txt“ nelze otevřít."));
     EXPECT_EQ(dialogs.requests[0].icon, DialogIcon::Stop);
     EXPECT_EQ(dialogs.requests[1].text, QStringLiteral("Unknown error."));

@@ -143,11 +143,11 @@ TEST_F(ReadTeamListFile, AFileThatCannotBeReadIsNamed) {
     const auto refusal = [](const std::filesystem::path& file) {
         return test::thrownMessage<Refusal>([&] { readTeamListFile(file); });
     };
-    EXPECT_EQ(refusal(scratch.path() / "chybi.csv"),
-              "Soubor " + (scratch.path() / "chybi.csv").string() +
-                  " nelze otevřít: No such file or directory.");
+    EXPECT_EQ(
+        refusal(scratch.path() / "chybi.csv"),
+        "Soubor " + (scratch.path() / "chybi.csv").string() + " nelze otevřít: soubor neexistuje.");
     EXPECT_EQ(refusal(scratch.path()),
-              "Soubor " + scratch.path().string() + " nelze přečíst: Is a directory.");
+              "Soubor " + scratch.path().string() + " nelze přečíst: na jeho místě je složka.");
 }
 
 class ImportInTables : public test::CoreInFolder {

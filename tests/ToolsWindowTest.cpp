@@ -1,11 +1,14 @@
 #include <gmock/gmock.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPointer>
+#include <QScreen>
 #include <QTimer>
 #include <filesystem>
+#include <fstream>
 
 #include "competition/EventFiles.h"
 #include "finals/Finale.h"
@@ -188,6 +191,55 @@ TEST_F(ToolsWindow, ACopyThatFailsIsToldInBothWindowsAndTheWorkGoesOn) {
         std::distance(fs::directory_iterator(folder.path() / "zalohy"), fs::directory_iterator()),
         copies)
         << "the event folder's own copies go on";
+}
+
+TEST_F(ToolsWindow, ASecondFolderThatIsMissingOrMayNotBeWrittenIsToldWhichItIs) {
+    openTools();
+    const auto problemWith = [&](const fs::path& second) {
+        dialogs.answerInputs(QString::fromStdString(second.string()));
+        op::click(*frmNastroje->btnDruhaSlozka);
+        return frmNastroje->lblZalohy->text().toStdString();
+    };
+    EXPECT_THAT(problemWith(folder.path() / "chybí"),
+                HasSubstr("chybí nelze uložit: složka neexistuje."));
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "root writes into a folder whatever its mode";
+    }
+    const fs::path locked = folder.path() / "zamčená";
+    fs::create_directory(locked);
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_THAT(problemWith(locked), HasSubstr("zamčená nelze uložit: nemáte právo zápisu."));
+}
+
+// A desk's screen, wide enough for both windows side by side, where this process makes its
+// application; the offscreen platform's own screen is narrower than the main window.
+class ToolsWindowOnAWideScreen : public ToolsWindow {
+protected:
+    void SetUp() override {
+        const fs::path screens = fs::temp_directory_path() / "zlt-wide-screen.json";
+        if (QCoreApplication::instance() == nullptr && getenv("QT_QPA_PLATFORM") == nullptr) {
+            std::ofstream(screens) << R"({"screens": [{"name": "desk", "x": 0, "y": 0, )"
+                                      R"("width": 2560, "height": 1440, "logicalDpi": 96}]})";
+            setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screens.string()).c_str(), 1);
+        }
+        ToolsWindow::SetUp();
+        fs::remove(screens);
+    }
+};
+
+TEST_F(ToolsWindowOnAWideScreen, OpensWholeOnTheScreenAndBesideTheMainGridWhereThereIsRoom) {
+    openTools();
+    const QRect screen = frmHlavni->screen()->availableGeometry();
+    const QRect tools = frmNastroje->frameGeometry();
+    EXPECT_TRUE(screen.contains(tools));
+    const QRect main = frmHlavni->frameGeometry();
+    if (std::max(screen.right() - main.right(), main.left() - screen.left()) < tools.width()) {
+        GTEST_SKIP() << "the screen, " << screen.width() << " px, has no room beside the main "
+                     << "window; the application was made before this test";
+    }
+    const QRect grid(frmHlavni->DBGrid1->mapToGlobal(QPoint(0, 0)), frmHlavni->DBGrid1->size());
+    EXPECT_FALSE(tools.intersects(grid));
+    EXPECT_EQ(tools.top(), main.top());
 }
 
 TEST_F(ToolsWindow, ABrokenCopyIsMarkedAndItsRestoreIsRefusedAtOnceWithTheGridsUnchanged) {

@@ -27,6 +27,7 @@
 #include "reports/sheets/DiplomaSheet.h"
 #include "reports/sheets/Export.h"
 #include "reports/sheets/Sheets.h"
+#include "text/SystemError.h"
 #include "tools/EventFolder.h"
 #include "tools/OptionParser.h"
 #include "web/OpenFiles.h"
@@ -87,14 +88,7 @@ public:
 // in words of their own, everything else as thrown.
 std::string failureText(const std::exception& error) {
     const auto* fileSystem = dynamic_cast<const fs::filesystem_error*>(&error);
-    if (fileSystem == nullptr) {
-        return error.what();
-    }
-    std::string text = "Se souborem nebo složkou ";
-    text += fileSystem->path1().string();
-    text += " nelze pracovat: ";
-    text += fileSystemReason(fileSystem->code().value());
-    return text + ".";
+    return fileSystem == nullptr ? error.what() : text::fileSystemFailureText(*fileSystem);
 }
 
 struct Arguments {

@@ -16,6 +16,7 @@
 #include "database/FieldList.h"
 #include "database/ResultSet.h"
 #include "database/Statement.h"
+#include "text/SystemError.h"
 #include "text/TextFile.h"
 #include "tools/StampArt.h"
 
@@ -234,23 +235,8 @@ void createServerDatabase(const std::string& location, int sqlDialect) {
 }
 
 std::string fileSystemReason(int error) {
-    switch (error) {
-        case ENOENT:
-            return "neexistuje";
-        case EACCES:
-        case EPERM:
-            return "chybí oprávnění";
-        case EROFS:
-            return "disk je jen pro čtení";
-        case ENOSPC:
-        case EDQUOT:
-            return "disk je plný";
-        case EEXIST:
-        case ENOTDIR:
-            return "v cestě je soubor místo složky";
-        default:
-            return "chyba systému (" + std::string(std::strerror(error)) + ")";
-    }
+    // Where a folder is to be made, a name that exists already is a file in its way.
+    return text::systemErrorText(error == EEXIST ? ENOTDIR : error);
 }
 
 void createFolder(const std::filesystem::path& folder) {

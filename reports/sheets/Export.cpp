@@ -7,8 +7,8 @@
 
 #include "competition/Competition.h"
 #include "competition/Csv.h"
-#include "competition/WriteFailure.h"
 #include "reports/model/HtmlPage.h"
+#include "text/SystemError.h"
 #include "text/TextFile.h"
 
 namespace zlt::reports {
@@ -155,12 +155,12 @@ void saying(const std::filesystem::path& file, Write write) {
     try {
         write();
     } catch (const text::FileWriteError& error) {
-        throw std::runtime_error(QStringLiteral("Soubor %1 nelze zapsat do složky %2: %3.")
-                                     .arg(QString::fromStdString(file.filename().string()),
-                                          QString::fromStdString(file.parent_path().string()),
-                                          QString::fromStdString(
-                                              competition::writeFailureReason(error.error())))
-                                     .toStdString());
+        throw std::runtime_error(
+            QStringLiteral("Soubor %1 nelze zapsat do složky %2: %3.")
+                .arg(QString::fromStdString(file.filename().string()),
+                     QString::fromStdString(file.parent_path().string()),
+                     QString::fromStdString(text::systemErrorText(error.error())))
+                .toStdString());
     }
 }
 
