@@ -297,6 +297,9 @@ results_publishing() {
 # while the program holds the database.
 event_commands() {
     local names="$CASE_DIR/teams.txt" out="$CASE_DIR/web"
+    (cd "$CASE_DIR" && "$NEW_EVENT" --help) | grep -q '^Usage: zlt-new-event' ||
+        fail "zlt-new-event --help printed no usage"
+    [ ! -e "$CASE_DIR/--help" ] || fail "zlt-new-event --help made a folder named --help"
     make_event
     printf 'Tym A\nTym B\nTym C\n' >"$names"
     "$EVENT_TOOL" import "$EVENT" "$names" >"$CASE_DIR/import.log" 2>&1 ||
