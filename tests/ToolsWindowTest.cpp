@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
+#include <string_view>
 
 #include "competition/EventFiles.h"
 #include "finals/Finale.h"
@@ -216,8 +217,11 @@ TEST_F(ToolsWindow, ASecondFolderThatIsMissingOrMayNotBeWrittenIsToldWhichItIs) 
 class ToolsWindowOnAWideScreen : public ToolsWindow {
 protected:
     void SetUp() override {
-        const fs::path screens = fs::temp_directory_path() / "zlt-wide-screen.json";
-        if (QCoreApplication::instance() == nullptr && getenv("QT_QPA_PLATFORM") == nullptr) {
+        const fs::path screens =
+            fs::temp_directory_path() / ("zlt-wide-screen-" + std::to_string(getpid()) + ".json");
+        const char* platform = getenv("QT_QPA_PLATFORM");
+        if (QCoreApplication::instance() == nullptr &&
+            (platform == nullptr || std::string_view(platform) == "offscreen")) {
             std::ofstream(screens) << R"({"screens": [{"name": "desk", "x": 0, "y": 0, )"
                                       R"("width": 2560, "height": 1440, "logicalDpi": 96}]})";
             setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screens.string()).c_str(), 1);
