@@ -163,6 +163,10 @@ focus() {
     timeout 5 xdotool windowfocus --sync "$1" || fail "window $1 would not take the input focus"
 }
 
+# The mnemonics of Qt's Czech buttons: "&Ano", "&Ne".
+KEY_YES=alt+a
+KEY_NO=alt+n
+
 keys() {
     xdotool key --delay 60 "$@"
 }

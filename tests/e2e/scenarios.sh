@@ -86,6 +86,9 @@ restore_after_reset() {
     tools=$(wait_window "$TOOLS_TITLE") || fail "Nástroje did not open the tools window"
     click "$tools" "${BTN_ZALOHOVAT[@]}"
 
+    # The tools window opens beside the main window, at this screen's edge over its buttons;
+    # a window manager would raise the main window at the click on what shows of it.
+    xdotool windowraise "$MAIN"
     click "$MAIN" "${BTN_NASTAVENI[@]}"
     settings=$(wait_window "$SETTINGS_TITLE") || fail "Nastavení did not open the settings"
     click "$settings" "${BTN_VYMAZAT[@]}"
@@ -93,6 +96,7 @@ restore_after_reset() {
     click "$settings" "${BTN_STORNO[@]}"
     wait_no_window "$SETTINGS_TITLE" || fail "Storno did not close the settings window"
 
+    xdotool windowraise "$tools"
     click "$tools" "${NEWEST_COPY[@]}"
     click "$tools" "${BTN_OBNOVIT[@]}"
     answer_yes '^Obnovit z.*lohu$'
@@ -100,7 +104,7 @@ restore_after_reset() {
     local later
     if later=$(wait_window '^Zm.*ny po z.*loze$' 3); then
         focus "$later"
-        keys alt+n
+        keys "$KEY_NO"
         wait_no_window '^Zm.*ny po z.*loze$' || fail "the question on later changes stayed"
     fi
     snapshot restored
@@ -170,7 +174,7 @@ sigterm_refused() {
     local question
     question=$(wait_window '^Rozepsané řádky$') || fail "the kept row was not offered"
     focus "$question"
-    keys alt+y
+    keys "$KEY_YES"
     wait_no_window '^Rozepsané řádky$' || fail "the question stayed"
     grid_cell 1 1
     click "$MAIN" "$CELL_X" "$CELL_Y"
@@ -731,7 +735,7 @@ answer_yes() {
     local box
     box=$(wait_window "$1") || fail "no message box $1"
     focus "$box"
-    keys alt+y
+    keys "$KEY_YES"
     wait_no_window "$1" || fail "the message box $1 stayed after Yes"
 }
 
