@@ -4,6 +4,7 @@
 # The programs come from ZLT_BUILD, else from build/ (scripts/build.sh makes it).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+source "$root/scripts/private-x.sh"
 build="$(cd "${ZLT_BUILD:-$root/build}" && pwd)"
 picture="$root/docs/hlavni-okno.png"
 for tool in Xvfb xdotool import convert; do
@@ -28,19 +29,8 @@ trap cleanup EXIT
 # The program writes its copies and journal into the folder it opens: the demo stays as made.
 cp -a "$demo" "$work/event"
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" \
-    2>"$work/xvfb.log" &
-xvfb=$!
-for _ in $(seq 100); do
-    [ ! -s "$work/display" ] || break
-    sleep 0.1
-done
-if [ ! -s "$work/display" ]; then
-    echo "screenshot: Xvfb did not start: $(cat "$work/xvfb.log")" >&2
-    exit 1
-fi
-DISPLAY=":$(head -n 1 "$work/display")"
-export DISPLAY LANG=C.UTF-8 LC_ALL=C.UTF-8
+start_private_x "$work"
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY XDG_SESSION_TYPE
 
 (cd "$work/event" && exec "$build/app/zlt") >"$work/zlt.log" 2>&1 &

@@ -45,6 +45,8 @@ done
 
 # The demo's making step, with the team list and results it reads.
 demo=${ZLT_E2E_DEMO:-$here/../../scripts/demo}
+# The private X server's start, shared with the screenshot.
+private_x=${ZLT_E2E_PRIVATE_X:-$here/../../scripts/private-x.sh}
 
 # The private database server of the scenarios with tables on a server, built with the tests.
 firebird_server=tests/firebird-test-server
@@ -66,6 +68,7 @@ if [ "$(id -u)" -eq 0 ]; then
     cp "$build/tools/zlt-new-event" "$build/tools/zlt-event" "$build/tools/zlt-demo-event" \
         "$place/build/tools/"
     cp -r "$demo" "$place/demo"
+    cp "$private_x" "$place/"
     cp "$server" "$place/build/libexec/zlt/"
     [ ! -x "$build/$firebird_server" ] || cp "$build/$firebird_server" "$place/build/tests/"
     cp "$here"/*.sh "$here"/*.py "$place/e2e/"
@@ -76,6 +79,7 @@ if [ "$(id -u)" -eq 0 ]; then
     runuser -u zltci -- env -i PATH=/usr/bin:/bin HOME="$place" TMPDIR="$place" \
         ZLT_E2E_ARTIFACTS="$place/artifacts" ZLT_E2E_SHOWN_ARTIFACTS="$artifacts" \
         ZLT_E2E_TIMEOUT="$timeout_seconds" ZLT_E2E_DEMO="$place/demo" \
+        ZLT_E2E_PRIVATE_X="$place/private-x.sh" \
         "$place/e2e/run.sh" "$place/build" "${cases[@]}" || rc=$?
     cp -r "$place/artifacts/." "$artifacts/"
     exit "$rc"
@@ -101,21 +105,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# -displayfd lets the server take the first free display, so parallel runs never meet;
-# -noreset keeps it from resetting, and refusing connections, whenever its last client leaves.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb=$!
-for _ in $(seq 100); do
-    [ ! -s "$work/display" ] || break
-    sleep 0.1
-done
-if [ ! -s "$work/display" ]; then
-    echo "e2e: Xvfb did not start:" >&2
-    cat "$work/xvfb.log" >&2
-    exit 1
-fi
-DISPLAY=":$(head -n 1 "$work/display")"
-export DISPLAY
+source "$private_x"
+start_private_x "$work" || exit 1
 
 # The scenarios of tables on a database server get a Firebird server of their own on free
 # loopback ports, as the server tests do, run by this user and gone at the end. It tells
