@@ -134,29 +134,30 @@ QStringList buttonTexts(QWidget& dialog) {
     return texts;
 }
 
-TEST_F(QtTextsInCzech, AQuestionAndAFileDialogHaveCzechButtons) {
-    op::click(*frmHlavni->btnFinale);
-    QStringList question;
+// The texts of the buttons of the dialog of this kind that a click on the control opens,
+// which is then closed with Esc.
+template <typename Dialog>
+QStringList buttonsOfDialogOpenedBy(QWidget& control) {
+    QStringList texts;
     op::whenShown([&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            question = buttonTexts(*box);
+        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+            texts = buttonTexts(*dialog);
             op::press(Qt::Key_Escape);
         }
     });
-    op::click(*frmFinale->btn);
-    EXPECT_THAT(question, ::testing::UnorderedElementsAre("Ano", "Ne", "Zrušit"));
+    op::click(control);
+    return texts;
+}
+
+TEST_F(QtTextsInCzech, AQuestionAndAFileDialogHaveCzechButtons) {
+    op::click(*frmHlavni->btnFinale);
+    EXPECT_THAT(buttonsOfDialogOpenedBy<QMessageBox>(*frmFinale->btn),
+                ::testing::UnorderedElementsAre("Ano", "Ne", "Zrušit"));
 
     op::click(*frmFinale->btnZpet);
     op::click(*frmHlavni->btnNastroje);
-    QStringList folder;
-    op::whenShown([&] {
-        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-            folder = buttonTexts(*dialog);
-            op::press(Qt::Key_Escape);
-        }
-    });
-    op::click(*frmNastroje->btnDruhaSlozka);
-    EXPECT_THAT(folder, ::testing::UnorderedElementsAre("Vybrat", "Zrušit"));
+    EXPECT_THAT(buttonsOfDialogOpenedBy<QFileDialog>(*frmNastroje->btnDruhaSlozka),
+                ::testing::UnorderedElementsAre("Vybrat", "Zrušit"));
 }
 
 }  // namespace
