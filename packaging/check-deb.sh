@@ -5,6 +5,7 @@
 #   packaging/check-deb.sh BUILD_DIR
 set -euo pipefail
 build="$(cd "${1:?usage: packaging/check-deb.sh BUILD_DIR}" && pwd)"
+source "$(cd "$(dirname "$0")/../scripts" && pwd)/private-x.sh"
 unset DISPLAY
 if [ "$(id -u)" -ne 0 ]; then
     echo "check-deb: installs a package and runs as another user, so it needs root" >&2
@@ -101,16 +102,7 @@ kill -TERM "$serve" 2>/dev/null || true
 wait "$serve" 2>/dev/null || true
 grep -q 'Poslední změna' <<<"$served" ||
     { cat "$place/serve.log" >&2; fail "zlt-event serve from the package served no page"; }
-# -noreset: a server resetting when its last client leaves refuses the next program for a moment.
-"${as_user[@]}" Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$place/display" \
-    2>"$place/xvfb.log" &
-xvfb=$!
-for _ in $(seq 100); do
-    [ ! -s "$place/display" ] || break
-    sleep 0.1
-done
-[ -s "$place/display" ] || { cat "$place/xvfb.log" >&2; fail "Xvfb did not start"; }
-export DISPLAY=":$(head -n 1 "$place/display")"
+start_private_x "$place" "${as_user[@]}" || fail "Xvfb did not start"
 
 # Started from elsewhere with the folder named, as a user of the installed program would.
 cd /

@@ -1,11 +1,13 @@
-# Sourced: start_private_x FOLDER starts an X server of its own for the programs this
-# script runs, sets DISPLAY and xvfb (the server's process, for the caller to end), and
-# keeps the server's messages in FOLDER/xvfb.log.
+# Sourced: start_private_x FOLDER [COMMAND...] starts an X server of its own for the
+# programs this script runs, through COMMAND when given (one that runs the next command in
+# its own process, such as a change of user), sets DISPLAY and xvfb (the process, for the
+# caller to end), and keeps the server's messages in FOLDER/xvfb.log.
 # -displayfd lets the server take the first free display, so parallel runs never meet;
 # -noreset keeps it from resetting, and refusing connections, whenever its last client leaves.
 start_private_x() {
     local folder=$1
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$folder/display" \
+    shift
+    "$@" Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$folder/display" \
         2>"$folder/xvfb.log" &
     xvfb=$!
     for _ in $(seq 100); do
