@@ -4,8 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <system_error>
 
@@ -67,9 +67,13 @@ std::vector<FileHolder> holdersOf(const fs::path& file) {
     }
     // A child that only inherited the descriptor (a helper process the holder started) is
     // part of the program that holds the file.
-    std::erase_if(holders, [&holders](const FileHolder& holder) {
-        return std::any_of(holders.begin(), holders.end(),
-                           [&](const FileHolder& other) { return other.process == holder.parent; });
+    // The numbers are taken first: erasing moves the entries a search over them would read.
+    std::set<int> processes;
+    for (const FileHolder& holder : holders) {
+        processes.insert(holder.process);
+    }
+    std::erase_if(holders, [&processes](const FileHolder& holder) {
+        return processes.contains(holder.parent);
     });
     return holders;
 }
